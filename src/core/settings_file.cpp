@@ -1,0 +1,137 @@
+#include "settings_file.h"
+
+#include "gbk_codec.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace kq::ini {
+namespace {
+
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+
+struct ParsedFile {
+    TextEncoding encoding = TextEncoding::Gbk;
+    bool bom = false;
+    QByteArrayView body;
+};
+
+ParsedFile parse(const QByteArray& bytes) {
+    ParsedFile f;
+    f.encoding = detectTextEncoding(bytes);
+    f.body = bytes;
+    if (f.body.startsWith(kUtf8Bom)) {
+        f.bom = true;
+        f.body = f.body.sliced(kUtf8Bom.size());
+    }
+    return f;
+}
+
+// Calls fn(line) for each line; a line ends at CR LF, a lone CR or a lone LF. A last line without an
+// ending counts; the ending of the last line does not start an empty one. Stops when fn returns false.
+template <typename Fn>
+void forEachLine(QByteArrayView text, Fn fn) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        const char* e = p;
+        while (e < end && *e != '\r' && *e != '\n') ++e;
+        if (!fn(QByteArrayView(p, e - p))) return;
+        if (e < end && *e == '\r') {
+            ++e;
+            if (e < end && *e == '\n') ++e;
+        } else if (e < end) {
+            ++e;
+        }
+        p = e;
+    }
+}
+
+} // namespace
+
+std::optional<QString> lookup(const QByteArray& fileBytes, const QString& key) {
+    const ParsedFile f = parse(fileBytes);
+    QByteArray prefix = encodeText(key, f.encoding);
+    prefix.append('=');
+    std::optional<QByteArrayView> last;
+    forEachLine(f.body, [&](QByteArrayView line) {
+        if (line.startsWith(prefix)) last = line.sliced(prefix.size());
+        return true;
+    });
+    if (!last) return std::nullopt;
+    return decodeText(*last, f.encoding);
+}
+
+QByteArray replace(const QByteArray& fileBytes, const QString& key, const QString& value) {
+    const ParsedFile f = parse(fileBytes);
+    const QByteArray keyBytes = encodeText(key, f.encoding);
+    const QByteArray newLine = keyBytes + '=' + encodeText(value, f.encoding);
+    QByteArray out;
+    out.reserve(f.body.size() + newLine.size() + 2);
+    if (f.bom) out.append(kUtf8Bom);
+    int kept = 0;
+    bool matched = false;
+    forEachLine(f.body, [&](QByteArrayView line) {
+        if (!keyBytes.isEmpty() && line.startsWith(keyBytes)) {
+            out.append(newLine);
+            matched = true;
+        } else {
+            out.append(line);
+        }
+        out.append("\r\n");
+        return ++kept < kMaxKeptLines;
+    });
+    if (!matched) out.append(newLine).append("\r\n");
+    return out;
+}
+
+std::optional<int> parseWholeNumber(const QString& text, int min, int max) {
+    bool ok = false;
+    const qlonglong n = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || n < min || n > max) return std::nullopt;
+    return int(n);
+}
+
+} // namespace kq::ini
+
+namespace kq {
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+std::optional<QByteArray> readWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
+}
+
+} // namespace kq
+
+QString Fun_ReadIni(const QString& path, const QString& key) {
+    const auto bytes = kq::readWholeFile(path);
+    if (!bytes) return {};
+    return kq::ini::lookup(*bytes, key).value_or(QString());
+}
+
+bool Fun_WriteIni(const QString& path, const QString& key, const QString& value) {
+    if (key.isEmpty()) return false;
+    const QByteArray old = kq::readWholeFile(path).value_or(QByteArray());
+    return kq::writeFileAtomically(path, kq::ini::replace(old, key, value));
+}
+
+int Fun_ReadIniNumber(const QString& path, const QString& key, int defaultValue, int min, int max) {
+    return kq::ini::parseWholeNumber(Fun_ReadIni(path, key), min, max).value_or(defaultValue);
+}
+
+bool Fun_WriteTextFile(const QString& path, const QString& text) {
+    return kq::writeFileAtomically(path, kq::gbk::encode(text) + "\r\n");
+}

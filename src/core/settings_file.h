@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// "system.ini" and the material notes file: lines of key "=" value, CR LF, no sections, no trimming.
+
+namespace kq::ini {
+
+// At most this many lines of an existing file are kept when it is rewritten.
+inline constexpr int kMaxKeptLines = 500;
+
+// Value of the last line that starts with key followed directly by "="; nullopt when no line does.
+std::optional<QString> lookup(const QByteArray& fileBytes, const QString& key);
+
+// The file after writing key: every line that starts with key (the "=" is not tested) becomes
+// key "=" value, other lines stay byte for byte; with no such line, key "=" value is appended.
+// Lines past kMaxKeptLines are dropped. A file without a text yet gets the one line.
+QByteArray replace(const QByteArray& fileBytes, const QString& key, const QString& value);
+
+// Whole number with optional sign and surrounding blanks, within [min, max].
+std::optional<int> parseWholeNumber(const QString& text, int min, int max);
+
+} // namespace kq::ini
+
+QString Fun_ReadIni(const QString& path, const QString& key);
+// Returns false when the file could not be written; callers that follow the usual rule ignore it.
+bool Fun_WriteIni(const QString& path, const QString& key, const QString& value);
+// The numeric-setting pattern: the default unless the key holds a whole number within [min, max].
+int Fun_ReadIniNumber(const QString& path, const QString& key, int defaultValue, int min, int max);
+bool Fun_WriteTextFile(const QString& path, const QString& text);
+
+namespace kq {
+// Writes the bytes to a temporary file beside path and renames it over path, so that a crash or a full
+// disk never leaves a half-written file; the old file stays when anything fails.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes);
+std::optional<QByteArray> readWholeFile(const QString& path);
+} // namespace kq

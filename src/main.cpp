@@ -1,0 +1,58 @@
+#include "core/common_functions.h"
+#include "core/dialogs.h"
+#include "core/event_pump.h"
+#include "core/qt_dialogs.h"
+#include "core/scheduler.h"
+#include "core/shared_state.h"
+#include "record/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+
+#include <cstdio>
+
+namespace {
+
+// The application folder: --home DIR, else the executable's folder.
+QString applicationFolder(const QStringList& args) {
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--home") && i + 1 < args.size()) return QDir(args[i + 1]).absolutePath();
+        if (args[i].startsWith(QLatin1String("--home="))) return QDir(args[i].mid(7)).absolutePath();
+    }
+    return QCoreApplication::applicationDirPath();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KQ-510"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    g_AppTitle = QStringLiteral("KQ-510 V1.8");
+
+    const QString home = applicationFolder(QCoreApplication::arguments());
+    if (!QFileInfo(home).isDir() && !QDir().mkpath(home)) {
+        std::fprintf(stderr, "kq510: cannot use the folder %s\n", qPrintable(home));
+        return 2;
+    }
+    Fun_SetAppFolder(home);
+
+    kq::QtDialogs qtDialogs;
+    kq::setDialogs(&qtDialogs);
+
+    MainWindow mainWindow;
+    mainWindow.Frame遮挡->move(mainWindow.Frame遮挡->x(), 0);
+    mainWindow.show();
+    mainWindow.Fun_主界面位置();
+    kq::appPump().pumpPending();
+
+    g_FramePeriodMs = Fun_ReadFramePeriod();
+    Fun_Delay(100);
+
+    kq::TaskScheduler scheduler(g_FramePeriodMs);
+    kq::Fun_RunLoop(scheduler);
+    kq::setDialogs(nullptr);
+    return 0;
+}

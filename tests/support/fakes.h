@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/event_pump.h"
+
+#include <QTemporaryDir>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace kq::test {
+
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(uint32_t start = 0) : now(start) {}
+    uint32_t nowMs() override { return now; }
+    uint32_t now;
+};
+
+// A pump that handles no real events: each pump calls onPump, and a wait moves the fake clock to its
+// deadline (or 1 ms on, with none), so that the loop under test runs in simulated time.
+class FakePump final : public EventPump {
+public:
+    explicit FakePump(FakeClock& clock) : clock_(clock) {}
+    void pumpPending() override {
+        ++pumps;
+        if (onPump) onPump();
+    }
+    void waitForEvents(std::optional<uint32_t> untilMs) override {
+        waits.push_back(untilMs);
+        if (untilMs && msBetween(clock_.now, *untilMs) > 0)
+            clock_.now = *untilMs;
+        else if (!untilMs)
+            clock_.now += 1;
+        pumpPending();
+    }
+
+    std::function<void()> onPump;
+    int pumps = 0;
+    std::vector<std::optional<uint32_t>> waits;
+
+private:
+    FakeClock& clock_;
+};
+
+// Installs the fake clock and pump for the life of a test.
+class SimulatedTime {
+public:
+    explicit SimulatedTime(uint32_t start = 0) : clock(start), pump(clock) {
+        setAppClock(&clock);
+        setAppPump(&pump);
+    }
+    ~SimulatedTime() {
+        setAppClock(nullptr);
+        setAppPump(nullptr);
+    }
+    SimulatedTime(const SimulatedTime&) = delete;
+    SimulatedTime& operator=(const SimulatedTime&) = delete;
+
+    FakeClock clock;
+    FakePump pump;
+};
+
+// A fresh application folder with reset shared state and scripted dialogs.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+};
+
+} // namespace kq::test
