@@ -25,11 +25,11 @@ public:
         ensureTimer();
         if (untilMs) {
             const int64_t ns = MonotonicClock::instantOfMs(*untilMs);
-            itimerspec spec{};
-            spec.it_value.tv_sec = time_t(ns / 1'000'000'000);
-            spec.it_value.tv_nsec = long(ns % 1'000'000'000);
-            if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) spec.it_value.tv_nsec = 1;
-            timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+            itimerspec timerSpec{};
+            timerSpec.it_value.tv_sec = time_t(ns / 1'000'000'000);
+            timerSpec.it_value.tv_nsec = long(ns % 1'000'000'000);
+            if (timerSpec.it_value.tv_sec == 0 && timerSpec.it_value.tv_nsec == 0) timerSpec.it_value.tv_nsec = 1;
+            timerfd_settime(fd_, TFD_TIMER_ABSTIME, &timerSpec, nullptr);
         } else {
             disarm();
         }
@@ -55,8 +55,8 @@ private:
     }
 
     void disarm() {
-        itimerspec spec{};
-        timerfd_settime(fd_, 0, &spec, nullptr);
+        itimerspec timerSpec{};
+        timerfd_settime(fd_, 0, &timerSpec, nullptr);
     }
 
     int fd_ = -1;
