@@ -4,6 +4,9 @@
 #include "core/qt_dialogs.h"
 #include "core/scheduler.h"
 #include "core/shared_state.h"
+#include "link/send_cli.h"
+#include "link/transport.h"
+#include "link/udp_host.h"
 #include "record/main_window.h"
 
 #include <QApplication>
@@ -12,6 +15,7 @@
 #include <QFrame>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -24,20 +28,36 @@ QString applicationFolder(const QStringList& args) {
     return QCoreApplication::applicationDirPath();
 }
 
+bool useFolder(const QString& home) {
+    if (!QFileInfo(home).isDir() && !QDir().mkpath(home)) {
+        std::fprintf(stderr, "kq510: cannot use the folder %s\n", qPrintable(home));
+        return false;
+    }
+    Fun_SetAppFolder(home);
+    return true;
+}
+
+// Technicians' commands, without windows.
+int runTool(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("KQ-510"));
+    const QStringList args = QCoreApplication::arguments();
+    if (!useFolder(applicationFolder(args))) return 2;
+    const int status = kq::link::runSendCommand(args.mid(2));
+    Fun_UnloadFormUdp();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "send") == 0) return runTool(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     QApplication::setQuitOnLastWindowClosed(false);
     g_AppTitle = QStringLiteral("KQ-510 V1.8");
-
-    const QString home = applicationFolder(QCoreApplication::arguments());
-    if (!QFileInfo(home).isDir() && !QDir().mkpath(home)) {
-        std::fprintf(stderr, "kq510: cannot use the folder %s\n", qPrintable(home));
-        return 2;
-    }
-    Fun_SetAppFolder(home);
+    if (!useFolder(applicationFolder(QCoreApplication::arguments()))) return 2;
 
     kq::QtDialogs qtDialogs;
     kq::setDialogs(&qtDialogs);
@@ -51,8 +71,10 @@ int main(int argc, char** argv) {
     g_FramePeriodMs = Fun_ReadFramePeriod();
     Fun_Delay(100);
 
+    kq::schedulerHooks().sendExitCommand = [] { Fun_SendCommand(0, QStringLiteral("805E"), QString()); };
     kq::TaskScheduler scheduler(g_FramePeriodMs);
     kq::Fun_RunLoop(scheduler);
+    Fun_UnloadFormUdp();
     kq::setDialogs(nullptr);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/udp_host.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -56,6 +57,7 @@ void MainWindow::Fun主界面初始化() {
     Frame遮挡->move(Frame遮挡->x(), 0);
     resize(width(), toPixels(kInitialHeightTwips));
     g_SlotSize = 13500;
+    Form_UDP();
     QPalette pal = centralWidget()->palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xFF));
     centralWidget()->setPalette(pal);

@@ -73,6 +73,10 @@ public:
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
+    // Points the link at loopback addresses of this test process's own (machines at base + k), so that
+    // test programs running side by side never meet, and returns the base.
+    QString useLoopbackMachines();
+
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
 };

@@ -1,0 +1,54 @@
+#include "link_settings.h"
+
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+
+#include <QHostAddress>
+
+namespace kq::link {
+
+LinkAddresses::LinkAddresses() {
+    for (int k = 1; k <= 10; ++k) machine[size_t(k)] = QStringLiteral("192.168.1.20") + QString::number(k);
+}
+
+namespace {
+
+void readAddress(const QString& iniPath, const QString& key, QString& value) {
+    const QString text = Fun_ReadIni(iniPath, key).trimmed();
+    QHostAddress a;
+    if (a.setAddress(text) && a.protocol() == QAbstractSocket::IPv4Protocol) value = a.toString();
+}
+
+void readPort(const QString& iniPath, const QString& key, int& value) {
+    value = Fun_ReadIniNumber(iniPath, key, value, 1, 65535);
+}
+
+QString offsetAddress(const QHostAddress& base, int offset) {
+    return QHostAddress(base.toIPv4Address() + quint32(offset)).toString();
+}
+
+} // namespace
+
+LinkAddresses readLinkAddresses(const QString& iniPath) {
+    LinkAddresses a;
+    readAddress(iniPath, kKeyBroadcast, a.broadcast);
+    readPort(iniPath, kKeyCommandPort, a.commandPort);
+    for (int k = 1; k <= 10; ++k) readAddress(iniPath, kKeyMachinePrefix + Fun_Pad2(k), a.machine[size_t(k)]);
+    readAddress(iniPath, kKeyPluginListenAddress, a.pluginListenAddress);
+    readPort(iniPath, kKeyPluginListenPort, a.pluginListenPort);
+    readPort(iniPath, kKeyPluginSendPort, a.pluginSendPort);
+    return a;
+}
+
+void writeLoopbackAddresses(const QString& iniPath, const QString& base, int commandPort, int pluginListenPort,
+                            int pluginSendPort) {
+    const QHostAddress b(base);
+    Fun_WriteIni(iniPath, kKeyBroadcast, offsetAddress(b, 55));
+    Fun_WriteIni(iniPath, kKeyCommandPort, QString::number(commandPort));
+    for (int k = 1; k <= 10; ++k) Fun_WriteIni(iniPath, kKeyMachinePrefix + Fun_Pad2(k), offsetAddress(b, k));
+    Fun_WriteIni(iniPath, kKeyPluginListenAddress, offsetAddress(b, -199));
+    Fun_WriteIni(iniPath, kKeyPluginListenPort, QString::number(pluginListenPort));
+    Fun_WriteIni(iniPath, kKeyPluginSendPort, QString::number(pluginSendPort));
+}
+
+} // namespace kq::link

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <set>
+#include <stdexcept>
+
+class QUdpSocket;
+
+namespace kq::link {
+
+// Text of a socket error number, in the words the installers' message boxes have always shown.
+QString socketErrorText(int number);
+
+// Error numbers this object raises besides the socket library's own.
+inline constexpr int kErrInvalidArgument = 40014;
+inline constexpr int kErrWrongState = 40006;
+inline constexpr int kErrPermissionDenied = 10013;
+
+// True when KQ510_LOOPBACK_ONLY=1 forbids every destination outside the loopback network.
+bool loopbackOnly();
+bool destinationAllowed(const QHostAddress& address);
+
+// Raised by property setters given values outside their range.
+struct SocketException : std::runtime_error {
+    SocketException(int number, const QString& text, const QString& source);
+    int number;
+    QString source;
+};
+
+} // namespace kq::link
+
+// One UDP endpoint in the manner of a socket control: set the protocol, remote host and port, bind,
+// send datagrams, receive them as events on the program thread. The TCP surface is not built.
+class CSocketMaster : public QObject {
+    Q_OBJECT
+public:
+    enum State {
+        sckClosed = 0,
+        sckOpen = 1,
+        sckListening = 2,
+        sckConnectionPending = 3,
+        sckResolvingHost = 4,
+        sckHostResolved = 5,
+        sckConnecting = 6,
+        sckConnected = 7,
+        sckClosing = 8,
+        sckError = 9,
+    };
+    static constexpr int kProtocolTcp = 0;
+    static constexpr int kProtocolUdp = 1;
+    // Largest datagram the endpoint takes in.
+    static constexpr int kReceiveSize = 65507;
+
+    explicit CSocketMaster(QObject* parent = nullptr);
+    ~CSocketMaster() override;
+
+    int Protocol() const { return protocol_; }
+    void setProtocol(int protocol);
+    int RemotePort() const { return remotePort_; }
+    void setRemotePort(long port);
+    QString RemoteHost() const { return remoteHost_; }
+    void setRemoteHost(const QString& host);
+    QString RemoteHostIP() const;
+    int LocalPort() const;
+    void setLocalPort(long port);
+    State state() const { return state_; }
+    QString LocalHostName() const;
+    // The bound address when the endpoint is bound to one, else the PC's first IPv4 address.
+    QString LocalIP() const;
+    qint64 BytesReceived() const { return 0; } // UDP keeps no receive buffer
+    qintptr SocketHandle() const;
+    QString Tag;
+
+    void CloseSck();
+    // Binds to the port on the given local address (all addresses when empty). A failure is reported
+    // through Error (and a message box unless cancelled) and returns false.
+    bool Bind(long localPort, const QString& localIp = {});
+    // Sends one datagram made of the array's elements below its upper bound: data.size() - 1 bytes.
+    // A failure sets sckError, raises Error and, unless cancelled, shows the error in a message box.
+    bool SendData1111(const QByteArray& data);
+
+signals:
+    void DataArrival111111(const QByteArray& data, int length);
+    void Error(int number, const QString& description, const QString& source, bool* cancelDisplay);
+
+private:
+    void ensureSocket();
+    void readPending();
+    void raiseError(int number, const QString& description, const QString& source);
+
+    int protocol_ = kProtocolTcp;
+    State state_ = sckClosed;
+    QString remoteHost_;
+    int remotePort_ = 0;
+    int localPort_ = 0;
+    QHostAddress boundAddress_;
+    QHostAddress resolvedRemote_; // remoteHost_ resolved once, not at every send
+    QUdpSocket* socket_ = nullptr;
+    std::set<QString> shownErrors_;
+};

@@ -1,0 +1,91 @@
+#include "transport.h"
+
+#include "core/common_functions.h"
+#include "core/event_pump.h"
+#include "udp_host.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+
+using namespace kq::link;
+
+void Fun_FrameAppend(int value) { appendFrameByte(g_FrameBuf, g_FrameLen, value); }
+
+void Fun_FrameHeader() {
+    for (int i = 0; i < kNetworkNameLength; ++i) Fun_FrameAppend(kNetworkName[i]);
+}
+
+namespace {
+
+// The endpoint sends the elements below the array's upper bound, so the low byte of the sum, the
+// frame's last element, never leaves the PC.
+QByteArray frameArray() { return QByteArray(reinterpret_cast<const char*>(g_FrameBuf), g_FrameLen); }
+
+bool buildInFrameBuf(int machine, int commandCode, QByteArrayView data) {
+    if (machine < 0 || machine > 255) {
+        qWarning("kq510: machine number %d is not a byte; nothing sent", machine);
+        return false;
+    }
+    if (!buildFrame(g_FrameBuf, g_FrameLen, uint8_t(machine), uint16_t(commandCode & 0xFFFF), data)) {
+        qWarning("kq510: a payload of %lld bytes does not fit a frame; nothing sent", qlonglong(data.size()));
+        return false;
+    }
+    return true;
+}
+
+bool sendCommandText(int machine, const QString& codeHex, const QString& payloadHex, bool waitAfter) {
+    const auto commandCode = parseCommandCode(codeHex);
+    QString why;
+    const auto payload = parseHexBytes(payloadHex, &why);
+    if (!commandCode || !payload) {
+        if (!commandCode) why = QStringLiteral("\"%1\" is not a four-digit command code").arg(codeHex);
+        qWarning("kq510: command %s not sent: %s", qPrintable(codeHex), qPrintable(why));
+        return false;
+    }
+    return Fun_SendFrame(machine, *commandCode, *payload, waitAfter);
+}
+
+} // namespace
+
+bool Fun_SendFrame(int machine, int commandCode, QByteArrayView data, bool waitAfter) {
+    if (!buildInFrameBuf(machine, commandCode, data)) return false;
+    Form_UDP().Fun_send_udp(frameArray());
+    kq::appPump().pumpPending();
+    if (waitAfter) Fun_Delay(1);
+    return true;
+}
+
+bool Fun_SendCommand(int machine, const QString& codeHex, const QString& payloadHex) {
+    return sendCommandText(machine, codeHex, payloadHex, true);
+}
+
+bool Fun_SendCommandNoWait(int machine, const QString& codeHex, const QString& payloadHex) {
+    return sendCommandText(machine, codeHex, payloadHex, false);
+}
+
+void Fun_SendHalfBlock(int machine, int port, int start, const LivePlanes& planes) {
+    if (machine < 1 || machine > kMaxMachine || port < 0 || port > kMaxPort || start < 0 ||
+        start + kHalfBlockBytes > kLivePlaneSize)
+        return;
+    const auto* data = reinterpret_cast<const char*>(&planes[machine][port][start]);
+    const QByteArray payload = portDataPayload(port, start, g_ColourOrder, QByteArrayView(data, kHalfBlockBytes));
+    if (!buildInFrameBuf(machine, code::PortData, payload)) return;
+    Form_UDP().Fun_send_udpN(machine, frameArray());
+}
+
+void Fun_SendBlockChunked(int machine, int port, int32_t& remaining, QByteArrayView data) {
+    int offset = 0;
+    while (remaining > 0) {
+        const int chunk = std::min(remaining, kMaxChunkBytes);
+        // Data the caller does not have goes as zeros rather than being read past its end.
+        QByteArray bytes = data.sliced(std::min<qsizetype>(offset, data.size()))
+                               .first(std::min<qsizetype>(chunk, std::max<qsizetype>(0, data.size() - offset)))
+                               .toByteArray();
+        bytes.resize(chunk, '\0');
+        Fun_SendFrame(machine, code::PortData, portDataPayload(port, offset, g_ColourOrder, bytes), true);
+        offset += chunk;
+        remaining -= chunk;
+    }
+    remaining = 0;
+}

@@ -1,0 +1,101 @@
+#include "udp_host.h"
+
+#include "core/event_pump.h"
+#include "core/shared_state.h"
+#include "link_settings.h"
+#include "socket_master.h"
+#include "transport.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+CSocketMaster* makeEndpoint(QObject* parent, const QString& name, const QString& host, int port) {
+    auto* s = new CSocketMaster(parent);
+    s->setObjectName(name);
+    s->setProtocol(CSocketMaster::kProtocolUdp);
+    s->setRemotePort(port);
+    s->setRemoteHost(host);
+    return s;
+}
+
+UdpHost* g_formUdp = nullptr;
+
+} // namespace
+
+UdpHost::UdpHost(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("Form_UDP"));
+    Fun_外挂_初始化();
+    const kq::link::LinkAddresses a = kq::link::readLinkAddresses(g_IniPath);
+    Client = makeEndpoint(this, QStringLiteral("Client"), a.broadcast, a.commandPort);
+    connect(Client, &CSocketMaster::DataArrival111111, this,
+            [this](const QByteArray& data, int length) { Client_DataArrival111111(data, length); });
+    for (int k = 1; k <= 10; ++k)
+        Clients[size_t(k)] =
+            makeEndpoint(this, QStringLiteral("Client%1").arg(k), a.machine[size_t(k)], a.commandPort);
+}
+
+void UdpHost::Fun_外挂_初始化() {
+    const kq::link::LinkAddresses a = kq::link::readLinkAddresses(g_IniPath);
+    UDP_get = new CSocketMaster(this);
+    UDP_get->setObjectName(QStringLiteral("UDP_get"));
+    UDP_get->setProtocol(CSocketMaster::kProtocolUdp);
+    UDP_get->Bind(a.pluginListenPort, a.pluginListenAddress);
+    connect(UDP_get, &CSocketMaster::DataArrival111111, this,
+            [this](const QByteArray& data, int length) { UDP_get_DataArrival111111(data, length); });
+    UDP_Send = makeEndpoint(this, QStringLiteral("UDP_Send"), UDP_get->LocalIP(), a.pluginSendPort);
+}
+
+void UdpHost::Fun_send_udpN(int n, const QByteArray& data) {
+    if (n < 1 || n > 10) return;
+    Clients[size_t(n)]->SendData1111(data);
+}
+
+void UdpHost::Fun_send_udp2(const QByteArray& data) { Clients[2]->SendData1111(data); }
+
+void UdpHost::Fun_send_udp(const QByteArray& data) { Client->SendData1111(data); }
+
+void UdpHost::Fun_changeRemoteIP(const QString& ip) { Client->setRemoteHost(ip); }
+
+void UdpHost::Fun_changeReppppp(const QString& port) {
+    bool ok = false;
+    const int p = port.trimmed().toInt(&ok);
+    if (ok && p >= 0 && p <= 65535) Client->setRemotePort(p);
+}
+
+void UdpHost::Fun_外挂_send_udp(const QByteArray& data) {
+    UDP_Send->SendData1111(data);
+    kq::appPump().pumpPending();
+}
+
+void UdpHost::Client_DataArrival111111(const QByteArray& data, int length) {
+    // Replies are appended back to back; what does not fit the buffer is dropped.
+    const int p = std::clamp(g_ReplyLen, 0, kq::link::kReplyBufBytes);
+    const int n = std::clamp(std::min<int>(length, int(data.size())), 0, kq::link::kReplyBufBytes - p);
+    std::memcpy(g_ReplyBuf + p, data.constData(), size_t(n));
+    g_ReplyLen = p + n;
+}
+
+void UdpHost::UDP_get_DataArrival111111(const QByteArray& data, int /*length*/) {
+    if (const auto& handler = kq::link::pluginMessageHandler()) handler(data);
+}
+
+UdpHost& Form_UDP() {
+    if (!g_formUdp) g_formUdp = new UdpHost;
+    return *g_formUdp;
+}
+
+bool Fun_FormUdpLoaded() { return g_formUdp != nullptr; }
+
+void Fun_UnloadFormUdp() {
+    delete g_formUdp;
+    g_formUdp = nullptr;
+}
+
+namespace kq::link {
+std::function<void(const QByteArray&)>& pluginMessageHandler() {
+    static std::function<void(const QByteArray&)> handler;
+    return handler;
+}
+} // namespace kq::link
