@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and starts it on a demo application folder.
-# Everything it sends stays on this PC (loopback).
+# Installs what is missing, builds the program and starts it with its stand-in machines on a demo
+# application folder. Everything it sends stays on this PC (loopback).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -9,15 +9,29 @@ cmake --build build
 export KQ510_LOOPBACK_ONLY=1
 home=${KQ510_HOME:-$PWD/build/demo-home}
 mkdir -p "$home"
+
+# The demo's machines live on loopback: commands to 127.0.1.255, machine k at 127.0.1.(200 + k).
+if ! grep -qa '127\.0\.1\.255' "$home/system.ini" 2>/dev/null; then
+  {
+    printf '广播地址=127.0.1.255\r\n命令端口=4800\r\n'
+    for k in 01 02 03 04 05 06 07 08 09 10; do printf '机器地址%s=127.0.1.2%s\r\n' "$k" "$k"; done
+    printf '外挂接收地址=127.0.1.1\r\n'
+  } | iconv -f UTF-8 -t CP936 >> "$home/system.ini"
+fi
+
 if [[ -z "${DISPLAY:-}" ]]; then
   # No desktop: run on a private virtual screen, so that the program still starts (screenshots with
   # `import -window root -display :77 shot.png`).
   Xvfb :77 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null' EXIT
+  pids=($!)
   export DISPLAY=:77
   sleep 1
   echo "No DISPLAY set: started a virtual screen on :77."
 fi
+
+build/tools/kq510-machines --state "$home/stand-in-machines" > "$home/stand-in-machines.log" 2>&1 &
+pids+=($!)
+trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+echo "Stand-in machines 1..10 on 127.0.1.201..210; their log: $home/stand-in-machines.log"
 echo "Starting kq510 with the application folder $home"
 build/src/kq510 --home "$home"
