@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     g_FramePeriodMs = Fun_ReadFramePeriod();
     Fun_Delay(100);
 
-    kq::schedulerHooks().sendExitCommand = [] { Fun_SendCommand(0, QStringLiteral("805E"), QString()); };
+    kq::schedulerHooks().sendExitCommand = Fun_SendExitCommand;
     kq::TaskScheduler scheduler(g_FramePeriodMs);
     kq::Fun_RunLoop(scheduler);
     Fun_UnloadFormUdp();

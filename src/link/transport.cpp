@@ -89,3 +89,5 @@ void Fun_SendBlockChunked(int machine, int port, int32_t& remaining, QByteArrayV
     }
     remaining = 0;
 }
+
+void Fun_SendExitCommand() { Fun_SendCommand(0, QStringLiteral("805E"), QString()); }

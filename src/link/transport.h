@@ -33,3 +33,6 @@ void Fun_SendHalfBlock(int machine, int port, int start, const LivePlanes& plane
 // Sends `remaining` bytes of data as "8050" frames of at most 1,200 bytes each through the broadcast
 // endpoint, 1 ms apart; remaining is 0 afterwards.
 void Fun_SendBlockChunked(int machine, int port, int32_t& remaining, QByteArrayView data);
+
+// The program's last words: "805E" to every machine.
+void Fun_SendExitCommand();

@@ -1,5 +1,6 @@
 // The stand-in machines decode what the program encodes, over real UDP on loopback.
 #include "core/common_functions.h"
+#include "core/scheduler.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
 #include "standin/frame_decoder.h"
@@ -160,6 +161,17 @@ TEST_F(StandIn, CountsBadFramesAndLogsOtherCodes) {
     EXPECT_TRUE(log.contains("805E received")) << log.toStdString();
     EXPECT_TRUE(log.contains("80F4 received (1 payload bytes: 01)")) << log.toStdString();
     EXPECT_TRUE(log.contains("wrong check byte"));
+}
+
+TEST_F(StandIn, TheExitRequestSendsTheExitCommandToEveryMachine) {
+    start({1, 2, 3});
+    kq::schedulerHooks().sendExitCommand = Fun_SendExitCommand;
+    g_ExitRequested = true;
+    kq::TaskScheduler scheduler(36);
+    kq::Fun_RunLoop(scheduler);
+    kq::schedulerHooks() = {};
+    Fun_Delay(20);
+    for (int k : {1, 2, 3}) EXPECT_EQ(machines->machine(k)->received.value(0x805E), 1) << k;
 }
 
 TEST(ZeroRuns, DecoderTable) {
