@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <algorithm>
+#include <cstdint>
+
+// Every binary file of the program is built in a byte buffer and written with one write, or read
+// whole into it and parsed. A cursor puts and gets bytes, 16-bit big-endian words and short texts.
+namespace kq {
+
+class ByteCursor {
+public:
+    // Writes grow buf as needed; reads stop at readLimit (the length of what was read into buf, or
+    // the buffer's size when negative): past it they give 0 and set overrun().
+    ByteCursor(QByteArray& buf, int32_t& pos, qsizetype readLimit = -1);
+
+    void putByte(int b);
+    uint8_t getByte();
+    // The low 16 bits, high byte first; read back as a signed 16-bit value.
+    void putWord(int32_t value);
+    int16_t getWord();
+    void putBytes(QByteArrayView bytes);
+    // Count byte (2 x code units), then at most 20 UTF-16 code units, high byte first.
+    void putText(const QString& text);
+    // A code unit whose high byte is 0 is the low byte alone; a trailing odd byte is ignored.
+    QString getText();
+
+    bool overrun() const { return overrun_; }
+    qsizetype remaining() const { return pos_ < 0 ? 0 : std::max<qsizetype>(0, limit_ - pos_); }
+    int32_t pos() const { return pos_; }
+    void seek(int32_t pos) { pos_ = pos; }
+
+private:
+    QByteArray& buf_;
+    int32_t& pos_;
+    qsizetype limit_;
+    bool overrun_ = false;
+};
+
+inline constexpr int kMaxTextUnits = 20;
+inline constexpr qsizetype kByteBufSize = 2'097'153;
+
+} // namespace kq
+
+// The program's shared scratch buffer: 2,097,153 bytes at start; it grows when a file needs more.
+inline QByteArray g_ByteBuf(kq::kByteBufSize, '\0');
+inline int32_t g_BufPos = 0;
+
+void Fun_PutByte(int b);
+uint8_t Fun_GetByte();
+void Fun_PutText(const QString& text);
+QString Fun_GetText();

@@ -1,0 +1,46 @@
+#include "model_data.h"
+
+#include <algorithm>
+
+namespace {
+bool validMaterial(int n) { return n >= 1 && n <= kMaterialCount; }
+bool validModel(int m) { return m >= 1 && m <= kModelCount; }
+} // namespace
+
+void Fun_ClearMaterial(int n) {
+    if (validModel(g_CurModel) && validMaterial(n)) g_Materials[g_CurModel][n] = T_Material{};
+}
+
+void Fun_InsertMaterial() {
+    if (!validModel(g_CurModel) || !validMaterial(g_CurMaterial)) return;
+    T_Material* m = g_Materials[g_CurModel];
+    std::move_backward(m + g_CurMaterial, m + kMaterialCount, m + kMaterialCount + 1);
+    Fun_ClearMaterial(g_CurMaterial);
+}
+
+void Fun_DeleteMaterial(int n) {
+    if (!validModel(g_CurModel) || !validMaterial(n)) return;
+    T_Material* m = g_Materials[g_CurModel];
+    std::move(m + n + 1, m + kMaterialCount + 1, m + n);
+    Fun_ClearMaterial(kMaterialCount);
+}
+
+void Fun_CopyOne() {
+    if (validModel(g_CurModel) && validMaterial(g_CurMaterial)) g_ClipMaterial = g_Materials[g_CurModel][g_CurMaterial];
+}
+
+void Fun_PasteOne(int n) {
+    if (validModel(g_CurModel) && validMaterial(n)) g_Materials[g_CurModel][n] = g_ClipMaterial;
+}
+
+void Fun_ClearAllModels() {
+    for (int m = 0; m <= kModelCount; ++m) {
+        g_ModelLength[m] = g_ModelWidth[m] = 0;
+        g_ModelNote[m].clear();
+        std::fill(std::begin(g_Materials[m]), std::end(g_Materials[m]), T_Material{});
+    }
+    g_CurModel = 1;
+    g_CurMaterial = 1;
+    g_ClipMaterial = {};
+    g_CopyCount = 0;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+inline constexpr int kModelCount = 20;
+inline constexpr int kMaterialCount = 2000;
+
+// Shapes of a material.
+inline constexpr int kShapeHorizontal = 0;
+inline constexpr int kShapeVertical = 1;
+inline constexpr int kShapeDiagonal = 2;
+inline constexpr int kShapePoints = 3;
+
+// One material: a run of pixels on one port of one machine, placed by two end points on the canvas.
+struct T_Material {
+    int32_t Machine = 0;
+    int32_t Port = 0;
+    int32_t StartAddr = 0;
+    int32_t Shape = 0;
+    uint8_t Reverse = 0;
+    int32_t Coord[5] = {};     // 1..4: X1, Y1, X2, Y2 in model units
+    int32_t FineCoord[5] = {}; // the same times 100
+    int32_t Angle = 0;
+    int32_t AppliedAngle = 0;
+    QString Note;
+    int32_t PointCount = 0;
+
+    bool used() const { return Machine > 0 && Port > 0 && StartAddr > 0; }
+    bool operator==(const T_Material&) const = default;
+};
+
+// The 20 models of the program. Index 0 of every table exists and is never used.
+struct ModelStore {
+    int32_t length[kModelCount + 1] = {};
+    int32_t width[kModelCount + 1] = {};
+    QString note[kModelCount + 1];
+    T_Material materials[kModelCount + 1][kMaterialCount + 1];
+};
+
+inline const std::unique_ptr<ModelStore> g_ModelStorePtr = std::make_unique<ModelStore>();
+inline ModelStore& g_Models = *g_ModelStorePtr;
+inline auto& g_ModelLength = g_Models.length;
+inline auto& g_ModelWidth = g_Models.width;
+inline auto& g_ModelNote = g_Models.note;
+inline auto& g_Materials = g_Models.materials;
+
+inline int32_t g_CurModel = 1;
+inline int32_t g_CurMaterial = 1;
+inline T_Material g_ClipMaterial;
+inline int32_t g_CopyCount = 0;
+
+void Fun_ClearMaterial(int n);
+void Fun_InsertMaterial();
+void Fun_DeleteMaterial(int n);
+void Fun_CopyOne();
+void Fun_PasteOne(int n);
+
+// Empties every model (tests and start-up).
+void Fun_ClearAllModels();

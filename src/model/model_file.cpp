@@ -1,0 +1,326 @@
+#include "model_file.h"
+
+#include "core/dialogs.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "core/gbk_codec.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace kq::model {
+namespace {
+
+void putMagic(ByteCursor& c, const uint8_t* bytes, int n) {
+    for (int i = 0; i < n; ++i) c.putByte(bytes[i]);
+}
+
+bool getMagic(ByteCursor& c, const uint8_t* bytes, int n) {
+    bool same = true;
+    for (int i = 0; i < n; ++i) same = (c.getByte() == bytes[i]) && same;
+    return same;
+}
+
+bool validModel(int m) { return m >= 1 && m <= kModelCount; }
+
+void readMaterial(ByteCursor& c, T_Material& t) {
+    t.Machine = c.getWord();
+    t.Port = c.getWord();
+    t.StartAddr = c.getWord();
+    t.Shape = c.getByte();
+    t.Reverse = c.getByte();
+    for (int i = 1; i <= 4; ++i) t.Coord[i] = c.getWord();
+    for (int i = 1; i <= 4; ++i) t.FineCoord[i] = c.getWord();
+    t.Angle = c.getWord();
+    t.AppliedAngle = c.getWord();
+    t.Note = c.getText();
+}
+
+ReadResult finish(ByteCursor& c, ReadResult r) {
+    r.truncated = c.overrun();
+    return r;
+}
+
+} // namespace
+
+void writeModelBlock(ByteCursor& c, const ModelStore& s, int m) {
+    c.putWord(s.length[m]);
+    c.putWord(s.width[m]);
+    c.putText(s.note[m]);
+    c.putWord(kMaterialCount);
+    for (int i = 1; i <= kMaterialCount; ++i) {
+        const T_Material& t = s.materials[m][i];
+        c.putWord(t.Machine);
+        c.putWord(t.Port);
+        c.putWord(t.StartAddr);
+        c.putByte(t.Shape & 0xFF);
+        c.putByte(t.Reverse);
+        for (int k = 1; k <= 4; ++k) c.putWord(t.Coord[k]);
+        for (int k = 1; k <= 4; ++k) c.putWord(t.FineCoord[k]);
+        c.putWord(t.Angle);
+        c.putWord(t.AppliedAngle);
+        c.putText(t.Note);
+    }
+}
+
+void writePointBlock(ByteCursor& c, const ModelStore& s, int m) {
+    for (int i = 1; i <= kMaterialCount; ++i) c.putWord(s.materials[m][i].PointCount);
+    for (int i = 0; i < 4; ++i) c.putByte(0);
+}
+
+void readModelBlock(ByteCursor& c, ModelStore& s, int m) {
+    s.length[m] = c.getWord();
+    s.width[m] = c.getWord();
+    s.note[m] = c.getText();
+    const int count = c.getWord();
+    T_Material spare;
+    for (int i = 1; i <= count && !c.overrun(); ++i) readMaterial(c, i <= kMaterialCount ? s.materials[m][i] : spare);
+}
+
+void readPointBlock(ByteCursor& c, ModelStore& s, int m) {
+    for (int i = 1; i <= kMaterialCount; ++i) s.materials[m][i].PointCount = c.getWord();
+    for (int i = 0; i < 4; ++i) c.getByte();
+}
+
+void writeModelFile(ByteCursor& c, const ModelStore& s) {
+    putMagic(c, kModelFileHeader, 3);
+    for (int m = 1; m <= kModelCount; ++m) writeModelBlock(c, s, m);
+    putMagic(c, kPointMarker, 4);
+    for (int m = 1; m <= kModelCount; ++m) writePointBlock(c, s, m);
+}
+
+void writeTemplateFile(ByteCursor& c, const ModelStore& s, int m) {
+    putMagic(c, kTemplateHeader, 3);
+    writeModelBlock(c, s, m);
+    putMagic(c, kPointMarker, 4);
+    writePointBlock(c, s, m);
+}
+
+ReadResult readModelFile(ByteCursor& c, ModelStore& s) {
+    ReadResult r;
+    r.headerOk = getMagic(c, kModelFileHeader, 3);
+    for (int m = 1; m <= kModelCount; ++m) readModelBlock(c, s, m);
+    // Files from before point groups end after the model blocks: their point counts stay as they are.
+    if (!c.overrun() && c.remaining() > 0 && getMagic(c, kPointMarker, 4) && !c.overrun()) {
+        r.pointsRead = true;
+        for (int m = 1; m <= kModelCount; ++m) readPointBlock(c, s, m);
+    }
+    return finish(c, r);
+}
+
+ReadResult readTemplateFile(ByteCursor& c, ModelStore& s, int m) {
+    ReadResult r;
+    if (!validModel(m)) return r;
+    r.headerOk = getMagic(c, kTemplateHeader, 3);
+    readModelBlock(c, s, m);
+    if (!c.overrun() && c.remaining() > 0 && getMagic(c, kPointMarker, 4) && !c.overrun()) {
+        r.pointsRead = true;
+        readPointBlock(c, s, m);
+    }
+    return finish(c, r);
+}
+
+QByteArray encodeModelFile(const ModelStore& s) {
+    QByteArray buf;
+    int32_t pos = 0;
+    ByteCursor c(buf, pos);
+    writeModelFile(c, s);
+    buf.truncate(pos);
+    return buf;
+}
+
+QByteArray encodeTemplateFile(const ModelStore& s, int m) {
+    QByteArray buf;
+    int32_t pos = 0;
+    ByteCursor c(buf, pos);
+    writeTemplateFile(c, s, m);
+    buf.truncate(pos);
+    return buf;
+}
+
+ReadResult decodeModelFile(QByteArrayView bytes, ModelStore& s) {
+    QByteArray buf = bytes.toByteArray();
+    int32_t pos = 0;
+    ByteCursor c(buf, pos);
+    return readModelFile(c, s);
+}
+
+ReadResult decodeTemplateFile(QByteArrayView bytes, ModelStore& s, int m) {
+    QByteArray buf = bytes.toByteArray();
+    int32_t pos = 0;
+    ByteCursor c(buf, pos);
+    return readTemplateFile(c, s, m);
+}
+
+QString copyRecord(const T_Material& t) {
+    QStringList lines;
+    for (int v : {t.Machine, t.Port, t.StartAddr, t.Shape, int(t.Reverse)}) lines << QString::number(v);
+    for (int k = 1; k <= 4; ++k) lines << QString::number(t.Coord[k]);
+    for (int k = 1; k <= 4; ++k) lines << QString::number(t.FineCoord[k]);
+    lines << QString::number(t.Angle) << QString::number(t.AppliedAngle) << t.Note << QString::number(t.PointCount);
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+T_Material parseCopyRecord(const QStringList& lines, qsizetype line) {
+    const auto text = [&](int i) { return lines.value(line + i); };
+    const auto number = [&](int i) { return text(i).trimmed().toInt(); };
+    T_Material t;
+    t.Machine = number(0);
+    t.Port = number(1);
+    t.StartAddr = number(2);
+    t.Shape = number(3);
+    t.Reverse = uint8_t(number(4));
+    for (int k = 1; k <= 4; ++k) t.Coord[k] = number(4 + k);
+    for (int k = 1; k <= 4; ++k) t.FineCoord[k] = number(8 + k);
+    t.Angle = number(13);
+    t.AppliedAngle = number(14);
+    t.Note = text(15);
+    t.PointCount = number(16);
+    return t;
+}
+
+} // namespace kq::model
+
+using namespace kq::model;
+
+namespace {
+
+kq::ByteCursor globalCursor(qsizetype limit = -1) { return kq::ByteCursor(g_ByteBuf, g_BufPos, limit); }
+
+const QString kLastFileKey = QStringLiteral("最后打开文件1");
+
+// Builds the 20 models in the shared buffer and writes them to path in one piece.
+bool writeModels(const QString& path) {
+    g_BufPos = 0;
+    kq::ByteCursor c = globalCursor();
+    writeModelFile(c, g_Models);
+    return kq::writeFileAtomically(path, g_ByteBuf.left(g_BufPos));
+}
+
+// Reads the whole file into the shared buffer; the cursor then reads no further than the file.
+std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
+    const auto bytes = kq::readWholeFile(path);
+    if (!bytes) return std::nullopt;
+    if (g_ByteBuf.size() < bytes->size()) g_ByteBuf.resize(bytes->size());
+    std::copy(bytes->begin(), bytes->end(), g_ByteBuf.begin());
+    g_BufPos = 0;
+    return globalCursor(bytes->size());
+}
+
+void saveTo(const QString& path) {
+    Fun_WriteIni(g_IniPath, kLastFileKey, path);
+    g_ModelFilePath = path;
+    if (writeModels(path))
+        Fun_MsgBox(QStringLiteral("保存完成!!!"));
+    else
+        Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + path);
+}
+
+} // namespace
+
+void Fun_WriteModelBlock(int m) {
+    auto c = globalCursor();
+    writeModelBlock(c, g_Models, m);
+}
+void Fun_WritePointBlock(int m) {
+    auto c = globalCursor();
+    writePointBlock(c, g_Models, m);
+}
+void Fun_ReadModelBlock(int m) {
+    auto c = globalCursor();
+    readModelBlock(c, g_Models, m);
+}
+void Fun_ReadPointBlock(int m) {
+    auto c = globalCursor();
+    readPointBlock(c, g_Models, m);
+}
+
+bool Fun_WriteModelFile(const QString& path) { return writeModels(path); }
+
+void Fun_SaveModelAs() {
+    const QString path = Fun_SaveFileDialog(QStringLiteral("mx20"));
+    if (!path.isEmpty()) saveTo(path);
+}
+
+void Fun_SaveModel() {
+    const QString path = Fun_ReadIni(g_IniPath, kLastFileKey);
+    if (!path.isEmpty()) saveTo(path);
+}
+
+void Fun_OpenModel(const QString& givenPath) {
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        path = Fun_OpenFileDialog(QStringLiteral("mx20"));
+        if (path.isEmpty()) return;
+    }
+    if (!QFile::exists(path)) {
+        Fun_MsgBox(QStringLiteral("文件不存在！"));
+        return;
+    }
+    auto c = loadIntoBuffer(path);
+    if (!c) {
+        Fun_MsgBox(QStringLiteral("文件错误！"));
+        return;
+    }
+    Fun_WriteIni(g_IniPath, kLastFileKey, path);
+    g_ModelFilePath = path;
+    // A wrong header is reported and the file is read all the same, so that a template opened as a
+    // model file still yields its blocks; a file cut short is reported too.
+    const ReadResult r = readModelFile(*c, g_Models);
+    if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
+}
+
+void Fun_SaveTemplate() {
+    const QString path = Fun_SaveFileDialog(QStringLiteral("mb10"));
+    if (path.isEmpty()) return;
+    g_BufPos = 0;
+    kq::ByteCursor c = globalCursor();
+    writeTemplateFile(c, g_Models, g_CurModel);
+    if (kq::writeFileAtomically(path, g_ByteBuf.left(g_BufPos)))
+        Fun_MsgBox(QStringLiteral("保存完成!!!"));
+    else
+        Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + path);
+}
+
+void Fun_OpenTemplate() {
+    const QString path = Fun_OpenFileDialog(QStringLiteral("mb10"));
+    if (path.isEmpty()) return;
+    auto c = loadIntoBuffer(path);
+    if (!c) {
+        Fun_MsgBox(QStringLiteral("文件不存在！"));
+        return;
+    }
+    const ReadResult r = readTemplateFile(*c, g_Models, g_CurModel);
+    if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
+}
+
+QString Fun_CopyFilePath() { return g_AppFolder + QStringLiteral("/copytemp"); }
+
+void Fun_CopyMaterials(int count) {
+    if (count > 1 && Fun_AskYesNo(QStringLiteral("要复制 %1个素材吗？").arg(count))) {
+        g_CopyCount = count;
+        QString text;
+        for (int i = g_CurMaterial; i <= kMaterialCount && i < g_CurMaterial + count; ++i)
+            text += copyRecord(g_Materials[g_CurModel][i]);
+        kq::writeFileAtomically(Fun_CopyFilePath(), kq::gbk::encode(text));
+        return;
+    }
+    Fun_CopyOne();
+}
+
+bool Fun_PasteMaterials() {
+    const int count = g_CopyCount;
+    if (count > 1 && Fun_AskYesNo(QStringLiteral("要粘贴 %1个素材吗？").arg(count))) {
+        const QByteArray bytes = kq::readWholeFile(Fun_CopyFilePath()).value_or(QByteArray());
+        QStringList lines = kq::gbk::decode(bytes).split(QStringLiteral("\r\n"));
+        // Records the copy file does not hold (a copy cut short at material 2000) paste as empty
+        // materials rather than as whatever the reader happened to hold.
+        for (int i = g_CurMaterial, r = 0; i <= kMaterialCount && i < g_CurMaterial + count; ++i, ++r)
+            g_Materials[g_CurModel][i] = parseCopyRecord(lines, qsizetype(r) * 17);
+        QFile::remove(Fun_CopyFilePath());
+        g_CopyCount = 0;
+        return true;
+    }
+    Fun_PasteOne(g_CurMaterial);
+    return false;
+}

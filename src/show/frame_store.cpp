@@ -1,0 +1,188 @@
+#include "frame_store.h"
+
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace kq::show {
+namespace {
+
+// The packing the machines have always received.
+QByteArray packClassic(FrameImage& image) {
+    QByteArray out;
+    out.reserve(kMaxPackedBytes + 64);
+    qsizetype run = -1; // position of the open run's count byte
+    for (int j = kFrameHeaderBytes; j < kPackedImageEnd; ++j) {
+        const uint8_t next = image[size_t(j + 1)]; // as captured, before its own quantisation
+        const uint8_t b = Fun_QuantizeLevel(image[size_t(j)]);
+        image[size_t(j)] = b;
+        if (b != 0 || next != 0) {
+            out.append(char(b));
+            run = -1;
+            continue;
+        }
+        if (run < 0) {
+            out.append(char(kRunMarker)).append('\0');
+            run = out.size() - 1;
+        }
+        const auto count = uint8_t(out[run] + 1);
+        out[run] = char(count);
+        if (count >= kMaxRun) run = -1;
+    }
+    return out;
+}
+
+// Zero stretches of fewer than three bytes as literals, longer ones as runs of at least three: every
+// group of output bytes stands for at least as many image bytes, so the result never exceeds 13,480
+// bytes. The machines and the reader decode it as they decode the classic form.
+QByteArray packCompact(const FrameImage& image) {
+    QByteArray out;
+    out.reserve(kMaxPackedBytes);
+    int j = kFrameHeaderBytes;
+    while (j < kPackedImageEnd) {
+        if (image[size_t(j)] != 0) {
+            out.append(char(image[size_t(j++)]));
+            continue;
+        }
+        int zeros = 0;
+        while (j + zeros < kPackedImageEnd && image[size_t(j + zeros)] == 0) ++zeros;
+        j += zeros;
+        while (zeros >= 3) {
+            const int n = std::min(zeros, kMaxRun);
+            out.append(char(kRunMarker)).append(char(n));
+            zeros -= n;
+        }
+        out.append(QByteArray(zeros, '\0'));
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray packFrame(FrameImage& image) {
+    QByteArray packed = packClassic(image);
+    if (packed.size() > kMaxPackedBytes) packed = packCompact(image);
+    return packed;
+}
+
+void unpackFrame(QByteArrayView packed, FrameImage& image) {
+    image.fill(0);
+    constexpr qsizetype kOutEnd = kFrameHeaderBytes + qsizetype(kRecordedPorts) * kPortBlockBytes;
+    qsizetype out = kFrameHeaderBytes;
+    for (qsizetype j = 0; j < packed.size() && out < kOutEnd; ++j) {
+        const uint8_t b = uint8_t(packed[j]);
+        if (b == kRunMarker) {
+            const int n = j + 1 < packed.size() ? uint8_t(packed[++j]) : 0;
+            out = std::min(out + n, kOutEnd); // the image is zero already
+        } else {
+            image[size_t(out++)] = b;
+        }
+    }
+}
+
+QByteArray encodeSlot(int frameNumber, QByteArrayView packed) {
+    QByteArray slot(kFrameHeaderBytes, '\0');
+    const auto L = int(packed.size());
+    const uint8_t head[8] = {0x17, 0x08, 0x09, 0x88, uint8_t(frameNumber >> 8), uint8_t(frameNumber),
+                             uint8_t(L >> 8), uint8_t(L)};
+    std::memcpy(slot.data(), head, sizeof head);
+    slot.append(packed);
+    return slot;
+}
+
+QByteArrayView slotPackedData(QByteArrayView slot) {
+    if (slot.size() < kFrameHeaderBytes) return {};
+    const int L = uint8_t(slot[6]) << 8 | uint8_t(slot[7]);
+    return slot.sliced(kFrameHeaderBytes, std::min<qsizetype>(L, slot.size() - kFrameHeaderBytes));
+}
+
+QByteArray encodeFrameFileHeader(RecordingMode mode, int frameCount) {
+    QByteArray h(kFrameFileHeaderBytes, '\0');
+    const uint8_t head[8] = {0x17, 0x08, 0x15, 0x88, 4, uint8_t(mode), uint8_t(frameCount >> 8), uint8_t(frameCount)};
+    std::memcpy(h.data(), head, sizeof head);
+    return h;
+}
+
+int frameCountOf(QByteArrayView frameFile) {
+    if (frameFile.size() < 8) return 0;
+    return uint8_t(frameFile[6]) << 8 | uint8_t(frameFile[7]);
+}
+
+QByteArray withoutFrame(QByteArrayView file, int frame) {
+    QByteArray header = file.first(std::min<qsizetype>(file.size(), kFrameFileHeaderBytes)).toByteArray();
+    header.resize(kFrameFileHeaderBytes, '\0');
+    const int n = frameCountOf(header);
+    const int left = n - 1;
+    header[6] = char((left >> 8) & 0xFF);
+    header[7] = char(left & 0xFF);
+    QByteArray out = header;
+    // Each kept frame is copied as 18,101 bytes at 13,500-byte steps, as the deletion always did:
+    // the tail of the last copy stands behind the last slot and carries no meaning.
+    for (int k = 1; k <= n; ++k) {
+        if (k == frame) continue;
+        out.resize(out.size() - (out.size() > kFrameFileHeaderBytes ? kFrameImageBytes - kSlotBytes : 0));
+        QByteArray slot = file.sliced(std::min(slotOffset(k), file.size()))
+                              .first(std::min<qsizetype>(kFrameImageBytes, std::max<qsizetype>(0, file.size() - slotOffset(k))))
+                              .toByteArray();
+        slot.resize(kFrameImageBytes, '\0');
+        out.append(slot);
+    }
+    return out;
+}
+
+QString frameFolder(const QString& appFolder, int machine) {
+    return appFolder + QStringLiteral("/Q_glow/ID") + QString::number(machine);
+}
+
+QString frameFilePath(const QString& appFolder, int machine, int material) {
+    return frameFolder(appFolder, machine) + QStringLiteral("/S") + Fun_ZeroPad(material, 3) + QStringLiteral(".KQ3");
+}
+
+} // namespace kq::show
+
+using namespace kq::show;
+
+int Fun_PortOffset(int port) { return port >= 1 && port <= 8 ? (port - 1) * kPortBlockBytes : 0; }
+
+uint8_t Fun_QuantizeLevel(int level) {
+    if (level <= 7) return 0;
+    if (level <= 15) return 10;
+    if (level >= 251) return 250;
+    return uint8_t(level);
+}
+
+int32_t Fun_ReadFrameCount(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    return frameCountOf(f.read(21));
+}
+
+std::optional<int> Fun_LoadMaterialFrame(int machine, int material, int frame) {
+    if (machine < 1 || machine > kMaxMachine) return std::nullopt;
+    QFile f(frameFilePath(g_AppFolder, machine, material));
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    const int n = frameCountOf(f.read(21));
+    QByteArray slot;
+    if (frame >= 1 && f.seek(slotOffset(frame))) slot = f.read(kFrameImageBytes);
+    FrameImage image;
+    unpackFrame(slotPackedData(slot), image);
+    for (int port = 1; port <= kRecordedPorts; ++port) {
+        // Positions 0 to 2,250 of each block, as the review has always copied them.
+        std::memcpy(g_LivePlanes[machine][port], image.data() + kFrameHeaderBytes + Fun_PortOffset(port),
+                    kPortBlockBytes + 1);
+        g_PortHasData[port][machine] = 1;
+    }
+    return n;
+}
+
+void Fun_DeleteMaterialFrame(int machine, int material, int frame) {
+    const QString path = frameFilePath(g_AppFolder, machine, material);
+    const auto bytes = kq::readWholeFile(path);
+    if (!bytes) return;
+    kq::writeFileAtomically(path, withoutFrame(*bytes, frame));
+}

@@ -1,0 +1,178 @@
+#include "playback_file.h"
+
+#include "core/common_functions.h"
+#include "core/gbk_codec.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "frame_store.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <array>
+
+namespace kq::show {
+namespace {
+
+void putBigEndian(QByteArray& bytes, qsizetype at, quint32 value, int size) {
+    for (int i = size - 1; i >= 0; --i, value >>= 8) bytes[at + i] = char(value & 0xFF);
+}
+
+void appendBigEndian(QByteArray& bytes, quint32 value, int size) {
+    bytes.resize(bytes.size() + size);
+    putBigEndian(bytes, bytes.size() - size, value, size);
+}
+
+struct Entry {
+    quint32 offset = 0;
+    quint32 frameFileLength = 0;
+    quint16 frameCount = 0;
+    quint8 mode = 0;
+    bool included = false;
+};
+
+QByteArray encodeDirectory(const std::array<Entry, kDirectoryEntries + 1>& entries, quint32 infoOffset) {
+    QByteArray d(kDirectoryBytes, '\0');
+    const uint8_t magic[4] = {0x17, 0x08, 0x14, 0x89};
+    std::copy(magic, magic + 4, d.begin());
+    for (int k = 1; k <= kDirectoryEntries; ++k) {
+        const Entry& e = entries[size_t(k)];
+        if (!e.included) continue;
+        const qsizetype at = 4 + qsizetype(kEntryBytes) * (k - 1);
+        putBigEndian(d, at, e.offset, 4);
+        putBigEndian(d, at + 4, e.frameFileLength, 4);
+        putBigEndian(d, at + 8, e.frameCount, 2);
+        d[at + 10] = char(e.mode);
+    }
+    const uint8_t trailer[4] = {0x18, 0x01, 0x23, 0x15};
+    std::copy(trailer, trailer + 4, d.begin() + 3604);
+    putBigEndian(d, kInfoOffsetAt, infoOffset, 4);
+    return d;
+}
+
+} // namespace
+
+QByteArray encodeNameText(const QString& text) {
+    QByteArray out;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x4E00) {
+            out.append(char(u & 0xFF));
+        } else if (u <= 0xB200) {
+            const QByteArray g = gbk::encode(QString(c));
+            out.append(g.size() == 2 ? g : QByteArray("?"));
+        } else {
+            out.append('?');
+        }
+    }
+    return out;
+}
+
+QByteArray encodeInformationBlock(const PlaybackInfo& info) {
+    const auto ascii = [](const QString& s) { return s.toLatin1(); };
+    const QByteArray id = ascii(info.identification.left(8).leftJustified(8, QLatin1Char(' ')));
+    const QDate d = info.time.date();
+    const QTime t = info.time.time();
+    const auto two = [](int v) { return Fun_Pad2(v).toLatin1(); };
+    QByteArray b("\x18\x01\x22\x00\x00", 5);
+    b += " Xulie:" + id + " Version:" + ascii(info.version) + " Xulie:" + id;
+    b += " Path:" + encodeNameText(info.appFolder.left(100)) + " PC:" + encodeNameText(info.computerName);
+    b += " Time:20" + two(d.year() % 100) + "\xC4\xEA" + two(d.month()) + "\xD4\xC2" + two(d.day()) + "\xC8\xD5" +
+         two(t.hour()) + "\xB5\xE3" + two(t.minute()) + "\xB7\xD6";
+    const auto length = quint32(2 * b.size() + 5);
+    putBigEndian(b, 3, length, 2);
+    return b.left(5) + b.toHex().toUpper();
+}
+
+QByteArray encodeMaterialBlock(QByteArrayView frameFile, quint32 blockOffset) {
+    const int n = frameCountOf(frameFile);
+    QByteArray header = frameFile.first(std::min<qsizetype>(frameFile.size(), kFrameFileHeaderBytes)).toByteArray();
+    header.resize(kFrameFileHeaderBytes, '\0');
+    QByteArray table;
+    table.reserve(6 * n);
+    QByteArray records;
+    quint32 recordOffset = blockOffset + kFrameFileHeaderBytes + 6 * quint32(n);
+    for (int f = 1; f <= n; ++f) {
+        const qsizetype at = slotOffset(f);
+        QByteArray slotHead = at < frameFile.size() ? frameFile.sliced(at).first(std::min<qsizetype>(kFrameHeaderBytes, frameFile.size() - at)).toByteArray() : QByteArray();
+        slotHead.resize(kFrameHeaderBytes, '\0');
+        const int L = uint8_t(slotHead[6]) << 8 | uint8_t(slotHead[7]);
+        // Records are copied, not unpacked; what a damaged file lacks goes as zeros.
+        QByteArray record = frameFile.sliced(std::min(at, frameFile.size()))
+                                .first(std::min<qsizetype>(kFrameHeaderBytes + L, std::max<qsizetype>(0, frameFile.size() - at)))
+                                .toByteArray();
+        record.resize(kFrameHeaderBytes + L, '\0');
+        appendBigEndian(table, recordOffset, 4);
+        appendBigEndian(table, quint32(L), 2);
+        records += record;
+        recordOffset += quint32(record.size());
+    }
+    return header + table + records;
+}
+
+bool writePlaybackFile(QIODevice& out, const std::function<std::optional<QByteArray>(int)>& frameFile,
+                       const PlaybackInfo& info) {
+    if (out.write(QByteArray(kDirectoryBytes, '\0')) != kDirectoryBytes) return false;
+    quint32 w = kDirectoryBytes;
+    std::array<Entry, kDirectoryEntries + 1> entries{};
+    for (int k = 1; k <= kDirectoryEntries; ++k) {
+        const std::optional<QByteArray> file = frameFile(k);
+        if (!file) continue;
+        const QByteArray block = encodeMaterialBlock(*file, w);
+        entries[size_t(k)] = {w, quint32(file->size()), quint16(frameCountOf(*file)),
+                              quint8(file->size() > 5 ? uint8_t((*file)[5]) : 0), true};
+        if (out.write(block) != block.size()) return false;
+        w += quint32(block.size());
+    }
+    const QByteArray infoBlock = encodeInformationBlock(info);
+    if (out.write(infoBlock) != infoBlock.size()) return false;
+    const QByteArray directory = encodeDirectory(entries, w);
+    return out.seek(0) && out.write(directory) == directory.size();
+}
+
+QString playbackFolder(const QString& appFolder) { return appFolder + QStringLiteral("/Q_glow/KQ-510"); }
+
+QString playbackFilePath(const QString& appFolder, int machine) {
+    return playbackFolder(appFolder) + QStringLiteral("/ID-") + Fun_Pad2(machine) + QStringLiteral(".KQ4");
+}
+
+QString computerName() {
+    for (const char* name : {"computername", "COMPUTERNAME"}) {
+        const QString v = qEnvironmentVariable(name);
+        if (!v.isEmpty()) return v;
+    }
+    return QSysInfo::machineHostName();
+}
+
+} // namespace kq::show
+
+using namespace kq::show;
+
+bool Fun_BuildPlaybackFile(int machine, int filter) {
+    QDir().mkpath(playbackFolder(g_AppFolder));
+    const QString target = playbackFilePath(g_AppFolder, machine);
+    if (!QFileInfo(frameFolder(g_AppFolder, machine)).isDir()) {
+        QFile::remove(target);
+        return true;
+    }
+    PlaybackInfo info{QStringLiteral("KQ510-") + Fun_Pad2(machine), g_AppTitle, g_AppFolder, computerName(),
+                      QDateTime::currentDateTime()};
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly)) return false;
+    const bool ok = writePlaybackFile(
+        out,
+        [&](int k) -> std::optional<QByteArray> {
+            if (filter != 0 && filter != k) return std::nullopt;
+            return kq::readWholeFile(frameFilePath(g_AppFolder, machine, k));
+        },
+        info);
+    if (!ok) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
