@@ -7,6 +7,7 @@
 #include "link/send_cli.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
+#include "show/show_cli.h"
 #include "record/main_window.h"
 
 #include <QApplication>
@@ -43,7 +44,14 @@ int runTool(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("KQ-510"));
     const QStringList args = QCoreApplication::arguments();
     if (!useFolder(applicationFolder(args))) return 2;
-    const int status = kq::link::runSendCommand(args.mid(2));
+    const QString command = args.value(1);
+    int status = 2;
+    if (command == QLatin1String("send"))
+        status = kq::link::runSendCommand(args.mid(2));
+    else if (command == QLatin1String("build"))
+        status = kq::show::runBuild(args.mid(2));
+    else if (command == QLatin1String("inspect"))
+        status = kq::show::runInspect(args.mid(2));
     Fun_UnloadFormUdp();
     return status;
 }
@@ -51,7 +59,8 @@ int runTool(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "send") == 0) return runTool(argc, argv);
+    for (const char* tool : {"send", "build", "inspect"})
+        if (argc > 1 && std::strcmp(argv[1], tool) == 0) return runTool(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));

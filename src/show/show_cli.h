@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+
+namespace kq::show {
+
+// `kq510 build [--material N]`: builds every machine's playback file, as the button does.
+int runBuild(const QStringList& args);
+// `kq510 inspect FILE`: prints a summary; exit status 1 for a damaged file, 2 when it cannot be read.
+int runInspect(const QStringList& args);
+
+} // namespace kq::show

@@ -1,0 +1,103 @@
+#include "core/shared_state.h"
+#include "model/model_file.h"
+#include "show/inspect.h"
+#include "show/playback_file.h"
+#include "show/show_cli.h"
+#include "support/fakes.h"
+#include "support/show_files.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace kq::show;
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+template <typename Fn>
+CliRun capture(Fn fn) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = fn();
+    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+}
+
+TEST(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
+    kq::test::TempHome home;
+    kq::test::writeFrameFile(g_AppFolder, 2, 1, RecordingMode::Rgb, {kq::test::patternedImage(1), kq::test::chaseImage()});
+    kq::test::writeFrameFile(g_AppFolder, 2, 4, RecordingMode::Red, {kq::test::patternedImage(2)});
+    const CliRun build = capture([] { return runBuild({}); });
+    EXPECT_EQ(build.status, 0) << build.err;
+    EXPECT_NE(build.out.find("machine  2: "), std::string::npos) << build.out;
+    EXPECT_NE(build.out.find("2 materials"), std::string::npos) << build.out;
+    EXPECT_NE(build.out.find("machine  1: no recorded frames"), std::string::npos) << build.out;
+
+    const QString playback = playbackFilePath(g_AppFolder, 2);
+    const CliRun inspect = capture([&] { return runInspect({playback}); });
+    EXPECT_EQ(inspect.status, 0) << inspect.err;
+    EXPECT_NE(inspect.out.find("material 1: 2 frames, recorded RGB, block at 4096"), std::string::npos) << inspect.out;
+    EXPECT_NE(inspect.out.find("material 4: 1 frames, recorded red only"), std::string::npos) << inspect.out;
+    EXPECT_NE(inspect.out.find(" Xulie:KQ510-02 Version:KQ-510 V1.8"), std::string::npos) << inspect.out;
+
+    const CliRun frames = capture([&] { return runInspect({frameFilePath(g_AppFolder, 2, 1)}); });
+    EXPECT_EQ(frames.status, 0) << frames.err;
+    EXPECT_NE(frames.out.find("2 frames, recorded RGB"), std::string::npos) << frames.out;
+
+    EXPECT_EQ(capture([] { return runBuild({"--material", "0"}); }).status, 2);
+}
+
+TEST(ShowCommandLine, DamagedFilesAreNamedAndFail) {
+    kq::test::TempHome home;
+    kq::test::writeFrameFile(g_AppFolder, 1, 1, RecordingMode::Rgb, {kq::test::patternedImage(1), kq::test::patternedImage(2)});
+    const QByteArray frames = kq::readWholeFile(frameFilePath(g_AppFolder, 1, 1)).value();
+    ASSERT_TRUE(Fun_BuildPlaybackFile(1, 0));
+    const QByteArray playback = kq::readWholeFile(playbackFilePath(g_AppFolder, 1)).value();
+    auto models = std::make_unique<ModelStore>();
+    const QByteArray model = kq::model::encodeModelFile(*models);
+
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* problem;
+    };
+    QByteArray badRun = frames;
+    badRun[slotOffset(1) + 20] = char(254);
+    badRun[slotOffset(1) + 21] = char(251);
+    QByteArray badTable = playback;
+    badTable[4096 + 1024 + 3] = char(badTable[4096 + 1024 + 3] + 1);
+    QByteArray badInfo = playback;
+    badInfo[badInfo.size() - 1] = 'G';
+    const Case cases[] = {
+        {"frame file cut short", frames.left(slotOffset(2) + 10), "frame 2 of 2 is missing"},
+        {"run of 251", badRun, "a run of 251 zeros"},
+        {"model cut short", model.left(5000), "ends before its models"},
+        {"frame table off by one", badTable, "frame table points elsewhere"},
+        {"information block not hex", badInfo, "not its bytes in hex"},
+        {"playback without directory", playback.left(100), "shorter than its directory"},
+        {"unknown file", QByteArray("hello"), "not a model, template, frame or playback file"},
+    };
+    for (const auto& c : cases) {
+        const Inspection r = inspectFile(c.bytes);
+        EXPECT_FALSE(r.ok()) << c.name;
+        EXPECT_TRUE(r.problem.contains(c.problem)) << c.name << ": " << r.problem.toStdString();
+    }
+    EXPECT_TRUE(inspectFile(model).ok());
+    EXPECT_TRUE(inspectFile(frames).ok());
+    EXPECT_TRUE(inspectFile(playback).ok());
+
+    QFile f(home.path("cut.KQ3"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(frames.left(2000));
+    f.close();
+    const CliRun run = capture([&] { return runInspect({home.path("cut.KQ3")}); });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("damaged frame file: frame 1 is cut short"), std::string::npos) << run.err;
+    EXPECT_EQ(capture([&] { return runInspect({home.path("nothing")}); }).status, 2);
+}
+
+} // namespace
