@@ -3,7 +3,10 @@
 #include "gbk_codec.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 #include <vector>
 
@@ -98,14 +101,28 @@ std::optional<int> parseWholeNumber(const QString& text, int min, int max) {
 
 namespace kq {
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+AtomicFile::AtomicFile(const QString& path) : path_(path), temp_(path + QStringLiteral(".XXXXXX")) {}
+
+AtomicFile::~AtomicFile() = default;
+
+bool AtomicFile::open() { return temp_.open(); }
+
+bool AtomicFile::commit() {
+    if (!temp_.isOpen() || !temp_.flush()) return false;
+    const QFileInfo old(path_);
+    temp_.setPermissions(old.exists() ? old.permissions()
+                                      : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                            QFileDevice::ReadOther);
+    temp_.close();
+    if (std::rename(QFile::encodeName(temp_.fileName()).constData(), QFile::encodeName(path_).constData()) != 0)
         return false;
-    }
-    return file.commit();
+    temp_.setAutoRemove(false);
+    return true;
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    AtomicFile file(path);
+    return file.open() && file.device().write(bytes) == bytes.size() && file.commit();
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path) {

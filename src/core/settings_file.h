@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryFile>
 
 #include <optional>
 
@@ -33,8 +34,27 @@ int Fun_ReadIniNumber(const QString& path, const QString& key, int defaultValue,
 bool Fun_WriteTextFile(const QString& path, const QString& text);
 
 namespace kq {
-// Writes the bytes to a temporary file beside path and renames it over path, so that a crash or a full
-// disk never leaves a half-written file; the old file stays when anything fails.
+
+// A file written beside its target and renamed over it on commit: a crash or a full disk leaves the
+// old file or the new one, never half of either; without a commit the old file stays. There is no
+// fsync: it would stall the one program thread, which also drives live output, for as long as the
+// disk takes, and the rename already orders the data before it on the file systems used here.
+class AtomicFile {
+public:
+    explicit AtomicFile(const QString& path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    bool open();
+    QIODevice& device() { return temp_; }
+    bool commit();
+
+private:
+    QString path_;
+    QTemporaryFile temp_;
+};
+
 bool writeFileAtomically(const QString& path, const QByteArray& bytes);
 std::optional<QByteArray> readWholeFile(const QString& path);
 } // namespace kq

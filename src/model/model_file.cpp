@@ -23,17 +23,32 @@ bool getMagic(ByteCursor& c, const uint8_t* bytes, int n) {
 
 bool validModel(int m) { return m >= 1 && m <= kModelCount; }
 
+constexpr int kRecordBytes = 28; // a material record without its note
+
+int16_t word(const uint8_t* p) { return int16_t(uint16_t(p[0] << 8 | p[1])); }
+
 void readMaterial(ByteCursor& c, T_Material& t) {
-    t.Machine = c.getWord();
-    t.Port = c.getWord();
-    t.StartAddr = c.getWord();
-    t.Shape = c.getByte();
-    t.Reverse = c.getByte();
-    for (int i = 1; i <= 4; ++i) t.Coord[i] = c.getWord();
-    for (int i = 1; i <= 4; ++i) t.FineCoord[i] = c.getWord();
-    t.Angle = c.getWord();
-    t.AppliedAngle = c.getWord();
+    uint8_t spare[kRecordBytes];
+    const uint8_t* p = c.takeBytes(kRecordBytes);
+    if (!p) { // the file ends inside this record: read what is there, the rest as 0
+        for (uint8_t& b : spare) b = c.getByte();
+        p = spare;
+    }
+    t.Machine = word(p);
+    t.Port = word(p + 2);
+    t.StartAddr = word(p + 4);
+    t.Shape = p[6];
+    t.Reverse = p[7];
+    for (int i = 1; i <= 4; ++i) t.Coord[i] = word(p + 6 + 2 * i);
+    for (int i = 1; i <= 4; ++i) t.FineCoord[i] = word(p + 14 + 2 * i);
+    t.Angle = word(p + 24);
+    t.AppliedAngle = word(p + 26);
     t.Note = c.getText();
+}
+
+void putWordAt(uint8_t* p, int32_t v) {
+    p[0] = uint8_t(v >> 8);
+    p[1] = uint8_t(v);
 }
 
 ReadResult finish(ByteCursor& c, ReadResult r) {
@@ -50,22 +65,25 @@ void writeModelBlock(ByteCursor& c, const ModelStore& s, int m) {
     c.putWord(kMaterialCount);
     for (int i = 1; i <= kMaterialCount; ++i) {
         const T_Material& t = s.materials[m][i];
-        c.putWord(t.Machine);
-        c.putWord(t.Port);
-        c.putWord(t.StartAddr);
-        c.putByte(t.Shape & 0xFF);
-        c.putByte(t.Reverse);
-        for (int k = 1; k <= 4; ++k) c.putWord(t.Coord[k]);
-        for (int k = 1; k <= 4; ++k) c.putWord(t.FineCoord[k]);
-        c.putWord(t.Angle);
-        c.putWord(t.AppliedAngle);
+        uint8_t r[kRecordBytes];
+        putWordAt(r, t.Machine);
+        putWordAt(r + 2, t.Port);
+        putWordAt(r + 4, t.StartAddr);
+        r[6] = uint8_t(t.Shape & 0xFF);
+        r[7] = t.Reverse;
+        for (int k = 1; k <= 4; ++k) putWordAt(r + 6 + 2 * k, t.Coord[k]);
+        for (int k = 1; k <= 4; ++k) putWordAt(r + 14 + 2 * k, t.FineCoord[k]);
+        putWordAt(r + 24, t.Angle);
+        putWordAt(r + 26, t.AppliedAngle);
+        c.putBytes(QByteArrayView(reinterpret_cast<const char*>(r), kRecordBytes));
         c.putText(t.Note);
     }
 }
 
 void writePointBlock(ByteCursor& c, const ModelStore& s, int m) {
-    for (int i = 1; i <= kMaterialCount; ++i) c.putWord(s.materials[m][i].PointCount);
-    for (int i = 0; i < 4; ++i) c.putByte(0);
+    uint8_t block[2 * kMaterialCount + 4] = {};
+    for (int i = 1; i <= kMaterialCount; ++i) putWordAt(block + 2 * (i - 1), s.materials[m][i].PointCount);
+    c.putBytes(QByteArrayView(reinterpret_cast<const char*>(block), sizeof block));
 }
 
 void readModelBlock(ByteCursor& c, ModelStore& s, int m) {

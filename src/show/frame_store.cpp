@@ -12,28 +12,37 @@
 namespace kq::show {
 namespace {
 
-// The packing the machines have always received.
+constexpr std::array<uint8_t, 256> kQuantised = [] {
+    std::array<uint8_t, 256> q{};
+    for (int v = 0; v < 256; ++v) q[size_t(v)] = v <= 7 ? 0 : v <= 15 ? 10 : v >= 251 ? 250 : uint8_t(v);
+    return q;
+}();
+
+// The packing the machines have always received. The worst case (three image bytes to four) stays
+// below 18,000 bytes.
 QByteArray packClassic(FrameImage& image) {
-    QByteArray out;
-    out.reserve(kMaxPackedBytes + 64);
+    QByteArray out(18000, Qt::Uninitialized);
+    auto* o = reinterpret_cast<uint8_t*>(out.data());
+    qsizetype n = 0;
     qsizetype run = -1; // position of the open run's count byte
+    uint8_t* img = image.data();
     for (int j = kFrameHeaderBytes; j < kPackedImageEnd; ++j) {
-        const uint8_t next = image[size_t(j + 1)]; // as captured, before its own quantisation
-        const uint8_t b = Fun_QuantizeLevel(image[size_t(j)]);
-        image[size_t(j)] = b;
+        const uint8_t next = img[j + 1]; // as captured, before its own quantisation
+        const uint8_t b = kQuantised[img[j]];
+        img[j] = b;
         if (b != 0 || next != 0) {
-            out.append(char(b));
+            o[n++] = b;
             run = -1;
             continue;
         }
         if (run < 0) {
-            out.append(char(kRunMarker)).append('\0');
-            run = out.size() - 1;
+            o[n++] = kRunMarker;
+            o[n] = 0;
+            run = n++;
         }
-        const auto count = uint8_t(out[run] + 1);
-        out[run] = char(count);
-        if (count >= kMaxRun) run = -1;
+        if (++o[run] >= kMaxRun) run = -1;
     }
+    out.truncate(n);
     return out;
 }
 
@@ -149,12 +158,7 @@ using namespace kq::show;
 
 int Fun_PortOffset(int port) { return port >= 1 && port <= 8 ? (port - 1) * kPortBlockBytes : 0; }
 
-uint8_t Fun_QuantizeLevel(int level) {
-    if (level <= 7) return 0;
-    if (level <= 15) return 10;
-    if (level >= 251) return 250;
-    return uint8_t(level);
-}
+uint8_t Fun_QuantizeLevel(int level) { return kQuantised[size_t(std::clamp(level, 0, 255))]; }
 
 int32_t Fun_ReadFrameCount(const QString& path) {
     QFile f(path);

@@ -9,11 +9,11 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSysInfo>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kq::show {
 namespace {
@@ -22,10 +22,6 @@ void putBigEndian(QByteArray& bytes, qsizetype at, quint32 value, int size) {
     for (int i = size - 1; i >= 0; --i, value >>= 8) bytes[at + i] = char(value & 0xFF);
 }
 
-void appendBigEndian(QByteArray& bytes, quint32 value, int size) {
-    bytes.resize(bytes.size() + size);
-    putBigEndian(bytes, bytes.size() - size, value, size);
-}
 
 struct Entry {
     quint32 offset = 0;
@@ -90,28 +86,29 @@ QByteArray encodeInformationBlock(const PlaybackInfo& info) {
 
 QByteArray encodeMaterialBlock(QByteArrayView frameFile, quint32 blockOffset) {
     const int n = frameCountOf(frameFile);
-    QByteArray header = frameFile.first(std::min<qsizetype>(frameFile.size(), kFrameFileHeaderBytes)).toByteArray();
-    header.resize(kFrameFileHeaderBytes, '\0');
-    QByteArray table;
-    table.reserve(6 * n);
-    QByteArray records;
-    quint32 recordOffset = blockOffset + kFrameFileHeaderBytes + 6 * quint32(n);
+    const auto byteAt = [&](qsizetype at) { return at < frameFile.size() ? uint8_t(frameFile[at]) : uint8_t(0); };
+    // Records are copied, not unpacked: only each slot's packed length is read. What a damaged file
+    // lacks goes as zeros.
+    qsizetype total = kFrameFileHeaderBytes + 6 * qsizetype(n);
+    for (int f = 1; f <= n; ++f) total += kFrameHeaderBytes + (byteAt(slotOffset(f) + 6) << 8 | byteAt(slotOffset(f) + 7));
+    QByteArray block(total, '\0');
+    char* out = block.data();
+    std::memcpy(out, frameFile.data(), size_t(std::min<qsizetype>(frameFile.size(), kFrameFileHeaderBytes)));
+    qsizetype table = kFrameFileHeaderBytes;
+    qsizetype record = table + 6 * qsizetype(n);
     for (int f = 1; f <= n; ++f) {
         const qsizetype at = slotOffset(f);
-        QByteArray slotHead = at < frameFile.size() ? frameFile.sliced(at).first(std::min<qsizetype>(kFrameHeaderBytes, frameFile.size() - at)).toByteArray() : QByteArray();
-        slotHead.resize(kFrameHeaderBytes, '\0');
-        const int L = uint8_t(slotHead[6]) << 8 | uint8_t(slotHead[7]);
-        // Records are copied, not unpacked; what a damaged file lacks goes as zeros.
-        QByteArray record = frameFile.sliced(std::min(at, frameFile.size()))
-                                .first(std::min<qsizetype>(kFrameHeaderBytes + L, std::max<qsizetype>(0, frameFile.size() - at)))
-                                .toByteArray();
-        record.resize(kFrameHeaderBytes + L, '\0');
-        appendBigEndian(table, recordOffset, 4);
-        appendBigEndian(table, quint32(L), 2);
-        records += record;
-        recordOffset += quint32(record.size());
+        const int L = byteAt(at + 6) << 8 | byteAt(at + 7);
+        const quint32 offset = blockOffset + quint32(record);
+        const uint8_t entry[6] = {uint8_t(offset >> 24), uint8_t(offset >> 16), uint8_t(offset >> 8), uint8_t(offset),
+                                  uint8_t(L >> 8), uint8_t(L)};
+        std::memcpy(out + table, entry, 6);
+        table += 6;
+        const qsizetype available = std::clamp<qsizetype>(frameFile.size() - at, 0, kFrameHeaderBytes + L);
+        if (available > 0) std::memcpy(out + record, frameFile.data() + at, size_t(available));
+        record += kFrameHeaderBytes + L;
     }
-    return header + table + records;
+    return block;
 }
 
 bool writePlaybackFile(QIODevice& out, const std::function<std::optional<QByteArray>(int)>& frameFile,
@@ -161,18 +158,14 @@ bool Fun_BuildPlaybackFile(int machine, int filter) {
     }
     PlaybackInfo info{QStringLiteral("KQ510-") + Fun_Pad2(machine), g_AppTitle, g_AppFolder, computerName(),
                       QDateTime::currentDateTime()};
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    kq::AtomicFile out(target);
+    if (!out.open()) return false;
     const bool ok = writePlaybackFile(
-        out,
+        out.device(),
         [&](int k) -> std::optional<QByteArray> {
             if (filter != 0 && filter != k) return std::nullopt;
             return kq::readWholeFile(frameFilePath(g_AppFolder, machine, k));
         },
         info);
-    if (!ok) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return ok && out.commit();
 }

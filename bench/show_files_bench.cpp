@@ -1,0 +1,143 @@
+// Model files, frame packing and the playback build, timed on this machine.
+// Usage: show_files_bench [machines materials frames]   (default 10 50 300)
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "model/model_file.h"
+#include "show/frame_store.h"
+#include "show/playback_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace kq::show;
+
+double medianMs(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// A frame as a live show leaves it: runs of lit pixels between dark stretches.
+FrameImage showFrame(int seed) {
+    FrameImage image{};
+    for (int j = 20; j < 13520; ++j) {
+        const int phase = (j + seed * 37) % 300;
+        image[size_t(j)] = phase < 140 ? uint8_t(16 + (j * 13 + seed) % 230) : 0;
+    }
+    return image;
+}
+
+void benchModels(const QString& dir) {
+    auto& s = g_Models;
+    for (int m = 1; m <= kModelCount; ++m) {
+        s.note[m] = QStringLiteral("模型%1").arg(m);
+        for (int i = 1; i <= kMaterialCount; ++i) {
+            T_Material& t = s.materials[m][i];
+            t = {1 + i % 10, 1 + i % 6, 1 + i % 700, i % 4, uint8_t(i % 2), {0, i % 500, i % 300, i % 500 + 40, i % 300},
+                 {0, i % 500 * 100, i % 300 * 100, (i % 500 + 40) * 100, i % 300 * 100}, i % 360, i % 360,
+                 QStringLiteral("灯%1").arg(i), i % 30};
+        }
+    }
+    const QString path = dir + QStringLiteral("/full.mx20");
+    std::vector<double> save, load;
+    for (int r = 0; r < 15; ++r) {
+        QElapsedTimer t;
+        t.start();
+        Fun_WriteModelFile(path);
+        save.push_back(double(t.nsecsElapsed()) / 1e6);
+        t.restart();
+        Fun_OpenModel(path);
+        load.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::printf("model file, 20 full models (%lld bytes): save %.2f ms, load %.2f ms (median of 15)\n",
+                QFile(path).size(), medianMs(save), medianMs(load));
+}
+
+void benchPacking() {
+    std::vector<FrameImage> frames;
+    for (int i = 0; i < 64; ++i) frames.push_back(showFrame(i));
+    std::vector<QByteArray> packed;
+    const int n = 20000;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i) {
+        FrameImage f = frames[size_t(i % 64)];
+        packed.push_back(packFrame(f));
+        if (packed.size() > 64) packed.erase(packed.begin());
+    }
+    const double packS = double(t.nsecsElapsed()) / 1e9;
+    FrameImage out;
+    t.restart();
+    for (int i = 0; i < n; ++i) unpackFrame(packed[size_t(i % packed.size())], out);
+    const double unpackS = double(t.nsecsElapsed()) / 1e9;
+    std::printf("frame packing: %.0f frames/s; unpacking: %.0f frames/s (show-like frames, L about %lld bytes)\n",
+                n / packS, n / unpackS, qlonglong(packed.back().size()));
+}
+
+void benchPlayback(const QString& dir, int machines, int materials, int frames) {
+    Fun_SetAppFolder(dir);
+    std::vector<QByteArray> slotSamples;
+    for (int i = 0; i < 16; ++i) {
+        FrameImage f = showFrame(i);
+        QByteArray slot = encodeSlot(i + 1, packFrame(f));
+        slot.resize(kSlotBytes, '\0');
+        slotSamples.push_back(slot);
+    }
+    qint64 frameBytes = 0;
+    for (int m = 1; m <= machines; ++m) {
+        QDir().mkpath(frameFolder(dir, m));
+        for (int k = 1; k <= materials; ++k) {
+            QByteArray file = encodeFrameFileHeader(RecordingMode::Rgb, frames);
+            file.reserve(kFrameFileHeaderBytes + qsizetype(kSlotBytes) * (frames + 1) + 1);
+            for (int f = 0; f < frames; ++f) file += slotSamples[size_t((f + k + m) % 16)];
+            file += QByteArray(kSlotBytes + 1, '\0');
+            kq::writeFileAtomically(frameFilePath(dir, m, k), file);
+            frameBytes += file.size();
+        }
+    }
+    // A plain copy of the same frame files, read whole and written whole, as the reference.
+    QElapsedTimer t;
+    t.start();
+    for (int m = 1; m <= machines; ++m) {
+        QFile out(dir + QStringLiteral("/copy-%1.bin").arg(m));
+        out.open(QIODevice::WriteOnly);
+        for (int k = 1; k <= materials; ++k) out.write(kq::readWholeFile(frameFilePath(dir, m, k)).value());
+    }
+    const double copyS = double(t.nsecsElapsed()) / 1e9;
+    for (int m = 1; m <= machines; ++m) QFile::remove(dir + QStringLiteral("/copy-%1.bin").arg(m));
+    t.restart();
+    qint64 playbackBytes = 0;
+    for (int m = 1; m <= machines; ++m) {
+        Fun_BuildPlaybackFile(m, 0);
+        playbackBytes += QFile(playbackFilePath(dir, m)).size();
+    }
+    const double buildS = double(t.nsecsElapsed()) / 1e9;
+    std::printf("playback build, %d machines x %d materials x %d frames: %.2f s for %.0f MB of frame files "
+                "(%.0f MB written); plain copy %.2f s: build speed %.2f x the copy's\n",
+                machines, materials, frames, buildS, double(frameBytes) / 1e6, double(playbackBytes) / 1e6, copyS,
+                copyS / buildS);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int machines = argc > 3 ? atoi(argv[1]) : 10;
+    const int materials = argc > 3 ? atoi(argv[2]) : 50;
+    const int frames = argc > 3 ? atoi(argv[3]) : 300;
+    QTemporaryDir dir;
+    Fun_SetAppFolder(dir.path());
+    benchModels(dir.path());
+    benchPacking();
+    benchPlayback(dir.path(), machines, materials, frames);
+    return 0;
+}
