@@ -44,6 +44,8 @@ int runTool(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("KQ-510"));
     const QStringList args = QCoreApplication::arguments();
     if (!useFolder(applicationFolder(args))) return 2;
+    kq::ConsoleDialogs console;
+    kq::setDialogs(&console);
     const QString command = args.value(1);
     int status = 2;
     if (command == QLatin1String("send"))
@@ -52,14 +54,19 @@ int runTool(int argc, char** argv) {
         status = kq::show::runBuild(args.mid(2));
     else if (command == QLatin1String("inspect"))
         status = kq::show::runInspect(args.mid(2));
+    else if (command == QLatin1String("download"))
+        status = kq::show::runDownload(args.mid(2));
+    else if (command == QLatin1String("upgrade"))
+        status = kq::show::runUpgrade(args.mid(2));
     Fun_UnloadFormUdp();
+    kq::setDialogs(nullptr);
     return status;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    for (const char* tool : {"send", "build", "inspect"})
+    for (const char* tool : {"send", "build", "inspect", "download", "upgrade"})
         if (argc > 1 && std::strcmp(argv[1], tool) == 0) return runTool(argc, argv);
 
     QApplication app(argc, argv);

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 namespace kq {
 
 MessageAnswer ScriptedDialogs::message(const QString& text, const QString& title, MessageButtons buttons) {
@@ -26,6 +28,11 @@ QString ScriptedDialogs::nextFileName(const FileDialogRequest& request) {
 
 QString ScriptedDialogs::openFileName(const FileDialogRequest& request) { return nextFileName(request); }
 QString ScriptedDialogs::saveFileName(const FileDialogRequest& request) { return nextFileName(request); }
+
+MessageAnswer ConsoleDialogs::message(const QString& text, const QString& title, MessageButtons buttons) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+}
 
 namespace {
 ScriptedDialogs g_silentDialogs;

@@ -52,6 +52,14 @@ private:
     QString nextFileName(const FileDialogRequest& request);
 };
 
+// For the command line: messages go to standard error, questions are answered No, file dialogs cancel.
+class ConsoleDialogs final : public Dialogs {
+public:
+    MessageAnswer message(const QString& text, const QString& title, MessageButtons buttons) override;
+    QString openFileName(const FileDialogRequest&) override { return {}; }
+    QString saveFileName(const FileDialogRequest&) override { return {}; }
+};
+
 Dialogs& dialogs();
 // Installs the dialogs the program uses; nullptr goes back to a ScriptedDialogs that answers nothing.
 void setDialogs(Dialogs* d);

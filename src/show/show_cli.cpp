@@ -6,11 +6,124 @@
 #include "inspect.h"
 #include "playback_file.h"
 
+#include "firmware_upgrade.h"
+#include "show_download.h"
+#include "transfer_log.h"
+
 #include <QFileInfo>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace kq::show {
+namespace {
+
+// Prints the log's lines as they complete; on a terminal the line in progress is redrawn in place
+// with a progress bar behind it.
+class TerminalLog final : public TransferLog {
+public:
+    explicit TerminalLog(FILE* out) : out_(out), tty_(isatty(fileno(out))) {}
+
+    void progress(qint64 done, qint64 total) override {
+        done_ = done;
+        total_ = total;
+        if (tty_) redraw();
+    }
+
+    // Prints the line still in progress.
+    void finish() {
+        const QStringList lines = text().split(QStringLiteral("\r\n"));
+        if (!lines.back().isEmpty()) std::fprintf(out_, "%s%s\n", tty_ ? "\r\033[K" : "", qPrintable(lines.back()));
+        std::fflush(out_);
+    }
+
+protected:
+    void changed() override {
+        const QStringList lines = text().split(QStringLiteral("\r\n"));
+        if (lines.size() - 1 < printedLines_) printedLines_ = 0; // the log was cleared
+        for (; printedLines_ < lines.size() - 1; ++printedLines_)
+            std::fprintf(out_, "%s%s\n", tty_ ? "\r\033[K" : "", qPrintable(lines[printedLines_]));
+        if (tty_) redraw();
+        std::fflush(out_);
+    }
+
+private:
+    void redraw() {
+        const QString line = text().split(QStringLiteral("\r\n")).back().right(60);
+        QString bar;
+        if (total_ > 0) {
+            const int filled = int(40 * std::min(done_, total_) / total_);
+            bar = QStringLiteral("  [%1%2] %3%").arg(QString(filled, QLatin1Char('#')), QString(40 - filled, QLatin1Char('.')))
+                      .arg(100 * std::min(done_, total_) / total_);
+        }
+        std::fprintf(out_, "\r\033[K%s%s", qPrintable(line), qPrintable(bar));
+        std::fflush(out_);
+    }
+
+    FILE* out_;
+    bool tty_;
+    qsizetype printedLines_ = 0;
+    qint64 done_ = 0, total_ = 0;
+};
+
+bool machineArgument(const QStringList& args, qsizetype& i, int& machine) {
+    bool ok = false;
+    machine = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
+    return ok && machine >= 1 && machine <= kMaxMachine;
+}
+
+} // namespace
+
+int runDownload(const QStringList& args) {
+    int machine = 0;
+    bool all = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--machine") && !all && machineArgument(args, i, machine)) continue;
+        if (args[i] == QLatin1String("--all") && machine == 0) {
+            all = true;
+            continue;
+        }
+        if (args[i] == QLatin1String("--home")) {
+            ++i;
+            continue;
+        }
+        machine = 0;
+        all = false;
+        break;
+    }
+    if (machine == 0 && !all) {
+        std::fprintf(stderr, "usage: kq510 download (--machine N | --all) [--home DIR]   (N from 1 to 10)\n");
+        return 2;
+    }
+    TerminalLog log(stdout);
+    const bool ok = all ? Fun_DownloadToAllMachines(log) : Fun_DownloadToMachine(machine, log);
+    log.finish();
+    return ok ? 0 : 1;
+}
+
+int runUpgrade(const QStringList& args) {
+    int machine = 0;
+    QString image;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--machine")) {
+            if (!machineArgument(args, i, machine)) machine = -1;
+        } else if (args[i] == QLatin1String("--home")) {
+            ++i;
+        } else if (image.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+            image = args[i];
+        } else {
+            machine = -1;
+        }
+    }
+    if (machine <= 0 || image.isEmpty()) {
+        std::fprintf(stderr, "usage: kq510 upgrade --machine N FILE.bin [--home DIR]   (N from 1 to 10)\n");
+        return 2;
+    }
+    TerminalLog log(stdout);
+    const bool ok = Fun_UpgradeMachine(machine, log, image);
+    log.finish();
+    return ok ? 0 : 1;
+}
 
 int runBuild(const QStringList& args) {
     int material = 0;

@@ -9,4 +9,9 @@ int runBuild(const QStringList& args);
 // `kq510 inspect FILE`: prints a summary; exit status 1 for a damaged file, 2 when it cannot be read.
 int runInspect(const QStringList& args);
 
+// `kq510 download (--machine N | --all)`: downloads playback files; 0 only when every one arrived.
+int runDownload(const QStringList& args);
+// `kq510 upgrade --machine N FILE.bin`: upgrades one machine's firmware; 0 only when it verified.
+int runUpgrade(const QStringList& args);
+
 } // namespace kq::show

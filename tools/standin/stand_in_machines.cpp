@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QNetworkDatagram>
 #include <QSaveFile>
-#include <QTimer>
+#include <QSocketNotifier>
 #include <QUdpSocket>
+
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
 
 namespace standin {
 namespace {
@@ -47,7 +51,46 @@ StandInMachines::StandInMachines(Options options, QObject* parent)
     }
 }
 
-StandInMachines::~StandInMachines() = default;
+StandInMachines::~StandInMachines() {
+    if (timerFd_ >= 0) close(timerFd_);
+}
+
+namespace {
+qint64 monotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+} // namespace
+
+void StandInMachines::armReplyTimer() {
+    if (timerFd_ < 0) {
+        timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        auto* notifier = new QSocketNotifier(timerFd_, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            uint64_t expirations = 0;
+            [[maybe_unused]] const ssize_t n = read(timerFd_, &expirations, sizeof expirations);
+            sendDueReplies();
+        });
+    }
+    itimerspec spec{};
+    if (!pending_.empty()) {
+        const qint64 due = std::max<qint64>(pending_.front().dueNs, 1);
+        spec.it_value.tv_sec = time_t(due / 1'000'000'000);
+        spec.it_value.tv_nsec = long(due % 1'000'000'000);
+    }
+    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+}
+
+void StandInMachines::sendDueReplies() {
+    const qint64 now = monotonicNs();
+    while (!pending_.empty() && pending_.front().dueNs <= now) {
+        const PendingReply r = pending_.front();
+        pending_.pop_front();
+        r.socket->writeDatagram(r.bytes, r.to, r.port);
+    }
+    armReplyTimer();
+}
 
 bool StandInMachines::start() {
     const auto allowed = [](const QHostAddress& a) { return a.isLoopback(); };
@@ -262,7 +305,8 @@ void StandInMachines::reply(MachineState& m, const QByteArray& bytes, const QHos
         s->writeDatagram(bytes, to, port);
         return;
     }
-    QTimer::singleShot(options_.latencyMs, Qt::PreciseTimer, s, [s, bytes, to, port] { s->writeDatagram(bytes, to, port); });
+    pending_.push_back({monotonicNs() + qint64(options_.latencyMs) * 1'000'000, s, bytes, to, port});
+    if (pending_.size() == 1) armReplyTimer();
 }
 
 void StandInMachines::ack(MachineState& m, const QHostAddress& to, quint16 port) {

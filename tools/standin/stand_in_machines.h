@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -90,6 +91,19 @@ private:
     std::map<int, MachineState> machines_;
     std::map<int, QUdpSocket*> sockets_;
     QUdpSocket* broadcastSocket_ = nullptr;
+    // Replies held back for the latency, sent by a timer descriptor armed at the exact instant the
+    // first is due (Qt's timers are only millisecond-accurate, which would add to the latency).
+    struct PendingReply {
+        qint64 dueNs;
+        QUdpSocket* socket;
+        QByteArray bytes;
+        QHostAddress to;
+        quint16 port;
+    };
+    std::deque<PendingReply> pending_;
+    int timerFd_ = -1;
+    void armReplyTimer();
+    void sendDueReplies();
     QRandomGenerator rng_;
     int badFrames_ = 0;
     QStringList log_;

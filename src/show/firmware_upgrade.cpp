@@ -1,0 +1,123 @@
+#include "firmware_upgrade.h"
+
+#include "core/common_functions.h"
+#include "core/dialogs.h"
+#include "core/event_pump.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "link/transport.h"
+#include "show_download.h"
+
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace kq::show {
+
+std::optional<qsizetype> findFirmwareMarker(QByteArrayView image) {
+    const QByteArrayView marker(kFirmwareMarker);
+    for (qsizetype j = 0; j <= image.size() - 100; ++j)
+        if (image.sliced(j).startsWith(marker)) return j;
+    return std::nullopt;
+}
+
+uint16_t firmwareChecksum(QByteArrayView image) {
+    uint16_t sum = 0;
+    for (char b : image) sum = uint16_t(sum + uint8_t(b));
+    return sum;
+}
+
+std::vector<QByteArray> firmwareDataPayloads(QByteArrayView image) {
+    std::vector<QByteArray> payloads;
+    const qsizetype length = image.size();
+    for (qsizetype p = 0; p <= length;) {
+        const qsizetype count = length - p > kFirmwareChunk - 1 ? kFirmwareChunk : length - p;
+        QByteArray payload(kFirmwarePayloadBytes, '\0');
+        for (int i = 0; i < 4; ++i) payload[i] = char(quint32(p) >> (24 - 8 * i));
+        payload[4] = char(count >> 8);
+        payload[5] = char(count & 0xFF);
+        if (count > 0) std::memcpy(payload.data() + 6, image.data() + p, size_t(count));
+        payloads.push_back(payload);
+        p = count == kFirmwareChunk ? p + count : length + 1;
+    }
+    return payloads;
+}
+
+QByteArray firmwareVerifyPayload(QByteArrayView image, const QByteArray& lastDataPayload) {
+    QByteArray payload = lastDataPayload.left(20);
+    payload.resize(20, '\0');
+    const auto length = quint32(image.size());
+    for (int i = 0; i < 4; ++i) payload[i] = char(length >> (24 - 8 * i));
+    const uint16_t sum = firmwareChecksum(image);
+    payload[4] = char(sum >> 8);
+    payload[5] = char(sum & 0xFF);
+    return payload;
+}
+
+} // namespace kq::show
+
+using namespace kq::show;
+
+bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath) {
+    const QString path = givenPath.isEmpty() ? Fun_OpenFileDialog(QStringLiteral("bin")) : givenPath;
+    if (path.isEmpty()) return false;
+    if (!QFileInfo::exists(path)) {
+        Fun_MsgBox(QStringLiteral("文件不存在！"));
+        return false;
+    }
+    const qint64 length = QFileInfo(path).size();
+    if (length == 0) {
+        Fun_MsgBox(QStringLiteral("文件为空！"));
+        return false;
+    }
+    log.setText(QStringLiteral("->机器 ") + QString::number(machine));
+    log.append(QStringLiteral("\r\n->读取文件"));
+    log.append(QStringLiteral("\r\n->文件路径=") + path);
+    log.append(QStringLiteral("\r\n->文件长度=【") + QString::number(double(length) / 1024.0, 'f', 1) + QStringLiteral("K】"));
+    const QByteArray image = kq::readWholeFile(path).value_or(QByteArray());
+    if (!findFirmwareMarker(image)) {
+        Fun_MsgBox(QStringLiteral("文件非法！"));
+        return false;
+    }
+
+    log.append(QStringLiteral("\r\n->握手 "));
+    g_ReplyLen = 0;
+    Fun_SendCommand(machine, QStringLiteral("80A0"), QString());
+    if (!Fun_WaitAck(300)) {
+        log.append(QStringLiteral("\r\n->握手失败 "));
+        return false;
+    }
+    log.append(QStringLiteral("\r\n->握手成功 "));
+    log.append(QStringLiteral("\r\n->发送数据 "));
+
+    const std::vector<QByteArray> payloads = firmwareDataPayloads(image);
+    qint64 sent = 0;
+    for (const QByteArray& payload : payloads) {
+        g_ReplyLen = 0;
+        Fun_SendFrame(machine, kq::link::code::FirmwareData, payload, false);
+        log.append(Fun_WaitAck(300) ? QStringLiteral("-") : QStringLiteral("X"));
+        sent += uint8_t(payload[4]) << 8 | uint8_t(payload[5]);
+        log.progress(sent, length);
+        log.caretToEnd();
+        if (g_ExitRequested) return false;
+    }
+
+    g_ReplyLen = 0;
+    Fun_SendFrame(machine, kq::link::code::FirmwareVerify, firmwareVerifyPayload(image, payloads.back()), false);
+    if (!Fun_WaitAck(300)) {
+        log.append(QStringLiteral("\r\n->校验失败XXX"));
+        return false;
+    }
+    log.append(QStringLiteral("\r\n->校验成功！！！"));
+    log.append(QStringLiteral("\r\n->重启机器！"));
+    Fun_Delay(10);
+    Fun_SendCommand(machine, QStringLiteral("80A3"), QString());
+    return true;
+}
+
+bool Fun_UpgradeMachine(int machine, TransferLog& log, const QString& path) {
+    g_PauseTasks = true;
+    const bool ok = Fun_UpgradeFirmware(machine, log, path);
+    g_PauseTasks = false;
+    return ok;
+}

@@ -1,0 +1,172 @@
+#include "show_download.h"
+
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/event_pump.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "link/transport.h"
+#include "playback_file.h"
+
+#include <QFileInfo>
+
+namespace kq::show {
+
+DownloadPacket DownloadCoder::next() {
+    // At most 1,199 coded bytes before the last file byte, which adds two at most.
+    QByteArray coded(kPacketCloseCoded + 1, Qt::Uninitialized);
+    auto* o = reinterpret_cast<uint8_t*>(coded.data());
+    qsizetype n = 0;
+    qsizetype run = -1;
+    const qsizetype end = std::min(file_.size(), pos_ + kPacketCloseFileBytes);
+    while (pos_ < end && n < kPacketCloseCoded) {
+        const uint8_t b = uint8_t(file_[pos_++]);
+        if (b == 254) {
+            o[n++] = 254;
+            o[n++] = 255;
+            run = -1;
+        } else if (b == 0) {
+            if (run < 0) {
+                o[n++] = 254;
+                o[n] = 0;
+                run = n++;
+            }
+            if (++o[run] >= 250) run = -1;
+        } else {
+            o[n++] = b;
+            run = -1;
+        }
+    }
+    coded.truncate(n);
+    return {coded, pos_};
+}
+
+std::vector<DownloadPacket> codeDownloadPackets(QByteArrayView file) {
+    std::vector<DownloadPacket> packets;
+    for (DownloadCoder coder(file); !coder.atEnd();) packets.push_back(coder.next());
+    return packets;
+}
+
+QByteArray dataPacketPayload(QByteArrayView coded) {
+    const auto p = int(coded.size());
+    QByteArray payload(4, '\0');
+    payload.append(char(p >> 8)).append(char(p & 0xFF)).append(coded).append(4, '\0');
+    return payload;
+}
+
+QByteArray endPacketPayload(quint32 fileLength) {
+    QByteArray payload(20, '\0');
+    for (int i = 0; i < 4; ++i) payload[i] = char(fileLength >> (24 - 8 * i));
+    return payload;
+}
+
+} // namespace kq::show
+
+using namespace kq::show;
+
+namespace {
+
+bool ackArrived() { return g_ReplyLen == 2 && g_ReplyBuf[0] == 0x88 && g_ReplyBuf[1] == 0x66; }
+
+QString megabytes(qint64 bytes) { return QString::number(double(bytes) / 1048576.0, 'f', 2); }
+
+// Suspends the periodic tasks for the life of a transfer.
+struct PauseTasks {
+    PauseTasks() { g_PauseTasks = true; }
+    ~PauseTasks() { g_PauseTasks = false; }
+    PauseTasks(const PauseTasks&) = delete;
+    PauseTasks& operator=(const PauseTasks&) = delete;
+};
+
+} // namespace
+
+bool Fun_WaitAck(int rounds) {
+    kq::Clock& clock = kq::appClock();
+    const uint32_t start = clock.nowMs();
+    const uint32_t deadline = start + uint32_t(rounds) + 1;
+    // The reply's socket event wakes the wait, so the answer is seen the moment it arrives.
+    while (!ackArrived() && uint32_t(clock.nowMs() - start) <= uint32_t(rounds)) kq::appPump().waitForEvents(deadline);
+    return ackArrived();
+}
+
+bool Fun_DownloadShow(int machine, TransferLog& log) {
+    const QString path = playbackFilePath(g_AppFolder, machine);
+    log.append(QStringLiteral("->机器 ") + QString::number(machine));
+    if (!QFileInfo::exists(path)) {
+        log.append(QStringLiteral("文件不存在！\r\n"));
+        return false;
+    }
+    const qint64 length = QFileInfo(path).size();
+    if (length == 0) {
+        Fun_MsgBox(QStringLiteral("文件为空！"));
+        return false;
+    }
+    log.append(QStringLiteral("\r\n->读取文件"));
+    log.append(QStringLiteral("\r\n->文件路径=") + path);
+    log.append(QStringLiteral("\r\n->文件长度=【") + megabytes(length) + QStringLiteral("M】"));
+    const QByteArray file = kq::readWholeFile(path).value_or(QByteArray());
+
+    log.append(QStringLiteral("\r\n->握手 "));
+    g_ReplyLen = 0;
+    Fun_SendCommand(machine, QStringLiteral("80B0"), QString());
+    if (!Fun_WaitAck(1000)) {
+        log.append(QStringLiteral("\r\n->握手失败 \r\n"));
+        return false;
+    }
+    log.append(QStringLiteral("\r\n->握手成功 "));
+    log.append(QStringLiteral("\r\n->发送数据 "));
+    QString t = log.text();
+
+    int unacknowledged = 0;
+    for (DownloadCoder coder(file); !coder.atEnd();) {
+        const DownloadPacket packet = coder.next();
+        g_ReplyLen = 0;
+        Fun_SendFrame(machine, kq::link::code::ShowData, dataPacketPayload(packet.coded), false);
+        if (Fun_WaitAck(300)) {
+            log.setText(t + megabytes(packet.fileBytesEnd) + QStringLiteral("M"));
+        } else {
+            // The packets carry no offset, so a lost one cannot be sent again: the download goes on
+            // and is reported failed at the end.
+            ++unacknowledged;
+            t += QStringLiteral(" <err> ");
+            log.setText(t);
+        }
+        log.progress(packet.fileBytesEnd, length);
+        kq::appPump().pumpPending();
+        log.caretToEnd();
+        if (g_ExitRequested) return false;
+    }
+
+    g_ReplyLen = 0;
+    Fun_SendFrame(machine, kq::link::code::ShowEnd, endPacketPayload(quint32(file.size())), false);
+    const bool endAcknowledged = Fun_WaitAck(300);
+    const bool ok = endAcknowledged && unacknowledged == 0;
+    if (ok) {
+        log.append(QStringLiteral("\r\n->下载成功！！！"));
+        Fun_SendCommand(machine, QStringLiteral("80B3"), QString());
+    } else {
+        log.append(QStringLiteral("\r\n->下载失败XXX"));
+        if (unacknowledged > 0) log.append(QStringLiteral(" %1个数据包没有应答").arg(unacknowledged));
+    }
+    log.append(QStringLiteral("\r\n"));
+    return ok;
+}
+
+bool Fun_DownloadToMachine(int machine, TransferLog& log) {
+    log.setText(QString());
+    PauseTasks pause;
+    return Fun_DownloadShow(machine, log);
+}
+
+bool Fun_DownloadToAllMachines(TransferLog& log) {
+    log.setText(QString());
+    PauseTasks pause;
+    int downloaded = 0, failed = 0;
+    for (int machine = 1; machine <= kMaxMachine; ++machine) {
+        const bool hasFile = QFileInfo::exists(playbackFilePath(g_AppFolder, machine));
+        (Fun_DownloadShow(machine, log) ? downloaded : failed) += hasFile ? 1 : 0;
+        log.caretToEnd();
+        if (g_ExitRequested) return false;
+    }
+    return downloaded > 0 && failed == 0;
+}
