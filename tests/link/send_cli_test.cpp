@@ -8,13 +8,8 @@ namespace {
 
 TEST(SendCommandLine, PrintsTheFrameAndEveryReply) {
     kq::test::TempHome home;
-    const QString base = home.useLoopbackMachines();
-    standin::Options o;
-    o.machines = {1, 2};
-    o.base = QHostAddress(base);
-    o.broadcast = QHostAddress(QHostAddress(base).toIPv4Address() + 55);
-    standin::StandInMachines machines(o);
-    ASSERT_TRUE(machines.start());
+    const auto machines = home.startMachines({1, 2});
+    ASSERT_TRUE(machines);
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(kq::link::runSendCommand({"--machine", "0", "8010", "--wait", "50"}), 0);

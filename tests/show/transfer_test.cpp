@@ -27,15 +27,8 @@ public:
 class Transfer : public testing::Test {
 protected:
     void start(QList<int> numbers, std::map<uint16_t, QList<int>> drops = {}) {
-        base = home.useLoopbackMachines();
-        standin::Options o;
-        o.machines = numbers;
-        o.base = QHostAddress(base);
-        o.broadcast = QHostAddress(QHostAddress(base).toIPv4Address() + 55);
-        o.stateDir = home.path("machines");
-        o.drops = std::move(drops);
-        machines = std::make_unique<standin::StandInMachines>(o);
-        ASSERT_TRUE(machines->start()) << machines->error().toStdString();
+        machines = home.startMachines(numbers, std::move(drops));
+        ASSERT_TRUE(machines);
     }
     QString writePlayback(int machine, const QByteArray& bytes) {
         QDir().mkpath(playbackFolder(g_AppFolder));
@@ -54,7 +47,6 @@ protected:
     }
 
     kq::test::TempHome home;
-    QString base;
     std::unique_ptr<standin::StandInMachines> machines;
     RecordingLog log;
 };

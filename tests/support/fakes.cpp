@@ -4,8 +4,11 @@
 #include "link/link_settings.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
+#include "standin/stand_in_machines.h"
 
 #include <QCoreApplication>
+
+#include <gtest/gtest.h>
 
 namespace kq::test {
 
@@ -20,6 +23,23 @@ QString TempHome::useLoopbackMachines() {
     const QString base = QStringLiteral("127.%1.%2.200").arg(1 + pid % 250).arg((pid / 250) % 256);
     link::writeLoopbackAddresses(g_IniPath, base);
     return base;
+}
+
+std::unique_ptr<standin::StandInMachines> TempHome::startMachines(QList<int> numbers,
+                                                                  std::map<uint16_t, QList<int>> drops) {
+    const QString base = useLoopbackMachines();
+    standin::Options o;
+    o.machines = std::move(numbers);
+    o.base = QHostAddress(base);
+    o.broadcast = QHostAddress(QHostAddress(base).toIPv4Address() + 55);
+    o.stateDir = path(QStringLiteral("machines"));
+    o.drops = std::move(drops);
+    auto machines = std::make_unique<standin::StandInMachines>(o);
+    if (!machines->start()) {
+        ADD_FAILURE() << "stand-in machines: " << machines->error().toStdString();
+        return nullptr;
+    }
+    return machines;
 }
 
 TempHome::~TempHome() {

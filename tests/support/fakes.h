@@ -6,9 +6,16 @@
 
 #include <QTemporaryDir>
 
+#include <map>
+#include <memory>
+
 #include <functional>
 #include <optional>
 #include <vector>
+
+namespace standin {
+class StandInMachines;
+}
 
 namespace kq::test {
 
@@ -76,6 +83,10 @@ public:
     // Points the link at loopback addresses of this test process's own (machines at base + k), so that
     // test programs running side by side never meet, and returns the base.
     QString useLoopbackMachines();
+    // Starts stand-in machines at those addresses, keeping their files under "machines"; null (with a
+    // test failure) when they cannot listen.
+    std::unique_ptr<standin::StandInMachines> startMachines(QList<int> numbers,
+                                                            std::map<uint16_t, QList<int>> drops = {});
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

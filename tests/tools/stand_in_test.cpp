@@ -19,15 +19,8 @@ QByteArray replies() { return QByteArray(reinterpret_cast<const char*>(g_ReplyBu
 class StandIn : public testing::Test {
 protected:
     void start(QList<int> numbers, std::map<uint16_t, QList<int>> drops = {}) {
-        const QString base = home.useLoopbackMachines();
-        standin::Options o;
-        o.machines = numbers;
-        o.base = QHostAddress(base);
-        o.broadcast = QHostAddress(QHostAddress(base).toIPv4Address() + 55);
-        o.stateDir = home.path("machines");
-        o.drops = std::move(drops);
-        machines = std::make_unique<standin::StandInMachines>(o);
-        ASSERT_TRUE(machines->start()) << machines->error().toStdString();
+        machines = home.startMachines(numbers, std::move(drops));
+        ASSERT_TRUE(machines);
     }
 
     // Sends like a requester: reset the count, send, wait.
