@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/shared_state.h"
+#include "model/model_data.h"
+
+#include <QPoint>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Sampling the captured picture at the pixels of the current model's materials. The plan (which
+// picture byte feeds which machine, port and address) depends only on the model and the picture's
+// size, so it is built once and reused tick after tick.
+
+namespace kq::record {
+
+inline constexpr int kMaxAddress = 760;      // addresses past it all land here
+inline constexpr int kPixelsPerPort = 750;   // positions 0..749 are sent
+inline constexpr int kOutputPorts = 6;       // ports 7 and 8 are sampled but never sent
+
+// The canvas points of a material's pixels in order p = 0..n (n + 1 points), or none.
+std::vector<QPoint> materialPixels(const T_Material& t);
+
+struct SamplePoint {
+    int32_t material;
+    uint8_t machine;
+    uint8_t port;
+    uint16_t address; // 0-based position on the port, 0..749
+    int32_t x, y;     // canvas point
+    qsizetype offset; // byte offset of the pixel in the picture, clamped into it
+};
+
+struct SamplePlan {
+    std::vector<SamplePoint> points; // material order: a later material overwrites an earlier one
+    bool usedPorts[kMaxPort + 1][kMaxMachine + 1] = {};
+};
+
+// Every used material of the table (StartAddr >= 1, Machine 1..10, Port 1..8), for a picture of
+// bytesPerRow x rows bytes in blue, green, red, x order.
+SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow, qsizetype pictureBytes);
+
+struct SampleTables {
+    uint8_t red[kMaxMachine + 1][kMaxPort + 1][kMaxAddress + 1];
+    uint8_t green[kMaxMachine + 1][kMaxPort + 1][kMaxAddress + 1];
+    uint8_t blue[kMaxMachine + 1][kMaxPort + 1][kMaxAddress + 1];
+};
+
+// Reads every planned pixel, scaled by fadeLevel / 255 (rounded half to even). Points of the material
+// `skipMaterial` are left out (the blinking of the modelling test); 0 skips none.
+void samplePicture(const uint8_t* picture, const SamplePlan& plan, int fadeLevel, SampleTables& out, int skipMaterial = 0);
+
+// Quantised levels of the used ports 1..6 into the live planes (red 0..749, green 750.., blue 1,500..)
+// and their flags.
+void fillLivePlanes(const SampleTables& samples, const SamplePlan& plan,
+                    uint8_t (&planes)[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize],
+                    uint8_t (&hasData)[kMaxPort + 1][kMaxMachine + 1]);
+
+} // namespace kq::record
