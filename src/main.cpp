@@ -9,6 +9,7 @@
 #include "link/udp_host.h"
 #include "show/show_cli.h"
 #include "record/main_window.h"
+#include "record/position_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -87,9 +88,15 @@ int main(int argc, char** argv) {
     g_FramePeriodMs = Fun_ReadFramePeriod();
     Fun_Delay(100);
 
-    kq::schedulerHooks().sendExitCommand = Fun_SendExitCommand;
+    kq::SchedulerHooks& hooks = kq::schedulerHooks();
+    hooks.frameCapture = [&mainWindow] { mainWindow.Fun_Timer截屏时间(); };
+    hooks.placementSave = [&mainWindow] {
+        if (PositionWindow* p = mainWindow.positionWindow()) p->Fun_Form位置示意_保存(&mainWindow);
+    };
+    hooks.sendExitCommand = Fun_SendExitCommand;
     kq::TaskScheduler scheduler(g_FramePeriodMs);
     kq::Fun_RunLoop(scheduler);
+    hooks = {};
     Fun_UnloadFormUdp();
     kq::setDialogs(nullptr);
     return 0;

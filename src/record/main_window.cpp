@@ -1,13 +1,36 @@
 #include "main_window.h"
 
 #include "core/common_functions.h"
+#include "core/dialogs.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "link/udp_host.h"
+#include "model/model_file.h"
+#include "picture_view.h"
+#include "position_window.h"
+#include "show/frame_store.h"
+#include "x11_capture.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFormLayout>
 #include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <cstdint>
 
@@ -16,29 +39,231 @@ constexpr int kInitDelayMs = 10;
 constexpr int kInitialHeightTwips = 6400;
 constexpr int kEdgeMarginTwips = 1500;
 constexpr int kFallbackTwips = 100;
+constexpr int kBackupTickMs = 1000;
+constexpr int kBackupPeriods[] = {1, 30, 60, 120, 300, 600, 1800};
+
+const char* const kBackupItems[] = {"不备份", "30秒", "1分钟", "2分钟", "5分钟", "10分钟", "30分钟"};
+const char* const kColourItems[] = {"", "1RGB", "2RBG", "3GRB", "4GBR", "5BRG", "6BGR"};
+const char* const kPositionModes[] = {"不显示", "显示方式1", "显示方式2", "显示方式3"};
 
 int toPixels(int twips) { return twips / kTwipsPerPixel; }
+QString ini(const char* key) { return Fun_ReadIni(g_IniPath, QString::fromUtf8(key)); }
+int iniNumber(const char* key, int fallback, int min, int max) {
+    return Fun_ReadIniNumber(g_IniPath, QString::fromUtf8(key), fallback, min, max);
+}
+void writeIni(const QString& key, int value) { Fun_WriteIni(g_IniPath, key, QString::number(value)); }
+
+// Where nothing else is given, the screen is copied from the X server, or through Qt elsewhere.
+class QtScreenCapture final : public kq::record::ScreenCapture {
+public:
+    bool grab(const QRect& wanted, kq::record::CapturedPicture& picture) override {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return false;
+        const kq::record::CaptureGeometry g = kq::record::captureGeometry(wanted, screen->size());
+        const QImage shot = g.source.isEmpty() ? QImage()
+                                               : screen->grabWindow(0, g.source.x(), g.source.y(), g.source.width(),
+                                                                    g.source.height())
+                                                     .toImage()
+                                                     .convertToFormat(QImage::Format_RGB32);
+        kq::record::placeIntoPicture(picture, wanted.size(), g, shot.isNull() ? nullptr : shot.constBits(),
+                                     shot.bytesPerLine());
+        return true;
+    }
+    QString name() const override { return QStringLiteral("Qt screen grab"); }
+};
+
+std::unique_ptr<kq::record::ScreenCapture> platformCapture() {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        auto x11 = std::make_unique<kq::record::X11Capture>();
+        if (x11->available()) return x11;
+    }
+    return std::make_unique<QtScreenCapture>();
+}
+
+QComboBox* pickList(QWidget* parent, const QString& name, QObject* keyFilter) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->installEventFilter(keyFilter);
+    return box;
+}
+
+QCheckBox* checkBox(QWidget* parent, const QString& name, const QString& caption) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form_主界面"));
+    if (!capture) {
+        ownCapture_ = platformCapture();
+        capture = ownCapture_.get();
+    }
+    live_ = std::make_unique<kq::record::LiveOutput>(*capture, *this);
+    live_->hooks.showMaterialInfo = [this] { Fun_录制显示素材信息(); };
 
     auto* background = new QFrame(this);
     background->setObjectName(QStringLiteral("Picture背景"));
     background->setAutoFillBackground(true);
     setCentralWidget(background);
-
     Frame遮挡 = new QFrame(background);
     Frame遮挡->setObjectName(QStringLiteral("Frame遮挡"));
+    Frame遮挡->setGeometry(0, 0, 0, 0);
+
+    buildMenus();
+    pages = new QTabWidget(background);
+    pages->setObjectName(QStringLiteral("pages"));
+    pages->addTab(buildRecordingPage(), QStringLiteral("录制"));
+    pages->addTab(buildMaterialPage(), QStringLiteral("素材编辑"));
+    Picture_显示 = new PictureView(background);
+    auto* layout = new QHBoxLayout(background);
+    layout->addWidget(pages, 0);
+    layout->addWidget(Picture_显示, 1, Qt::AlignTop | Qt::AlignLeft);
 
     Timer主界面初始化 = new QTimer(this);
     Timer主界面初始化->setObjectName(QStringLiteral("Timer主界面初始化"));
     Timer主界面初始化->setSingleShot(true);
     Timer主界面初始化->setTimerType(Qt::PreciseTimer);
     connect(Timer主界面初始化, &QTimer::timeout, this, [this] { Fun主界面初始化(); });
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, [this] { onBackupTick(); });
 
-    resize(720, toPixels(kInitialHeightTwips));
+    resize(760, toPixels(kInitialHeightTwips));
 }
+
+MainWindow::~MainWindow() { delete positionWindow_; }
+
+void MainWindow::buildMenus() {
+    CD_选择模型 = menuBar()->addMenu(QStringLiteral("【模型1】"));
+    CD_选择模型->setObjectName(QStringLiteral("CD_选择模型"));
+    for (int i = 1; i <= kModelCount; ++i) {
+        CD_模型[size_t(i)] = CD_选择模型->addAction(QStringLiteral("模型%1").arg(i));
+        CD_模型[size_t(i)]->setObjectName(QStringLiteral("CD_模型%1").arg(i));
+        connect(CD_模型[size_t(i)], &QAction::triggered, this, [this, i] { CD_模型_Click(i); });
+    }
+    QMenu* files = menuBar()->addMenu(QStringLiteral("模型文件"));
+    CD打开模型 = files->addAction(QStringLiteral("打开模型"));
+    CD打开模型->setObjectName(QStringLiteral("CD打开模型"));
+    CD保存模型 = files->addAction(QStringLiteral("保存模型"));
+    CD保存模型->setObjectName(QStringLiteral("CD保存模型"));
+    connect(CD打开模型, &QAction::triggered, this, [this] {
+        Fun_OpenModel(QString());
+        Fun_模型菜单显示();
+    });
+    connect(CD保存模型, &QAction::triggered, this, [] { Fun_SaveModelAs(); });
+    CD颜色调整 = menuBar()->addMenu(QStringLiteral("颜色"));
+    CD颜色调整->setObjectName(QStringLiteral("CD颜色调整"));
+    for (int i = 1; i <= 6; ++i) {
+        CD_颜色选择[size_t(i)] = CD颜色调整->addAction(QString::fromUtf8(kColourItems[i]));
+        CD_颜色选择[size_t(i)]->setObjectName(QStringLiteral("CD_颜色选择%1").arg(i));
+        connect(CD_颜色选择[size_t(i)], &QAction::triggered, this, [this, i] {
+            g_ColourOrder = i;
+            Fun_y颜色选择菜单显示();
+            writeIni(QStringLiteral("颜色选择"), i);
+        });
+    }
+}
+
+QWidget* MainWindow::buildRecordingPage() {
+    auto* page = new QWidget;
+    auto* v = new QVBoxLayout(page);
+    Frame素材录制 = new QGroupBox(QStringLiteral("素材录制"), page);
+    Frame素材录制->setObjectName(QStringLiteral("Frame素材录制"));
+    auto* form = new QFormLayout(Frame素材录制);
+    Combo素材 = pickList(Frame素材录制, QStringLiteral("Combo素材"), this);
+    for (int i = 1; i <= kShowMaterials; ++i) Combo素材->addItem(QString::number(i));
+    Combo素材对应模型 = pickList(Frame素材录制, QStringLiteral("Combo素材对应模型"), this);
+    Text当前帧 = new QLineEdit(Frame素材录制);
+    Text当前帧->setObjectName(QStringLiteral("Text当前帧"));
+    Text当前帧->setReadOnly(true);
+    Text素材说明 = new QLineEdit(Frame素材录制);
+    Text素材说明->setObjectName(QStringLiteral("Text素材说明"));
+    form->addRow(QStringLiteral("素材"), Combo素材);
+    form->addRow(QStringLiteral("对应模型"), Combo素材对应模型);
+    form->addRow(QStringLiteral("已录帧数"), Text当前帧);
+    form->addRow(QStringLiteral("素材说明"), Text素材说明);
+    Check重新录制 = checkBox(Frame素材录制, QStringLiteral("Check重新录制"), QStringLiteral("重新录制"));
+    Check自动查找相似帧 = checkBox(Frame素材录制, QStringLiteral("Check自动查找相似帧"), QStringLiteral("自动查找相似帧"));
+    Check淡入淡出 = checkBox(Frame素材录制, QStringLiteral("Check淡入淡出"), QStringLiteral("淡入淡出"));
+    Check单步录制 = checkBox(Frame素材录制, QStringLiteral("Check单步录制"), QStringLiteral("单步录制"));
+    Check线条显示 = checkBox(Frame素材录制, QStringLiteral("Check线条显示"), QStringLiteral("线条显示"));
+    for (QCheckBox* c : {Check重新录制, Check自动查找相似帧, Check淡入淡出, Check单步录制, Check线条显示}) form->addRow(c);
+    v->addWidget(Frame素材录制);
+
+    auto* place = new QFormLayout;
+    Combo显示位置窗口 = pickList(page, QStringLiteral("Combo显示位置窗口"), this);
+    for (const char* item : kPositionModes) Combo显示位置窗口->addItem(QString::fromUtf8(item));
+    Combo_文件备份 = pickList(page, QStringLiteral("Combo_文件备份"), this);
+    for (const char* item : kBackupItems) Combo_文件备份->addItem(QString::fromUtf8(item));
+    Label计数 = new QLabel(QStringLiteral("0"), page);
+    Label计数->setObjectName(QStringLiteral("Label计数"));
+    place->addRow(QStringLiteral("位置窗口"), Combo显示位置窗口);
+    place->addRow(QStringLiteral("自动备份"), Combo_文件备份);
+    place->addRow(QStringLiteral("帧间隔(ms)"), Label计数);
+    v->addLayout(place);
+    auto* files = new QHBoxLayout;
+    Command_读取文件 = new QPushButton(QStringLiteral("读取文件"), page);
+    Command_读取文件->setObjectName(QStringLiteral("Command_读取文件"));
+    Command_保存文件 = new QPushButton(QStringLiteral("保存文件"), page);
+    Command_保存文件->setObjectName(QStringLiteral("Command_保存文件"));
+    files->addWidget(Command_读取文件);
+    files->addWidget(Command_保存文件);
+    v->addLayout(files);
+    v->addStretch(1);
+
+    connect(Command_读取文件, &QPushButton::clicked, this, [this] {
+        Fun_OpenModel(QString());
+        Fun_模型菜单显示();
+    });
+    connect(Command_保存文件, &QPushButton::clicked, this, [] { Fun_SaveModelAs(); });
+    connect(Combo素材, &QComboBox::activated, this, [this] { Combo素材_Click(); });
+    connect(Combo素材对应模型, &QComboBox::activated, this, [this](int index) {
+        if (associationLoading_) return;
+        const int model = index + 1;
+        materialModel_[size_t(currentMaterial_)] = uint8_t(model);
+        CD_模型_Click(model);
+        writeIni(QStringLiteral("素材对应模型") + Fun_Pad2(currentMaterial_), model);
+        Fun_录制显示素材信息();
+    });
+    connect(Combo显示位置窗口, &QComboBox::activated, this, [this](int index) {
+        writeIni(QStringLiteral("位置窗体显示方式"), index);
+        g_PosWinMode = uint8_t(index);
+        if (positionWindow_) positionWindow_->Fun_改变位置窗显示方式();
+        Fun_位置窗体显示判断();
+    });
+    connect(Combo_文件备份, &QComboBox::activated, this, [this](int index) {
+        writeIni(QStringLiteral("参数文件自动备份"), index);
+        setBackupIndex(index);
+    });
+    connect(Text素材说明, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!noteLoading_) Fun_素材说明(currentMaterial_, text);
+    });
+    return page;
+}
+
+QWidget* MainWindow::buildMaterialPage() {
+    auto* page = new QWidget;
+    auto* form = new QFormLayout(page);
+    Combo素材编辑 = pickList(page, QStringLiteral("Combo素材编辑"), this);
+    for (int i = 1; i <= kShowMaterials; ++i) Combo素材编辑->addItem(QString::number(i));
+    form->addRow(QStringLiteral("素材"), Combo素材编辑);
+    connect(Combo素材编辑, &QComboBox::activated, this, [this] {
+        currentMaterial_ = numberIn(Combo素材编辑);
+        Fun_素材说明调入(currentMaterial_);
+    });
+    return page;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The pick lists take no typing.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QComboBox*>(watched)) return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+int MainWindow::numberIn(const QComboBox* box) const { return std::clamp(box->currentText().toInt(), 1, kShowMaterials); }
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -49,11 +274,18 @@ void MainWindow::onLoad() {
     loaded_ = true;
     setWindowTitle(g_AppTitle);
     Timer主界面初始化->start(kInitDelayMs);
+    if (backupPeriod_ == 0) {
+        const int index = iniNumber("参数文件自动备份", 0, 0, 6);
+        Combo_文件备份->setCurrentIndex(index);
+        setBackupIndex(index);
+    }
+    Timer1->start(kBackupTickMs);
 }
 
 void MainWindow::Fun主界面初始化() {
     if (initialised_) return;
     initialised_ = true;
+    // 1, 2
     Frame遮挡->move(Frame遮挡->x(), 0);
     resize(width(), toPixels(kInitialHeightTwips));
     g_SlotSize = 13500;
@@ -61,13 +293,57 @@ void MainWindow::Fun主界面初始化() {
     QPalette pal = centralWidget()->palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xFF));
     centralWidget()->setPalette(pal);
+    // 3
+    if (const int m = iniNumber("当前素材", 0, 1, kShowMaterials)) Combo素材->setCurrentIndex(m - 1);
+    currentMaterial_ = numberIn(Combo素材);
+    // 4, 5: a model number past 20 has no tables behind it and is taken as 1.
+    g_ColourOrder = iniNumber("颜色选择", 3, 1, 6);
+    g_CurModel = iniNumber("当前模型", 1, 1, kModelCount);
+    Fun_模型菜单显示();
+    // 6, 7
+    if (const QString v = ini("继续上次录制"); v == QLatin1String("0") || v == QLatin1String("1"))
+        Check重新录制->setChecked(v == QLatin1String("1"));
+    if (const QString v = ini("自动查找相似帧"); v == QLatin1String("0") || v == QLatin1String("1"))
+        Check自动查找相似帧->setChecked(v == QLatin1String("1"));
+    similarityThreshold = iniNumber("相似度阈值", 97, 0, 100);
+    similarityMinFrames = iniNumber("相似度最少帧", 6, 0, 100);
+    // 8, 9
+    g_PosWinMode = uint8_t(iniNumber("位置窗体显示方式", 1, 0, 3));
+    Combo显示位置窗口->setCurrentIndex(g_PosWinMode);
+    if (!positionWindow_) positionWindow_ = new PositionWindow;
+    positionWindow_->Fun_改变位置窗显示方式();
+    Fun_位置窗体显示判断();
+    // 10, 11
+    Fun_素材对应模型读取初始化();
+    similarityMargin = iniNumber("相似度正负", 10, 1, 100);
+    g_UsePlugin = uint8_t(iniNumber("使用外挂程序", 0, 0, 255));
+    // 12
+    g_ModelLength[g_CurModel] = 100;
+    g_ModelWidth[g_CurModel] = 100;
+    Fun_模型菜单显示();
+    Fun_y颜色选择菜单显示();
+    // 13, 14
+    ledTestColour = 1;
+    live_->captureSwitch = 1;
+    menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background-color: rgb(0, 255, 255); }"));
+    // 15
+    g_ModelFilePath = g_AppFolder + QStringLiteral("/模型.mx20");
+    if (QFile::exists(g_ModelFilePath)) {
+        Fun_OpenModel(g_ModelFilePath);
+        Fun_模型菜单显示();
+    } else {
+        Fun_MsgBox(QStringLiteral("模型不存在"));
+    }
+    // 17
+    downloadMachine = 1;
+    Combo素材_Click();
 }
 
 void MainWindow::Fun_主界面位置() {
     int topTwips = y() * kTwipsPerPixel;
     int leftTwips = x() * kTwipsPerPixel;
-    const int savedTop = Fun_ReadIniNumber(g_IniPath, QStringLiteral("主窗体top"), 0, INT32_MIN, INT32_MAX);
-    const int savedLeft = Fun_ReadIniNumber(g_IniPath, QStringLiteral("主窗体left"), 0, INT32_MIN, INT32_MAX);
+    const int savedTop = iniNumber("主窗体top", 0, INT32_MIN, INT32_MAX);
+    const int savedLeft = iniNumber("主窗体left", 0, INT32_MIN, INT32_MAX);
     if (savedTop > 0) topTwips = savedTop;
     if (savedLeft > 0) leftTwips = savedLeft;
     if (topTwips > Fun_ScreenSize(4) - kEdgeMarginTwips || leftTwips > Fun_ScreenSize(3) - kEdgeMarginTwips) {
@@ -79,8 +355,142 @@ void MainWindow::Fun_主界面位置() {
     g_MainWinSavedLeft = leftTwips;
 }
 
+void MainWindow::Fun_模型菜单显示() {
+    for (int i = 1; i <= kModelCount; ++i) CD_模型[size_t(i)]->setText(QStringLiteral("模型%1 %2").arg(i).arg(g_ModelNote[i]));
+    const int n = g_CurModel;
+    if (n >= 1 && n <= kModelCount) {
+        CD_模型[size_t(n)]->setText(QStringLiteral("【模型%1】(%2,%3) %4").arg(n).arg(g_ModelLength[n]).arg(g_ModelWidth[n]).arg(g_ModelNote[n]));
+        CD_选择模型->setTitle(QStringLiteral("【模型%1】").arg(n));
+    }
+    Fun_素材对应模型combox显示();
+    live_->outputResetRequest = true;
+}
+
+void MainWindow::CD_模型_Click(int index) {
+    g_CurModel = index;
+    Fun_模型菜单显示();
+    writeIni(QStringLiteral("当前模型"), index);
+}
+
+void MainWindow::Fun_y颜色选择菜单显示() {
+    for (int i = 1; i <= 6; ++i) CD_颜色选择[size_t(i)]->setText(QString::fromUtf8(kColourItems[i]));
+    if (g_ColourOrder >= 1 && g_ColourOrder <= 6) {
+        const QString current = QStringLiteral("【%1】").arg(QString::fromUtf8(kColourItems[g_ColourOrder]));
+        CD_颜色选择[size_t(g_ColourOrder)]->setText(current);
+        CD颜色调整->setTitle(current);
+    }
+}
+
+void MainWindow::Fun_素材对应模型读取初始化() {
+    for (int n = 1; n <= kShowMaterials; ++n)
+        materialModel_[size_t(n)] = uint8_t(Fun_ReadIniNumber(g_IniPath, QStringLiteral("素材对应模型") + Fun_Pad2(n), 1, 1, kModelCount));
+}
+
+void MainWindow::Fun_素材对应模型combox显示() {
+    associationLoading_ = true;
+    Combo素材对应模型->clear();
+    for (int i = 1; i <= kModelCount; ++i) Combo素材对应模型->addItem(QStringLiteral("%1 %2").arg(i).arg(g_ModelNote[i]));
+    Combo素材对应模型->setCurrentIndex(std::max(0, materialModel_[size_t(currentMaterial_)] - 1));
+    associationLoading_ = false;
+}
+
+namespace {
+QString notePrefix(int n) { return QStringLiteral("[%1-%2] ").arg(5 * n).arg(5 * n + 4); }
+QString notesPath() { return g_AppFolder + QStringLiteral("/素材说明.txt"); }
+} // namespace
+
+void MainWindow::Fun_素材说明(int material, const QString& text) {
+    Fun_WriteIni(notesPath(), QStringLiteral("素材") + Fun_Pad2(material), notePrefix(material) + text);
+}
+
+void MainWindow::Fun_素材说明调入(int material) {
+    noteLoading_ = true;
+    QString note = Fun_ReadIni(notesPath(), QStringLiteral("素材") + Fun_Pad2(material));
+    note.remove(notePrefix(material));
+    Text素材说明->setText(note);
+    noteLoading_ = false;
+}
+
+void MainWindow::Fun_位置窗体显示判断() {
+    if (!positionWindow_) return;
+    positionWindow_->setVisible(Combo显示位置窗口->currentIndex() != 0);
+}
+
+void MainWindow::Fun_录制显示素材信息() {
+    const int n = std::clamp(g_CurModel, 1, kModelCount);
+    const QString caption = CD_模型[size_t(n)]->text() + QStringLiteral("素材录制   ");
+    if (Frame素材录制->title() != caption) Frame素材录制->setTitle(caption);
+}
+
+void MainWindow::Combo素材_Click() {
+    currentMaterial_ = numberIn(Combo素材);
+    writeIni(QStringLiteral("当前素材"), currentMaterial_);
+    Text当前帧->setText(QString::number(Fun_ReadFrameCount(kq::show::frameFilePath(g_AppFolder, 1, currentMaterial_))));
+    const int model = std::clamp(int(materialModel_[size_t(currentMaterial_)]), 1, kModelCount);
+    associationLoading_ = true;
+    Combo素材对应模型->setCurrentIndex(model - 1);
+    associationLoading_ = false;
+    if (model != g_CurModel) CD_模型_Click(model);
+    Fun_素材说明调入(currentMaterial_);
+    Fun_录制显示素材信息();
+}
+
+QString MainWindow::backupPath(const QString& appFolder, const QDateTime& now) {
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return QStringLiteral("%1/自动备份/%2年%3月%4日/%5点%6分%7秒模型.mx20")
+        .arg(appFolder)
+        .arg(d.year())
+        .arg(Fun_Pad2(d.month()), Fun_Pad2(d.day()), Fun_Pad2(t.hour()), Fun_Pad2(t.minute()), Fun_Pad2(t.second()));
+}
+
+QString MainWindow::Fun_自动备份(const QDateTime& now) {
+    const QString path = backupPath(g_AppFolder, now);
+    QDir().mkpath(QFileInfo(path).path());
+    Fun_WriteIni(g_IniPath, QStringLiteral("最后打开文件1"), path);
+    g_ModelFilePath = path;
+    return Fun_WriteModelFile(path) ? path : QString();
+}
+
+void MainWindow::setBackupIndex(int index) { backupPeriod_ = kBackupPeriods[std::clamp(index, 0, 6)]; }
+
+void MainWindow::onBackupTick() {
+    if (backupPeriod_ <= 1) return;
+    if (++backupTicks_ > backupPeriod_) {
+        backupTicks_ = 0;
+        Fun_自动备份(QDateTime::currentDateTime());
+    }
+}
+
+QPoint MainWindow::positionWindowTopLeft() const { return positionWindow_ ? positionWindow_->pos() : QPoint(); }
+
+void MainWindow::resizePositionWindow(const QSize& canvas) {
+    if (positionWindow_) positionWindow_->setCanvasSize(canvas);
+}
+
+void MainWindow::transparentForCapture(bool capturing) {
+    if (positionWindow_) positionWindow_->Fun_截图的时候透明化(capturing);
+}
+
+void MainWindow::showPicture(const kq::record::CapturedPicture& picture) {
+    const QImage image(picture.data(), picture.width, picture.height, int(picture.bytesPerRow()), QImage::Format_RGB32);
+    Picture_显示->setPicture(image.copy());
+    if (positionWindow_ && g_PosWinMode == 3) positionWindow_->setLastPicture(Picture_显示->picture());
+}
+
+void MainWindow::showCaptureInterval(uint32_t ms) { Label计数->setText(QString::number(ms)); }
+
+bool MainWindow::linesShown() const { return Check线条显示->isEnabled() && Check线条显示->isChecked(); }
+
+void MainWindow::drawMaterialLine(const QPoint& from, const QPoint& to) { Picture_显示->addLine(QLine(from, to)); }
+
+void MainWindow::hidePositionWindow() {
+    if (positionWindow_) positionWindow_->hide();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     g_MainClosing = true;
     g_ExitRequested = true;
+    if (positionWindow_) positionWindow_->hide();
     event->accept();
 }

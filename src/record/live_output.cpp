@@ -1,0 +1,149 @@
+#include "live_output.h"
+
+#include "core/clock.h"
+#include "core/common_functions.h"
+#include "link/transport.h"
+#include "model/model_data.h"
+
+#include <QElapsedTimer>
+
+#include <cstring>
+
+namespace kq::record {
+namespace {
+const QString kModellingTest = QStringLiteral("建模测试");
+} // namespace
+
+LiveOutput::LiveOutput(ScreenCapture& capture, FrameStepView& view)
+    : capture_(capture), view_(view), samples_(std::make_unique<SampleTables>()) {}
+
+void LiveOutput::Fun_Timer截屏时间() {
+    if (g_ModellingOpen || busy) return;
+    busy = true;
+    if (startRequest && hooks.startRecording) hooks.startRecording();
+    if (stopRequest && hooks.stopRecording) hooks.stopRecording();
+    if (captureSwitch == 1) Fun_截屏操作(QStringLiteral("0"));
+    busy = false;
+}
+
+void LiveOutput::saveMyScreen() {
+    const QSize canvas(g_ModelLength[g_CurModel], g_ModelWidth[g_CurModel]);
+    view_.transparentForCapture(true);
+    capture_.grab(QRect(capturedTopLeft_, canvas), picture_);
+    view_.showPicture(picture_);
+    view_.transparentForCapture(false);
+}
+
+const SamplePlan& LiveOutput::planFor(const T_Material (&materials)[kMaterialCount + 1]) {
+    // The plan is rebuilt only when what it depends on changed: the model's sampling fields and the
+    // picture's size. Comparing them costs far less than building the plan.
+    std::vector<int32_t> key;
+    key.reserve(kMaterialCount * 12 + 2);
+    key.push_back(picture_.width);
+    key.push_back(picture_.height);
+    for (int i = 1; i <= kMaterialCount; ++i) {
+        const T_Material& t = materials[i];
+        key.insert(key.end(), {t.Machine, t.Port, t.StartAddr, t.Shape, t.Reverse, t.Coord[1], t.Coord[2], t.Coord[3],
+                               t.Coord[4], t.PointCount});
+    }
+    if (key != planKey_) {
+        plan_ = buildSamplePlan(materials, picture_.bytesPerRow(), picture_.bits.size());
+        planKey_ = std::move(key);
+    }
+    return plan_;
+}
+
+void LiveOutput::Fun_截屏操作(const QString& tag) {
+    QElapsedTimer phase;
+    phase.start();
+    const uint32_t now = appClock().nowMs();
+    view_.showCaptureInterval(now - lastCaptureMs_);
+    lastCaptureMs_ = now;
+
+    if (outputResetRequest) {
+        Fun_SendCommand(0, QStringLiteral("8054"), QStringLiteral("00"));
+        Fun_Delay(10);
+        Fun_SendCommand(0, QStringLiteral("8054"), QStringLiteral("00"));
+        Fun_Delay(10);
+        outputResetRequest = false;
+    }
+    if (hooks.showMaterialInfo) hooks.showMaterialInfo();
+    capturedTopLeft_ = view_.positionWindowTopLeft();
+    const int m = std::clamp(g_CurModel, 1, kModelCount);
+    if (g_ModelLength[m] == 0) {
+        g_ModelLength[m] = 100;
+        if (g_ModelWidth[m] == 0) g_ModelWidth[m] = 100;
+    }
+    if (g_ModelWidth[m] == 0) g_ModelWidth[m] = 100;
+
+    const CapturedPicture* plugin = g_PluginCountdown >= 1 ? view_.pluginPicture() : nullptr;
+    if (plugin) {
+        picture_ = *plugin;
+        view_.hidePositionWindow();
+    } else {
+        saveMyScreen();
+    }
+    view_.resizePositionWindow(QSize(g_ModelLength[m], g_ModelWidth[m]));
+    timings_.captureMs = double(phase.nsecsElapsed()) / 1e6;
+    phase.restart();
+
+    int skip = 0;
+    if (tag == kModellingTest && g_CurMaterial >= 1 && g_CurMaterial <= kMaterialCount && g_Materials[m][g_CurMaterial].used()) {
+        // The material being edited is dark for 4 of every 10 steps.
+        ++blinkCounter;
+        if (blinkCounter < 5) skip = g_CurMaterial;
+        else if (blinkCounter > 9) blinkCounter = 0;
+    }
+    if (view_.linesShown())
+        for (int i = 1; i <= kMaterialCount; ++i) {
+            const T_Material& t = g_Materials[m][i];
+            if (t.StartAddr >= 1 && t.Machine >= 1 && t.Port != 0 && t.Shape < kShapePoints)
+                view_.drawMaterialLine({t.Coord[1], t.Coord[2]}, {t.Coord[3], t.Coord[4]});
+        }
+    const SamplePlan& plan = planFor(g_Materials[m]);
+    if (!picture_.bits.isEmpty()) samplePicture(picture_.data(), plan, fadeLevel, *samples_, skip);
+    std::memset(g_LivePlanes, 0, sizeof g_LivePlanes);
+    std::memset(g_PortHasData, 0, sizeof g_PortHasData);
+    fillLivePlanes(*samples_, plan, g_LivePlanes, g_PortHasData);
+    timings_.samplingMs = double(phase.nsecsElapsed()) / 1e6;
+    phase.restart();
+
+    if (recording && hooks.recordMachine)
+        for (int machine = 1; machine <= kMaxMachine; ++machine) {
+            bool used = false;
+            for (int j = 1; j <= kOutputPorts; ++j) used = used || plan.usedPorts[j][machine];
+            if (used && hooks.recordMachine(machine)) return; // the similar-frame search ended the show
+        }
+
+    if (recording && hooks.afterOutput)
+        hooks.afterOutput();
+    else if (!recording)
+        fadeLevel = 255;
+    send();
+    if (g_UsePlugin == 1 && hooks.recordingScreenSelected && hooks.recordingScreenSelected() && hooks.notifyPlugin)
+        hooks.notifyPlugin();
+    timings_.sendingMs = double(phase.nsecsElapsed()) / 1e6;
+}
+
+void LiveOutput::send() {
+    timings_.spacingMs = 0;
+    halfFlag = !halfFlag;
+    const int start = halfFlag ? 0 : kq::link::kHalfBlockBytes;
+    for (int j = 1; j <= kOutputPorts; ++j) {
+        bool sent = false;
+        for (int machine = 1; machine <= kMaxMachine; ++machine) {
+            if (g_PortHasData[j][machine] != 1) continue;
+            Fun_SendHalfBlock(machine, j, start, g_LivePlanes);
+            sent = true;
+        }
+        if (sent) {
+            QElapsedTimer wait;
+            wait.start();
+            Fun_Delay(1);
+            timings_.spacingMs += double(wait.nsecsElapsed()) / 1e6;
+        }
+    }
+    Fun_SendCommandNoWait(0, QStringLiteral("8055"), QStringLiteral("00"));
+}
+
+} // namespace kq::record

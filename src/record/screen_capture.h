@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+// Copying a rectangle of the screen into a picture of 32-bit pixels in blue, green, red, x order, rows
+// top to bottom. Behind one interface so that tests and other platforms can supply their own.
+
+namespace kq::record {
+
+struct CapturedPicture {
+    QByteArray bits;
+    int width = 0;
+    int height = 0;
+    qsizetype bytesPerRow() const { return qsizetype(width) * 4; }
+    const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(bits.constData()); }
+};
+
+// The picture's background where the wanted rectangle lies off the screen: light blue (0xFFC0C0 as
+// the Windows program wrote it, blue 0xFF, green 0xC0, red 0xC0).
+inline constexpr uint32_t kPictureBackground = 0x00C0C0FF; // x, red, green, blue from the high byte
+
+// Which part of the screen to copy for the wanted rectangle, and where it lands in the picture.
+struct CaptureGeometry {
+    QRect source;     // on the screen, never empty unless nothing of wanted is on it
+    QPoint destination;
+};
+CaptureGeometry captureGeometry(const QRect& wanted, const QSize& screen);
+
+// Fills the picture (wanted.size()) with the background and copies `rows` of `source` into it.
+void placeIntoPicture(CapturedPicture& picture, const QSize& size, const CaptureGeometry& g, const uint8_t* sourceBits,
+                      qsizetype sourceBytesPerRow);
+
+class ScreenCapture {
+public:
+    virtual ~ScreenCapture() = default;
+    // Copies `wanted` (screen pixels) into picture; what lies off the screen stays background.
+    virtual bool grab(const QRect& wanted, CapturedPicture& picture) = 0;
+    virtual QString name() const = 0;
+};
+
+} // namespace kq::record
