@@ -475,7 +475,6 @@ void MainWindow::transparentForCapture(bool capturing) {
 void MainWindow::showPicture(const kq::record::CapturedPicture& picture) {
     const QImage image(picture.data(), picture.width, picture.height, int(picture.bytesPerRow()), QImage::Format_RGB32);
     Picture_显示->setPicture(image.copy());
-    if (positionWindow_ && g_PosWinMode == 3) positionWindow_->setLastPicture(Picture_显示->picture());
 }
 
 void MainWindow::showCaptureInterval(uint32_t ms) { Label计数->setText(QString::number(ms)); }

@@ -46,31 +46,24 @@ void PositionWindow::setCanvasSize(const QSize& canvas) {
     applyShape();
 }
 
-void PositionWindow::setLastPicture(const QImage& picture) {
-    lastPicture_ = picture;
-    if (g_PosWinMode == 3) update();
-}
-
 void PositionWindow::applyShape() {
+    // Only the lines on the bottom and right edges, just outside the sampled area, belong to the
+    // window; the area itself is see-through in every mode. Covering it with the last picture between
+    // captures (mode 3 on Windows) cannot work on X11: without a compositor the server keeps nothing of
+    // what lies under a window, so the uncovered area would still hold the window's old picture when it
+    // is copied, and the capture would freeze. The last picture shows in "Picture_显示" instead.
     const int w = canvas_.width(), h = canvas_.height();
-    // The lines on the bottom and right edges, just outside the sampled area.
-    QRegion shape = QRegion(0, h, w + 1, 1) + QRegion(w, 0, 1, h + 1);
-    if (g_PosWinMode == 3 && !capturing_ && !lastPicture_.isNull()) shape = QRegion(0, 0, w + 1, h + 1);
-    setMask(shape);
+    setMask(QRegion(0, h, w + 1, 1) + QRegion(w, 0, 1, h + 1));
 }
 
 void PositionWindow::Fun_改变位置窗显示方式() {
-    lastPicture_ = QImage();
     setWindowOpacity(g_PosWinMode == 1 ? alphaForTransparency(transparency_) / 255.0 : 1.0);
     applyShape();
     update();
 }
 
-void PositionWindow::Fun_截图的时候透明化(bool capturing) {
-    if (g_PosWinMode != 3) return;
-    capturing_ = capturing;
-    applyShape();
-    if (!capturing) update();
+void PositionWindow::Fun_截图的时候透明化(bool) {
+    // The sampled area is see-through at all times (see applyShape): nothing to change for a copy.
 }
 
 void PositionWindow::Fun_Form位置示意_保存(QWidget* mainWindow) {
@@ -95,10 +88,7 @@ void PositionWindow::Fun_Form位置示意_保存(QWidget* mainWindow) {
 
 void PositionWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (g_PosWinMode == 3 && !capturing_ && !lastPicture_.isNull())
-        p.drawImage(0, 0, lastPicture_);
-    else
-        p.fillRect(rect(), kKeyColour);
+    p.fillRect(rect(), kKeyColour);
     p.setPen(kLineColour);
     p.drawLine(0, canvas_.height(), canvas_.width(), canvas_.height());
     p.drawLine(canvas_.width(), 0, canvas_.width(), canvas_.height());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 // "Form位置示意": marks the screen area that is sampled. Its top-left corner is canvas point (0, 0) and
@@ -15,12 +14,11 @@ public:
     // Saves this window's and the main window's placement when they changed (every 50 ms).
     void Fun_Form位置示意_保存(QWidget* mainWindow);
     void Fun_改变位置窗显示方式();
-    // Mode 3: see-through while the screen is copied (true), the last picture again afterwards.
+    // Called around every screen copy.
     void Fun_截图的时候透明化(bool capturing);
     // The sampled area (canvas) in screen pixels; the window is one pixel larger for its lines.
     void setCanvasSize(const QSize& canvas);
     QSize canvasSize() const { return canvas_; }
-    void setLastPicture(const QImage& picture);
 
     // Alpha of display mode 1: (100 - percent) x 2.55, cut to a whole number.
     static int alphaForTransparency(int percent);
@@ -40,6 +38,4 @@ private:
     int transparency_ = 30;
     bool dragging_ = false;
     QPoint pressPoint_;
-    bool capturing_ = false;
-    QImage lastPicture_;
 };

@@ -142,7 +142,8 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
         if (!s_->image || s_->image->width != g.source.width() || s_->image->height != g.source.height())
             s_->shm = s_->makeImage(g.source.size());
         if (s_->shm && XShmGetImage(s_->display, s_->root, s_->image, g.source.x(), g.source.y(), AllPlanes)) {
-            placeIntoPicture(picture, wanted.size(), g, s_->bgrx(s_->image, bytesPerRow), bytesPerRow);
+            const uint8_t* bits = s_->bgrx(s_->image, bytesPerRow);
+            placeIntoPicture(picture, wanted.size(), g, bits, bytesPerRow);
             return true;
         }
         s_->dropImage();
@@ -154,7 +155,8 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
                         unsigned(g.source.height()), AllPlanes, ZPixmap);
     });
     if (!img) return false;
-    placeIntoPicture(picture, wanted.size(), g, s_->bgrx(img, bytesPerRow), bytesPerRow);
+    const uint8_t* bits = s_->bgrx(img, bytesPerRow);
+    placeIntoPicture(picture, wanted.size(), g, bits, bytesPerRow);
     XDestroyImage(img);
     return true;
 }

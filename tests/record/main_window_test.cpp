@@ -3,19 +3,73 @@
 #include "core/scheduler.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/transport.h"
+#include "model/model_file.h"
 #include "record/main_window.h"
+#include "record/position_window.h"
+#include "standin/stand_in_machines.h"
 #include "support/fakes.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(MainWindow, ShowsItsTitleAndInitialisesShortlyAfter) {
+// A screen whose pixel (x, y) is red x, green y, blue 200 (mod 256).
+class FakeCapture final : public kq::record::ScreenCapture {
+public:
+    bool grab(const QRect& wanted, kq::record::CapturedPicture& picture) override {
+        ++grabs;
+        QByteArray bits(wanted.width() * wanted.height() * 4, '\0');
+        for (int y = 0; y < wanted.height(); ++y)
+            for (int x = 0; x < wanted.width(); ++x) {
+                char* p = bits.data() + (y * wanted.width() + x) * 4;
+                p[0] = char(200), p[1] = char((wanted.y() + y) % 256), p[2] = char((wanted.x() + x) % 256);
+            }
+        picture.bits = bits;
+        picture.width = wanted.width();
+        picture.height = wanted.height();
+        return true;
+    }
+    QString name() const override { return QStringLiteral("fake"); }
+    int grabs = 0;
+};
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override { Fun_ClearAllModels(); }
+    void TearDown() override {
+        window.reset();
+        Fun_ClearAllModels();
+        kq::schedulerHooks() = {};
+    }
+    void writeIni(const char* key, const char* value) { Fun_WriteIni(g_IniPath, QString::fromUtf8(key), QString::fromUtf8(value)); }
+    MainWindow& open() {
+        window = std::make_unique<MainWindow>(&capture);
+        window->show();
+        Fun_Delay(30);
+        return *window;
+    }
+
     kq::test::TempHome home;
-    MainWindow w;
+    FakeCapture capture;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
+    window = std::make_unique<MainWindow>(&capture);
+    MainWindow& w = *window;
     EXPECT_EQ(w.objectName(), QStringLiteral("Form_主界面"));
     w.Frame遮挡->move(0, 40);
     w.show();
@@ -27,18 +81,182 @@ TEST(MainWindow, ShowsItsTitleAndInitialisesShortlyAfter) {
     EXPECT_TRUE(w.initialised());
     EXPECT_FALSE(w.Timer主界面初始化->isActive());
     EXPECT_EQ(w.Frame遮挡->y(), 0);
+    ASSERT_EQ(home.dialogs.shown.size(), 1);
+    EXPECT_EQ(home.dialogs.shown[0].text, QStringLiteral("模型不存在"));
+    for (const char* name : {"Combo素材", "Combo素材对应模型", "Combo显示位置窗口", "Combo_文件备份", "Combo素材编辑",
+                             "Check重新录制", "Check线条显示", "Picture_显示", "Label计数", "Frame素材录制",
+                             "Command_读取文件", "Command_保存文件", "Text素材说明", "CD_选择模型", "CD颜色调整"})
+        EXPECT_TRUE(w.findChild<QObject*>(QString::fromUtf8(name))) << name;
 }
 
-TEST(MainWindow, ClosingRequestsTheExit) {
-    kq::test::TempHome home;
-    MainWindow w;
-    w.show();
+TEST_F(MainWindowTest, FirstStartUsesTheDefaults) {
+    MainWindow& w = open();
+    EXPECT_EQ(g_ColourOrder, 3);
+    EXPECT_EQ(g_CurModel, 1);
+    EXPECT_EQ(g_PosWinMode, 1);
+    EXPECT_EQ(w.Combo显示位置窗口->currentText(), QStringLiteral("显示方式1"));
+    EXPECT_EQ(w.similarityThreshold, 97);
+    EXPECT_EQ(w.similarityMinFrames, 6);
+    EXPECT_EQ(w.similarityMargin, 10);
+    EXPECT_EQ(w.currentMaterial(), 1);
+    EXPECT_EQ(g_ModelLength[1], 100);
+    EXPECT_EQ(w.positionWindow()->transparencyPercent(), 30);
+    EXPECT_TRUE(w.positionWindow()->isVisible());
+}
+
+TEST_F(MainWindowTest, SettingsInRangeAreTakenAndOthersLeaveDefaults) {
+    writeIni("颜色选择", "9");
+    writeIni("当前模型", "25"); // no model 25: taken as 1
+    writeIni("位置窗体显示方式", "0");
+    writeIni("相似度阈值", "101");
+    writeIni("相似度最少帧", "12");
+    writeIni("相似度正负", "0");
+    writeIni("当前素材", "7");
+    writeIni("素材对应模型07", "25");
+    writeIni("素材对应模型08", "4");
+    writeIni("继续上次录制", "1");
+    writeIni("位置窗体透明度", "150");
+    MainWindow& w = open();
+    EXPECT_EQ(g_ColourOrder, 3);
+    EXPECT_EQ(g_CurModel, 1);
+    EXPECT_EQ(g_PosWinMode, 0);
+    EXPECT_FALSE(w.positionWindow()->isVisible());
+    EXPECT_EQ(w.similarityThreshold, 97);
+    EXPECT_EQ(w.similarityMinFrames, 12);
+    EXPECT_EQ(w.similarityMargin, 10);
+    EXPECT_EQ(w.currentMaterial(), 7);
+    EXPECT_EQ(w.Combo素材->currentText(), "7");
+    EXPECT_EQ(w.materialModel(7), 1);
+    EXPECT_EQ(w.materialModel(8), 4);
+    EXPECT_TRUE(w.Check重新录制->isChecked());
+    EXPECT_EQ(w.positionWindow()->transparencyPercent(), 30);
+    EXPECT_EQ(PositionWindow::alphaForTransparency(30), 178);
+    EXPECT_EQ(PositionWindow::alphaForTransparency(0), 254);
+    EXPECT_EQ(PositionWindow::alphaForTransparency(100), 0);
+}
+
+TEST_F(MainWindowTest, ModelAndColourMenus) {
+    g_ModelNote[2] = QStringLiteral("舞台");
+    g_ModelLength[2] = 300;
+    g_ModelWidth[2] = 200;
+    MainWindow& w = open();
+    w.liveOutput().outputResetRequest = false;
+    w.CD_模型[2]->trigger();
+    EXPECT_EQ(g_CurModel, 2);
+    EXPECT_EQ(w.CD_模型[1]->text(), QStringLiteral("模型1 "));
+    EXPECT_EQ(w.CD_模型[2]->text(), QStringLiteral("【模型2】(300,200) 舞台"));
+    EXPECT_EQ(w.CD_选择模型->title(), QStringLiteral("【模型2】"));
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "当前模型"), "2");
+    EXPECT_TRUE(w.liveOutput().outputResetRequest);
+    EXPECT_EQ(w.Combo素材对应模型->itemText(1), QStringLiteral("2 舞台"));
+    EXPECT_EQ(w.CD颜色调整->title(), QStringLiteral("【3GRB】"));
+    w.CD_颜色选择[5]->trigger();
+    EXPECT_EQ(g_ColourOrder, 5);
+    EXPECT_EQ(w.CD_颜色选择[5]->text(), QStringLiteral("【5BRG】"));
+    EXPECT_EQ(w.CD_颜色选择[3]->text(), QStringLiteral("3GRB"));
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "颜色选择"), "5");
+}
+
+TEST_F(MainWindowTest, ChoosingAModelForAMaterial) {
+    MainWindow& w = open();
+    w.Combo素材->setCurrentIndex(6);
+    emit w.Combo素材->activated(6);
+    w.Combo素材对应模型->setCurrentIndex(3);
+    emit w.Combo素材对应模型->activated(3);
+    EXPECT_EQ(w.materialModel(7), 4);
+    EXPECT_EQ(g_CurModel, 4);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "素材对应模型07"), "4");
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "当前素材"), "7");
+    EXPECT_TRUE(w.Frame素材录制->title().endsWith(QStringLiteral("素材录制   ")));
+    // Typing into a pick list changes nothing.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.Combo素材, &down);
+    EXPECT_EQ(w.Combo素材->currentIndex(), 6);
+}
+
+TEST_F(MainWindowTest, MaterialNotesCarryTheirPrefix) {
+    MainWindow& w = open();
+    w.Fun_素材说明(3, QStringLiteral("红色追逐"));
+    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 红色追逐"));
+    w.Fun_素材说明调入(3);
+    EXPECT_EQ(w.Text素材说明->text(), QStringLiteral("红色追逐"));
+    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 红色追逐")); // loading stores nothing
+    // Typing a note stores it for the current material.
+    w.Text素材说明->setText(QStringLiteral("蓝"));
+    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材01"), QStringLiteral("[5-9] 蓝"));
+}
+
+TEST_F(MainWindowTest, AutomaticBackupNamesAndSettings) {
+    const QDateTime at(QDate(2026, 12, 6), QTime(9, 5, 3));
+    EXPECT_EQ(MainWindow::backupPath("/h", at), QStringLiteral("/h/自动备份/2026年12月06日/09点05分03秒模型.mx20"));
+    MainWindow& w = open();
+    g_ModelNote[1] = QStringLiteral("备份");
+    const QString path = w.Fun_自动备份(at);
+    EXPECT_EQ(path, MainWindow::backupPath(g_AppFolder, at));
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "最后打开文件1"), path);
+    EXPECT_EQ(g_ModelFilePath, path);
+    EXPECT_EQ(kq::readWholeFile(path).value_or(QByteArray()), kq::model::encodeModelFile(g_Models));
+    w.Combo_文件备份->setCurrentIndex(1);
+    emit w.Combo_文件备份->activated(1);
+    EXPECT_EQ(w.backupPeriodTicks(), 30);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "参数文件自动备份"), "1");
+}
+
+TEST_F(MainWindowTest, PlacementIsSavedWhenItChangesButNotTheMainWindowsWhileClosing) {
+    writeIni("位置窗体top", "1500");
+    writeIni("位置窗体left", "3000");
+    MainWindow& w = open();
+    PositionWindow& p = *w.positionWindow();
+    EXPECT_EQ(p.pos(), QPoint(200, 100));
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
+    QCoreApplication::sendEvent(&p, &key);
+    p.Fun_Form位置示意_保存(&w);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体top"), "1515");
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体left"), "3000");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(&p, &enter);
+    EXPECT_TRUE(g_StepFlag);
+
+    w.move(w.x() + 10, w.y());
+    g_MainClosing = true;
+    QKeyEvent d(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, QStringLiteral("d"));
+    QCoreApplication::sendEvent(&p, &d);
+    p.Fun_Form位置示意_保存(&w);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体left"), "3015");
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "主窗体left"), QString());
+}
+
+TEST_F(MainWindowTest, ModelChangeMakesTheNextCaptureResetTheOutput) {
+    auto machines = home.startMachines({1});
+    ASSERT_TRUE(machines);
+    MainWindow& w = open();
+    g_Materials[1][1].Machine = 1;
+    g_Materials[1][1].Port = 1;
+    g_Materials[1][1].StartAddr = 1;
+    g_Materials[1][1].Coord[3] = 9;
+    w.CD_模型[1]->trigger();
+    w.Fun_截屏操作("0");
+    w.Fun_截屏操作("0");
+    Fun_Delay(30);
+    EXPECT_EQ(machines->machine(1)->received.value(0x8054), 2);
+    EXPECT_EQ(machines->machine(1)->received.value(0x8055), 2);
+    EXPECT_EQ(machines->machine(1)->received.value(0x8050), 2); // both halves of port 1
+    // Pixel (x, 0) of the fake screen under the position window at its default place (6, 6).
+    const QByteArray& block = machines->machine(1)->portBlocks[1];
+    EXPECT_EQ(uint8_t(block[0]), 0);   // red 6 quantises to 0
+    EXPECT_EQ(uint8_t(block[9]), 10);  // red 15: 8..15 become 10
+    EXPECT_EQ(uint8_t(block[750]), 0);  // green 6
+    EXPECT_EQ(uint8_t(block[1500]), 200);
+}
+
+TEST_F(MainWindowTest, ClosingRequestsTheExit) {
+    MainWindow& w = open();
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(g_MainClosing);
     EXPECT_TRUE(g_ExitRequested);
 }
 
-TEST(MainWindow, RestoresItsPlacementUnlessNearTheScreenEdge) {
+TEST_F(MainWindowTest, RestoresItsPlacementUnlessNearTheScreenEdge) {
     const int heightTwips = Fun_ScreenSize(4);
     const int widthTwips = Fun_ScreenSize(3);
     struct Case {
@@ -52,10 +270,9 @@ TEST(MainWindow, RestoresItsPlacementUnlessNearTheScreenEdge) {
         {"0", "abc", 300, 450}, // not above 0: the window stays where it was
     };
     for (const auto& c : cases) {
-        kq::test::TempHome home;
         Fun_WriteIni(g_IniPath, QStringLiteral("主窗体top"), c.top);
         Fun_WriteIni(g_IniPath, QStringLiteral("主窗体left"), c.left);
-        MainWindow w;
+        MainWindow w(&capture);
         w.move(30, 20);
         w.Fun_主界面位置();
         EXPECT_EQ(g_MainWinSavedTop, c.expectTop) << c.top.toStdString();
@@ -65,10 +282,8 @@ TEST(MainWindow, RestoresItsPlacementUnlessNearTheScreenEdge) {
 }
 
 // The real loop on the real clock: closing the window ends it after the exit command.
-TEST(MainWindow, ClosingEndsTheRealLoop) {
-    kq::test::TempHome home;
-    MainWindow w;
-    w.show();
+TEST_F(MainWindowTest, ClosingEndsTheRealLoop) {
+    MainWindow& w = open();
     int frames = 0;
     bool exitSent = false;
     kq::schedulerHooks().frameCapture = [&] { ++frames; };
@@ -79,7 +294,6 @@ TEST(MainWindow, ClosingEndsTheRealLoop) {
     kq::TaskScheduler scheduler(36);
     kq::Fun_RunLoop(scheduler);
     const uint32_t elapsed = clock.nowMs() - start;
-    kq::schedulerHooks() = {};
     EXPECT_TRUE(exitSent);
     EXPECT_GE(elapsed, 210u);
     EXPECT_GE(frames, 2);
