@@ -11,6 +11,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYP
 cmake --build build-fuzz --target fuzz_seeds fuzz_model_reader fuzz_frame_unpack fuzz_frame_file fuzz_playback_file
 export KQ510_LOOPBACK_ONLY=1 QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0
 unshare -n -- bash -c 'ip link set lo up &&
   ctest --test-dir build-fuzz --output-on-failure -j2 --timeout 300 &&
   ctest --test-dir build-test --output-on-failure -j2 --timeout 300'

@@ -76,6 +76,9 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     }
     if (g_ModelWidth[m] == 0) g_ModelWidth[m] = 100;
 
+    // Sized before the copy rather than after it: its lines lie just outside the area of the current
+    // size, and at the old size they would fall inside the area copied now.
+    view_.resizePositionWindow(QSize(g_ModelLength[m], g_ModelWidth[m]));
     const CapturedPicture* plugin = g_PluginCountdown >= 1 ? view_.pluginPicture() : nullptr;
     if (plugin) {
         picture_ = *plugin;
@@ -83,7 +86,6 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     } else {
         saveMyScreen();
     }
-    view_.resizePositionWindow(QSize(g_ModelLength[m], g_ModelWidth[m]));
     timings_.captureMs = double(phase.nsecsElapsed()) / 1e6;
     phase.restart();
 

@@ -465,7 +465,11 @@ void MainWindow::onBackupTick() {
 QPoint MainWindow::positionWindowTopLeft() const { return positionWindow_ ? positionWindow_->pos() : QPoint(); }
 
 void MainWindow::resizePositionWindow(const QSize& canvas) {
-    if (positionWindow_) positionWindow_->setCanvasSize(canvas);
+    if (!positionWindow_ || positionWindow_->canvasSize() == canvas) return;
+    positionWindow_->setCanvasSize(canvas);
+    // The screen is copied through another connection to the window system: make sure the new size
+    // has been applied before that copy.
+    QGuiApplication::sync();
 }
 
 void MainWindow::transparentForCapture(bool capturing) {
