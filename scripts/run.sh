@@ -4,12 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ510_TESTS=OFF >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ510_TESTS=OFF -DKQ510_BENCH=OFF >/dev/null
 cmake --build build
 export KQ510_LOOPBACK_ONLY=1
 home=${KQ510_HOME:-$PWD/build/demo-home}
 mkdir -p "$home"
 
+# A sample installation (model 1: three machines, rows, columns, diagonals and point groups).
+[[ -f "$home/模型.mx20" ]] || build/tools/kq510-demo-model "$home"
 # The demo's machines live on loopback: commands to 127.0.1.255, machine k at 127.0.1.(200 + k).
 if ! grep -qa '127\.0\.1\.255' "$home/system.ini" 2>/dev/null; then
   {
@@ -31,7 +33,11 @@ fi
 
 build/tools/kq510-machines --state "$home/stand-in-machines" > "$home/stand-in-machines.log" 2>&1 &
 pids+=($!)
+# Something to capture: moving colour bars under the position window's usual place.
+build/tools/kq510-pattern --area 0,0,480,360 >/dev/null 2>&1 &
+pids+=($!)
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 echo "Stand-in machines 1..10 on 127.0.1.201..210; their log: $home/stand-in-machines.log"
+echo "What machine k shows: $home/stand-in-machines/ID<k>/live.png"
 echo "Starting kq510 with the application folder $home"
 build/src/kq510 --home "$home"

@@ -37,18 +37,21 @@ void LiveOutput::saveMyScreen() {
 const SamplePlan& LiveOutput::planFor(const T_Material (&materials)[kMaterialCount + 1]) {
     // The plan is rebuilt only when what it depends on changed: the model's sampling fields and the
     // picture's size. Comparing them costs far less than building the plan.
-    std::vector<int32_t> key;
-    key.reserve(kMaterialCount * 12 + 2);
-    key.push_back(picture_.width);
-    key.push_back(picture_.height);
+    constexpr size_t kFields = 10;
+    key_.resize(2 + kMaterialCount * kFields);
+    int32_t* k = key_.data();
+    *k++ = picture_.width;
+    *k++ = picture_.height;
     for (int i = 1; i <= kMaterialCount; ++i) {
         const T_Material& t = materials[i];
-        key.insert(key.end(), {t.Machine, t.Port, t.StartAddr, t.Shape, t.Reverse, t.Coord[1], t.Coord[2], t.Coord[3],
-                               t.Coord[4], t.PointCount});
+        const int32_t fields[kFields] = {t.Machine,  t.Port,     t.StartAddr, t.Shape,    t.Reverse,
+                                         t.Coord[1], t.Coord[2], t.Coord[3],  t.Coord[4], t.PointCount};
+        std::memcpy(k, fields, sizeof fields);
+        k += kFields;
     }
-    if (key != planKey_) {
+    if (key_ != planKey_) {
         plan_ = buildSamplePlan(materials, picture_.bytesPerRow(), picture_.bits.size());
-        planKey_ = std::move(key);
+        planKey_ = key_;
     }
     return plan_;
 }

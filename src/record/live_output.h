@@ -83,6 +83,7 @@ private:
     uint32_t lastCaptureMs_ = 0;
     QPoint capturedTopLeft_;
     std::unique_ptr<SampleTables> samples_;
+    std::vector<int32_t> key_;
     std::vector<int32_t> planKey_;
     SamplePlan plan_;
     StepTimings timings_;

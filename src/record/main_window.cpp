@@ -477,6 +477,11 @@ void MainWindow::transparentForCapture(bool capturing) {
 }
 
 void MainWindow::showPicture(const kq::record::CapturedPicture& picture) {
+    // The picture is for the eye: refreshing it eight times a second is plenty, and drawing a large
+    // area on every tick would cost more than sampling it.
+    constexpr qint64 kRefreshMs = 125;
+    if (pictureShown_.isValid() && pictureShown_.elapsed() < kRefreshMs) return;
+    pictureShown_.start();
     const QImage image(picture.data(), picture.width, picture.height, int(picture.bytesPerRow()), QImage::Format_RGB32);
     Picture_显示->setPicture(image.copy());
 }

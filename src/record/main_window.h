@@ -3,6 +3,7 @@
 #include "live_output.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -132,6 +133,7 @@ private:
     std::array<uint8_t, kShowMaterials + 1> materialModel_{};
     int backupPeriod_ = 0; // 0 until read at load
     int backupTicks_ = 0;
+    QElapsedTimer pictureShown_;
     std::unique_ptr<kq::record::ScreenCapture> ownCapture_;
     std::unique_ptr<kq::record::LiveOutput> live_;
     PositionWindow* positionWindow_ = nullptr;

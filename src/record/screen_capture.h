@@ -11,7 +11,7 @@
 namespace kq::record {
 
 struct CapturedPicture {
-    QByteArray bits;
+    QByteArray bits; // may refer to the capture's own memory, valid until its next copy
     int width = 0;
     int height = 0;
     qsizetype bytesPerRow() const { return qsizetype(width) * 4; }

@@ -132,6 +132,8 @@ QString X11Capture::name() const { return s_->shm ? QStringLiteral("X11 MIT-SHM"
 
 bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
     if (!s_->display || wanted.isEmpty()) return false;
+    // A picture that is the shared segment lets go of it before the segment is reused or replaced.
+    if (s_->image && picture.bits.constData() == s_->image->data) picture.bits = QByteArray();
     const CaptureGeometry g = captureGeometry(wanted, s_->screen);
     if (g.source.isEmpty()) {
         placeIntoPicture(picture, wanted.size(), g, nullptr, 0);
@@ -143,6 +145,14 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
             s_->shm = s_->makeImage(g.source.size());
         if (s_->shm && XShmGetImage(s_->display, s_->root, s_->image, g.source.x(), g.source.y(), AllPlanes)) {
             const uint8_t* bits = s_->bgrx(s_->image, bytesPerRow);
+            if (g.source.size() == wanted.size() && bytesPerRow == qsizetype(wanted.width()) * 4) {
+                // The whole area is on the screen: the picture is the shared segment itself, valid
+                // until the next copy, with nothing copied at all.
+                picture.bits = QByteArray::fromRawData(reinterpret_cast<const char*>(bits), bytesPerRow * wanted.height());
+                picture.width = wanted.width();
+                picture.height = wanted.height();
+                return true;
+            }
             placeIntoPicture(picture, wanted.size(), g, bits, bytesPerRow);
             return true;
         }
