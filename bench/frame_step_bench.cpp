@@ -16,27 +16,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <algorithm>
-#include <arpa/inet.h>
+#include "bench_support.h"
+
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double at(std::vector<double> v, double q) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[size_t(q * double(v.size() - 1))];
-}
 
 void fullModel() {
     g_CurModel = 1;
@@ -69,17 +54,7 @@ int main(int argc, char** argv) {
     Fun_SetAppFolder(home.path());
     const QString base = QStringLiteral("127.0.4.200");
     kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47992, 47982);
-    // The machines: plain sockets that take the datagrams and are never read.
-    std::vector<int> receivers;
-    for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 55}) {
-        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(4800);
-        a.sin_addr.s_addr = htonl(QHostAddress(base).toIPv4Address() + quint32(k));
-        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        receivers.push_back(fd);
-    }
+    const std::vector<int> receivers = bench::bindReceivers(base);
 
     MainWindow window;
     window.move(1100, 0);
@@ -103,11 +78,11 @@ int main(int argc, char** argv) {
     }
     std::printf("frame step, 2000 materials on 10 machines x 6 ports x 750 pixels, 1000 x 1000 area, %s\n",
                 qPrintable(QGuiApplication::platformName()));
-    std::printf("  step without the 1 ms port spacing  p50 %.3f ms  p99 %.3f ms\n", at(work, 0.5), at(work, 0.99));
-    std::printf("    capture    p50 %.3f ms  p99 %.3f ms\n", at(capture, 0.5), at(capture, 0.99));
-    std::printf("    sampling   p50 %.3f ms  p99 %.3f ms\n", at(sampling, 0.5), at(sampling, 0.99));
-    std::printf("    sending    p50 %.3f ms  p99 %.3f ms\n", at(sending, 0.5), at(sending, 0.99));
-    std::printf("  step with the spacing (6 x Fun_Delay(1))  p50 %.3f ms  p99 %.3f ms\n", at(total, 0.5), at(total, 0.99));
+    std::printf("  step without the 1 ms port spacing  p50 %.3f ms  p99 %.3f ms\n", bench::percentile(work, 0.5), bench::percentile(work, 0.99));
+    std::printf("    capture    p50 %.3f ms  p99 %.3f ms\n", bench::percentile(capture, 0.5), bench::percentile(capture, 0.99));
+    std::printf("    sampling   p50 %.3f ms  p99 %.3f ms\n", bench::percentile(sampling, 0.5), bench::percentile(sampling, 0.99));
+    std::printf("    sending    p50 %.3f ms  p99 %.3f ms\n", bench::percentile(sending, 0.5), bench::percentile(sending, 0.99));
+    std::printf("  step with the spacing (6 x Fun_Delay(1))  p50 %.3f ms  p99 %.3f ms\n", bench::percentile(total, 0.5), bench::percentile(total, 0.99));
     // For scale: the X server's copy of the area alone.
     kq::record::X11Capture x11;
     kq::record::CapturedPicture picture;
@@ -117,20 +92,20 @@ int main(int argc, char** argv) {
         x11.grab(QRect(0, 0, 1000, 1000), picture);
         grabs.push_back(double(kq::MonotonicClock::nowNs() - t0) / 1e6);
     }
-    std::printf("  the screen copy alone (%s)  p50 %.3f ms  p99 %.3f ms\n", qPrintable(x11.name()), at(grabs, 0.5),
-                at(grabs, 0.99));
+    std::printf("  the screen copy alone (%s)  p50 %.3f ms  p99 %.3f ms\n", qPrintable(x11.name()), bench::percentile(grabs, 0.5),
+                bench::percentile(grabs, 0.99));
 
     // The real loop at 36 ms for a while: the process's CPU share.
     kq::schedulerHooks().frameCapture = [&window] { window.Fun_Timer截屏时间(); };
     QTimer::singleShot(loopSeconds * 1000, Qt::PreciseTimer, [] { g_ExitRequested = true; });
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = bench::cpuSeconds();
     const int64_t wall0 = kq::MonotonicClock::nowNs();
     kq::TaskScheduler scheduler(36);
     kq::Fun_RunLoop(scheduler);
     const double wall = double(kq::MonotonicClock::nowNs() - wall0) / 1e9;
-    std::printf("  running at 36 ms for %d s: %.1f %% of one core\n", loopSeconds, (cpuSeconds() - cpu0) / wall * 100);
+    std::printf("  running at 36 ms for %d s: %.1f %% of one core\n", loopSeconds, (bench::cpuSeconds() - cpu0) / wall * 100);
     kq::schedulerHooks() = {};
     Fun_UnloadFormUdp();
-    for (int fd : receivers) close(fd);
+    bench::closeAll(receivers);
     return 0;
 }

@@ -7,6 +7,8 @@
 #include "link/transport.h"
 #include "link/udp_host.h"
 
+#include "bench_support.h"
+
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTemporaryDir>
@@ -28,21 +30,10 @@ int main(int argc, char** argv) {
     Fun_SetAppFolder(home.path());
     const QString base = QStringLiteral("127.0.2.200");
     kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47990, 47980);
-    // Plain sockets, as the machines are not part of this program's event loop.
-    std::vector<int> receivers;
-    for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 55}) {
-        const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(4800);
-        a.sin_addr.s_addr = htonl(QHostAddress(base).toIPv4Address() + quint32(k));
-        const int size = 4 * 1024 * 1024;
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-        if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-            std::fprintf(stderr, "cannot bind a receiver\n");
-            return 1;
-        }
-        receivers.push_back(fd);
+    const std::vector<int> receivers = bench::bindReceivers(base);
+    if (receivers.size() != 11) {
+        std::fprintf(stderr, "cannot bind the receivers\n");
+        return 1;
     }
     for (int m = 1; m <= 10; ++m)
         for (int p = 1; p <= 6; ++p)
@@ -97,6 +88,6 @@ int main(int argc, char** argv) {
     std::printf("at 36 ms period  %.2f MB/s, %.1f datagrams/s\n", double(bytesPerTick) * 1000 / 36 / 1e6,
                 61 * 1000.0 / 36);
     Fun_UnloadFormUdp();
-    for (int fd : receivers) close(fd);
+    bench::closeAll(receivers);
     return 0;
 }

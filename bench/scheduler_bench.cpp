@@ -5,22 +5,17 @@
 #include "core/shared_state.h"
 #include "record/main_window.h"
 
+#include "bench_support.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 double percentile(std::vector<int64_t> v, double p) {
     if (v.empty()) return 0;
@@ -57,12 +52,12 @@ int main(int argc, char** argv) {
     };
     QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, [] { g_ExitRequested = true; });
 
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = bench::cpuSeconds();
     const int64_t wall0 = kq::MonotonicClock::nowNs();
     kq::TaskScheduler scheduler(g_FramePeriodMs);
     kq::Fun_RunLoop(scheduler);
     const double wall = double(kq::MonotonicClock::nowNs() - wall0) / 1e9;
-    const double cpu = cpuSeconds() - cpu0;
+    const double cpu = bench::cpuSeconds() - cpu0;
 
     std::printf("scheduler loop: %d s at %d ms frame period, platform %s\n", seconds, g_FramePeriodMs,
                 qPrintable(QGuiApplication::platformName()));

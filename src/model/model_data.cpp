@@ -44,3 +44,20 @@ void Fun_ClearAllModels() {
     g_ClipMaterial = {};
     g_CopyCount = 0;
 }
+
+T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1, int y1, int x2, int y2, int reverse,
+                        int pointCount) {
+    T_Material t;
+    t.Machine = machine;
+    t.Port = port;
+    t.StartAddr = startAddr;
+    t.Shape = shape;
+    t.Reverse = uint8_t(reverse);
+    t.Coord[1] = x1;
+    t.Coord[2] = y1;
+    t.Coord[3] = x2;
+    t.Coord[4] = y2;
+    for (int k = 1; k <= 4; ++k) t.FineCoord[k] = t.Coord[k] * 100;
+    t.PointCount = pointCount;
+    return t;
+}

@@ -58,5 +58,9 @@ void Fun_DeleteMaterial(int n);
 void Fun_CopyOne();
 void Fun_PasteOne(int n);
 
+// A material with the fields that place it; note and angles empty.
+T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1, int y1, int x2, int y2, int reverse = 0,
+                        int pointCount = 0);
+
 // Empties every model (tests and start-up).
 void Fun_ClearAllModels();

@@ -26,18 +26,6 @@ struct Picture {
     QByteArray bytes;
 };
 
-T_Material material(int machine, int port, int start, int shape, int x1, int y1, int x2, int y2, int reverse = 0,
-                    int points = 0) {
-    T_Material t;
-    t.Machine = machine;
-    t.Port = port;
-    t.StartAddr = start;
-    t.Shape = shape;
-    t.Reverse = uint8_t(reverse);
-    t.Coord[1] = x1, t.Coord[2] = y1, t.Coord[3] = x2, t.Coord[4] = y2;
-    t.PointCount = points;
-    return t;
-}
 
 struct Sampled {
     std::unique_ptr<T_Material[]> materials{new T_Material[kMaterialCount + 1]};
@@ -56,8 +44,8 @@ struct Sampled {
 TEST(Sampling, HorizontalRunsFromTheLeftAndReverseInvertsIt) {
     Picture pic(100, 100);
     Sampled s;
-    s.materials[1] = material(1, 1, 1, kShapeHorizontal, 10, 5, 3, 5);
-    s.materials[2] = material(1, 2, 1, kShapeHorizontal, 10, 5, 3, 5, 1);
+    s.materials[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 10, 5, 3, 5);
+    s.materials[2] = makeMaterial(1, 2, 1, kShapeHorizontal, 10, 5, 3, 5, 1);
     s.run(pic);
     EXPECT_EQ(s.blue(1, 1, 1), 3);
     EXPECT_EQ(s.blue(1, 1, 8), 10);
@@ -71,10 +59,10 @@ TEST(Sampling, VerticalDiagonalAndPointGroups) {
     Picture pic(100, 100);
     pic.set(0, 0, 200, 100, 50);
     Sampled s;
-    s.materials[1] = material(2, 3, 10, kShapeVertical, 7, 20, 7, 17);      // 4 pixels, from y = 17
-    s.materials[2] = material(2, 4, 1, kShapeDiagonal, 0, 0, 30, 40);      // length 50: 51 pixels
-    s.materials[3] = material(2, 5, 3, kShapePoints, 0, 0, 99, 99, 1, 5);  // reverse does not apply
-    s.materials[4] = material(2, 6, 1, kShapePoints, 5, 5, 0, 0, 0, 0);    // no points
+    s.materials[1] = makeMaterial(2, 3, 10, kShapeVertical, 7, 20, 7, 17);      // 4 pixels, from y = 17
+    s.materials[2] = makeMaterial(2, 4, 1, kShapeDiagonal, 0, 0, 30, 40);      // length 50: 51 pixels
+    s.materials[3] = makeMaterial(2, 5, 3, kShapePoints, 0, 0, 99, 99, 1, 5);  // reverse does not apply
+    s.materials[4] = makeMaterial(2, 6, 1, kShapePoints, 5, 5, 0, 0, 0, 0);    // no points
     s.run(pic);
     EXPECT_EQ(s.tables->green[2][3][9], 17);
     EXPECT_EQ(s.tables->green[2][3][12], 20);
@@ -88,7 +76,7 @@ TEST(Sampling, VerticalDiagonalAndPointGroups) {
     EXPECT_EQ(s.red(2, 5, 8), 0);
     EXPECT_TRUE(s.plan.usedPorts[6][2]);
     // Half-way rounding of the length: 3-4-5 gives 5; (1, 1) gives 1.414, so 1.
-    EXPECT_EQ(materialPixels(material(1, 1, 1, kShapeDiagonal, 0, 0, 1, 1)).size(), 2u);
+    EXPECT_EQ(materialPixels(makeMaterial(1, 1, 1, kShapeDiagonal, 0, 0, 1, 1)).size(), 2u);
 }
 
 TEST(Sampling, FadeQuantisationAndTheHigherMaterialWins) {
@@ -96,8 +84,8 @@ TEST(Sampling, FadeQuantisationAndTheHigherMaterialWins) {
     pic.set(1, 0, 5, 12, 252);
     pic.set(2, 0, 255, 128, 1);
     Sampled s;
-    s.materials[1] = material(1, 1, 1, kShapeHorizontal, 1, 0, 2, 0);
-    s.materials[9] = material(1, 1, 2, kShapeHorizontal, 1, 0, 1, 0); // lands on address 2 too
+    s.materials[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 1, 0, 2, 0);
+    s.materials[9] = makeMaterial(1, 1, 2, kShapeHorizontal, 1, 0, 1, 0); // lands on address 2 too
     s.run(pic);
     EXPECT_EQ(s.red(1, 1, 2), 5);
     auto planes = std::make_unique<uint8_t[][kMaxPort + 1][kLivePlaneSize]>(kMaxMachine + 1);
@@ -122,12 +110,12 @@ TEST(Sampling, FadeQuantisationAndTheHigherMaterialWins) {
 TEST(Sampling, ClampsAddressesAndPictureOffsetsAndSkipsBadMaterials) {
     Picture pic(10, 10);
     Sampled s;
-    s.materials[1] = material(1, 7, 748, kShapeHorizontal, 0, 0, 30000, 0); // only 748..750 are planned
-    s.materials[2] = material(1, 1, 1, kShapeHorizontal, 50, 50, 52, 50);   // below the picture
-    s.materials[3] = material(1, 2, 1, kShapeHorizontal, -5, -5, -4, -5);   // above it
-    s.materials[4] = material(11, 1, 1, kShapeHorizontal, 0, 0, 5, 0);      // no machine 11
-    s.materials[5] = material(3, -2, 1, kShapeHorizontal, 0, 0, 5, 0);      // no port -2
-    s.materials[6] = material(3, 1, 1, 7, 0, 0, 5, 0);                      // no shape 7
+    s.materials[1] = makeMaterial(1, 7, 748, kShapeHorizontal, 0, 0, 30000, 0); // only 748..750 are planned
+    s.materials[2] = makeMaterial(1, 1, 1, kShapeHorizontal, 50, 50, 52, 50);   // below the picture
+    s.materials[3] = makeMaterial(1, 2, 1, kShapeHorizontal, -5, -5, -4, -5);   // above it
+    s.materials[4] = makeMaterial(11, 1, 1, kShapeHorizontal, 0, 0, 5, 0);      // no machine 11
+    s.materials[5] = makeMaterial(3, -2, 1, kShapeHorizontal, 0, 0, 5, 0);      // no port -2
+    s.materials[6] = makeMaterial(3, 1, 1, 7, 0, 0, 5, 0);                      // no shape 7
     s.run(pic);
     int onPortSeven = 0;
     for (const auto& p : s.plan.points) onPortSeven += p.port == 7;

@@ -66,14 +66,6 @@ TEST(X11Capture, CopiesTheScreenWithSharedMemoryAndKeepsOffScreenPartsBackground
     EXPECT_EQ(pixel(p, 9, 9), qRgb(0xC0, 0xC0, 0xFF));
 }
 
-T_Material material(int machine, int port, int start, int shape, int x1, int y1, int x2, int y2, int reverse = 0,
-                    int points = 0) {
-    T_Material t;
-    t.Machine = machine, t.Port = port, t.StartAddr = start, t.Shape = shape, t.Reverse = uint8_t(reverse);
-    t.Coord[1] = x1, t.Coord[2] = y1, t.Coord[3] = x2, t.Coord[4] = y2;
-    t.PointCount = points;
-    return t;
-}
 
 uint8_t q(int level) { return Fun_QuantizeLevel(level); }
 
@@ -115,14 +107,14 @@ TEST(LiveOutputOnX11, TheStandInMachinesReceiveThePatternUnderThePositionWindow)
     g_ModelLength[1] = 200;
     g_ModelWidth[1] = 150;
     auto& m = g_Materials[1];
-    m[1] = material(1, 1, 1, kShapeHorizontal, 150, 10, 10, 10);              // 141 pixels from the left
-    m[2] = material(1, 1, 142, kShapeHorizontal, 10, 20, 150, 20, 1);         // reversed
-    m[3] = material(1, 2, 1, kShapeVertical, 199, 149, 199, 0);               // the last column
-    m[4] = material(2, 1, 1, kShapeDiagonal, 0, 0, 120, 90);                  // 151 pixels
-    m[5] = material(2, 1, 200, kShapePoints, 5, 149, 0, 0, 1, 8);             // the last row
-    m[6] = material(3, 3, 745, kShapeHorizontal, 0, 100, 199, 100);           // clamped past 750
-    m[7] = material(3, 4, 10, kShapeHorizontal, 0, 40, 9, 40);
-    m[8] = material(3, 4, 15, kShapeHorizontal, 100, 60, 109, 60);            // overlaps 7: 8 wins on 15..19
+    m[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 150, 10, 10, 10);              // 141 pixels from the left
+    m[2] = makeMaterial(1, 1, 142, kShapeHorizontal, 10, 20, 150, 20, 1);         // reversed
+    m[3] = makeMaterial(1, 2, 1, kShapeVertical, 199, 149, 199, 0);               // the last column
+    m[4] = makeMaterial(2, 1, 1, kShapeDiagonal, 0, 0, 120, 90);                  // 151 pixels
+    m[5] = makeMaterial(2, 1, 200, kShapePoints, 5, 149, 0, 0, 1, 8);             // the last row
+    m[6] = makeMaterial(3, 3, 745, kShapeHorizontal, 0, 100, 199, 100);           // clamped past 750
+    m[7] = makeMaterial(3, 4, 10, kShapeHorizontal, 0, 40, 9, 40);
+    m[8] = makeMaterial(3, 4, 15, kShapeHorizontal, 100, 60, 109, 60);            // overlaps 7: 8 wins on 15..19
     const QPoint origin(30, 40);
     w.positionWindow()->move(origin);
 

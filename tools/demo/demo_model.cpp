@@ -11,15 +11,7 @@
 namespace {
 
 T_Material run(int machine, int port, int start, int shape, int x1, int y1, int x2, int y2, int reverse = 0, int points = 0) {
-    T_Material t;
-    t.Machine = machine;
-    t.Port = port;
-    t.StartAddr = start;
-    t.Shape = shape;
-    t.Reverse = uint8_t(reverse);
-    t.Coord[1] = x1, t.Coord[2] = y1, t.Coord[3] = x2, t.Coord[4] = y2;
-    for (int k = 1; k <= 4; ++k) t.FineCoord[k] = t.Coord[k] * 100;
-    t.PointCount = points;
+    T_Material t = makeMaterial(machine, port, start, shape, x1, y1, x2, y2, reverse, points);
     t.Note = QStringLiteral("演示%1-%2").arg(machine).arg(port);
     return t;
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+// Shared by the benchmarks: stand-in receivers that never read, CPU time, percentiles.
+
+#include <QHostAddress>
+#include <QString>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace bench {
+
+// Plain sockets at base + k (k = 1..10) and base + 55, port 4800, where the program's datagrams land.
+// They take the datagrams without being part of the program's event loop.
+inline std::vector<int> bindReceivers(const QString& base) {
+    std::vector<int> fds;
+    for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 55}) {
+        const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(4800);
+        a.sin_addr.s_addr = htonl(QHostAddress(base).toIPv4Address() + quint32(k));
+        const int size = 4 * 1024 * 1024;
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            close(fd);
+            continue;
+        }
+        fds.push_back(fd);
+    }
+    return fds;
+}
+
+inline void closeAll(const std::vector<int>& fds) {
+    for (int fd : fds) close(fd);
+}
+
+inline double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+template <typename T>
+double percentile(std::vector<T> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return double(v[size_t(q * double(v.size() - 1))]);
+}
+
+} // namespace bench
