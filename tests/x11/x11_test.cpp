@@ -100,6 +100,7 @@ TEST(LiveOutputOnX11, TheStandInMachinesReceiveThePatternUnderThePositionWindow)
     MainWindow w;
     w.move(800, 0);
     w.show();
+    for (int i = 0; i < 200 && !w.initialised(); ++i) Fun_Delay(10);
     settle();
     ASSERT_TRUE(w.initialised());
 
