@@ -113,12 +113,7 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     timings_.samplingMs = double(phase.nsecsElapsed()) / 1e6;
     phase.restart();
 
-    if (recording && hooks.recordMachine)
-        for (int machine = 1; machine <= kMaxMachine; ++machine) {
-            bool used = false;
-            for (int j = 1; j <= kOutputPorts; ++j) used = used || plan.usedPorts[j][machine];
-            if (used && hooks.recordMachine(machine)) return; // the similar-frame search ended the show
-        }
+    if (recording && hooks.recordFrame && hooks.recordFrame(plan, picture_)) return; // the show came round
 
     if (recording && hooks.afterOutput)
         hooks.afterOutput();

@@ -37,7 +37,9 @@ struct FrameStepHooks {
     std::function<void()> startRecording;          // served at the next tick after the start request
     std::function<void()> stopRecording;           // likewise for the stop request
     std::function<void()> showMaterialInfo;        // the recording caption
-    std::function<bool(int machine)> recordMachine; // true: the similar-frame search stopped recording
+    // Once per tick while recording, after sampling: true when the similar-frame search stopped the
+    // recording, which ends the step there.
+    std::function<bool(const SamplePlan& plan, const CapturedPicture& picture)> recordFrame;
     std::function<void()> afterOutput;             // recording counters and fade while recording
     std::function<bool()> recordingScreenSelected;
     std::function<void()> notifyPlugin;

@@ -103,6 +103,15 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     }
     live_ = std::make_unique<kq::record::LiveOutput>(*capture, *this);
     live_->hooks.showMaterialInfo = [this] { Fun_录制显示素材信息(); };
+    live_->hooks.startRecording = [this] { Fun_开始录制初始化(); };
+    live_->hooks.stopRecording = [this] { Fun_停止录制(); };
+    live_->hooks.recordFrame = [this](const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture) {
+        return recordFrame(plan, picture);
+    };
+    live_->hooks.afterOutput = [this] {
+        Text当前帧->setText(QString::number(recorder_.frameCounter));
+        if (recorder_.advance(Check单步录制->isChecked(), g_StepFlag, live_->fadeLevel)) live_->stopRequest = true;
+    };
 
     auto* background = new QFrame(this);
     background->setObjectName(QStringLiteral("Picture背景"));
@@ -192,6 +201,31 @@ QWidget* MainWindow::buildRecordingPage() {
     Check线条显示 = checkBox(Frame素材录制, QStringLiteral("Check线条显示"), QStringLiteral("线条显示"));
     for (QCheckBox* c : {Check重新录制, Check自动查找相似帧, Check淡入淡出, Check单步录制, Check线条显示}) form->addRow(c);
     v->addWidget(Frame素材录制);
+
+    auto* buttons = new QHBoxLayout;
+    const char* const captions[] = {"RGB录制", "R录制", "G录制", "B录制"};
+    for (int i = 0; i < 4; ++i) {
+        Command录制方式[size_t(i)] = new QPushButton(QString::fromUtf8(captions[i]), page);
+        Command录制方式[size_t(i)]->setObjectName(QStringLiteral("Command录制方式%1").arg(i));
+        buttons->addWidget(Command录制方式[size_t(i)]);
+        connect(Command录制方式[size_t(i)], &QPushButton::clicked, this, [this, i] { Command录制方式_Click(i); });
+    }
+    Command停止录制 = new QPushButton(QStringLiteral("停止\n录制"), page);
+    Command停止录制->setObjectName(QStringLiteral("Command停止录制"));
+    Command停止录制->setEnabled(false);
+    buttons->addWidget(Command停止录制);
+    connect(Command停止录制, &QPushButton::clicked, this, [this] { Command停止录制_Click(); });
+    v->addLayout(buttons);
+    Check单步录制->setToolTip(QStringLiteral("在位置显示界面按确认键到下一步"));
+    connect(Check重新录制, &QCheckBox::toggled, this,
+            [](bool on) { writeIni(QStringLiteral("继续上次录制"), on ? 1 : 0); });
+    connect(Check自动查找相似帧, &QCheckBox::toggled, this, [this](bool on) {
+        writeIni(QStringLiteral("自动查找相似帧"), on ? 1 : 0);
+        if (on && Check淡入淡出->isChecked()) Check淡入淡出->setChecked(false);
+    });
+    connect(Check淡入淡出, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && Check自动查找相似帧->isChecked()) Check自动查找相似帧->setChecked(false);
+    });
 
     auto* place = new QFormLayout;
     Combo显示位置窗口 = pickList(page, QStringLiteral("Combo显示位置窗口"), this);
@@ -460,6 +494,72 @@ void MainWindow::onBackupTick() {
         backupTicks_ = 0;
         Fun_自动备份(QDateTime::currentDateTime());
     }
+}
+
+void MainWindow::Fun_EnableRecordControls(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Check线条显示, Combo显示位置窗口, Check淡入淡出, Check自动查找相似帧,
+                                                     Check单步录制, Check重新录制, Combo素材, Command停止录制})
+        w->setEnabled(enabled);
+    for (QPushButton* b : Command录制方式) b->setEnabled(enabled);
+}
+
+void MainWindow::Command录制方式_Click(int index) {
+    Fun_EnableRecordControls(false);
+    Command停止录制->setEnabled(true);
+    live_->startRequest = true;
+    recordingMode_ = index;
+}
+
+void MainWindow::Command停止录制_Click() {
+    Command停止录制->setEnabled(false);
+    Command停止录制->setText(QStringLiteral("正在生成文件！"));
+    if (Check淡入淡出->isChecked())
+        recorder_.fadeOutRequest = true;
+    else
+        live_->stopRequest = true;
+}
+
+void MainWindow::Fun_开始录制初始化() {
+    const kq::record::RecordingOptions options{Check重新录制->isChecked(), Check自动查找相似帧->isChecked(),
+                                               Check淡入淡出->isChecked(), Check单步录制->isChecked()};
+    recorder_.similarityThreshold = similarityThreshold;
+    recorder_.similarityMinFrames = similarityMinFrames;
+    recorder_.similarityTolerance = similarityMargin;
+    recorder_.start(options, recordingMode_, currentMaterial_, g_AppFolder, live_->fadeLevel);
+    if (recorder_.similarState) Check自动查找相似帧->setText(QStringLiteral("0%"));
+    Text当前帧->setStyleSheet(QStringLiteral("background-color: rgb(192, 255, 192);"));
+    live_->recording = true;
+    live_->startRequest = false;
+}
+
+void MainWindow::Fun_停止录制() {
+    recorder_.finish(g_AppFolder);
+    live_->recording = false;
+    Text当前帧->setStyleSheet(QString());
+    Check自动查找相似帧->setText(QStringLiteral("自动查找相似帧"));
+    live_->stopRequest = false;
+    Command停止录制->setText(QStringLiteral("停止录制"));
+    Fun_EnableRecordControls(true);
+    Command停止录制->setEnabled(true);
+}
+
+bool MainWindow::recordFrame(const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture) {
+    bool any = false;
+    for (int m = 1; m <= kMaxMachine && !any; ++m)
+        for (int j = 1; j <= kq::record::kOutputPorts; ++j) any = any || plan.usedPorts[j][m];
+    const bool found = any && recorder_.similarFrameFound(picture.bits);
+    if (recorder_.lastPercent >= 0)
+        Check自动查找相似帧->setText(QStringLiteral("%1%").arg(recorder_.lastPercent, 2, 10, QLatin1Char('0')));
+    if (found) {
+        Command停止录制_Click();
+        return true;
+    }
+    for (int m = 1; m <= kMaxMachine; ++m) {
+        bool used = false;
+        for (int j = 1; j <= kq::record::kOutputPorts; ++j) used = used || plan.usedPorts[j][m];
+        if (used) recorder_.recordMachine(m);
+    }
+    return false;
 }
 
 QPoint MainWindow::positionWindowTopLeft() const { return positionWindow_ ? positionWindow_->pos() : QPoint(); }

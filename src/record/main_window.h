@@ -1,6 +1,7 @@
 #pragma once
 
 #include "live_output.h"
+#include "recorder.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -56,6 +57,14 @@ public:
     QString Fun_自动备份(const QDateTime& now);
     static QString backupPath(const QString& appFolder, const QDateTime& now);
 
+    // Recording.
+    void Command录制方式_Click(int index);
+    void Command停止录制_Click();
+    void Fun_开始录制初始化();
+    void Fun_停止录制();
+    void Fun_EnableRecordControls(bool enabled);
+    kq::record::Recorder& recorder() { return recorder_; }
+
     // The frame step.
     void Fun_Timer截屏时间() { live_->Fun_Timer截屏时间(); }
     void Fun_截屏操作(const QString& tag) { live_->Fun_截屏操作(tag); }
@@ -94,6 +103,8 @@ public:
     QCheckBox* Check淡入淡出 = nullptr;
     QCheckBox* Check单步录制 = nullptr;
     QCheckBox* Check线条显示 = nullptr;
+    std::array<QPushButton*, 4> Command录制方式{};
+    QPushButton* Command停止录制 = nullptr;
     QPushButton* Command_读取文件 = nullptr;
     QPushButton* Command_保存文件 = nullptr;
     QLabel* Label计数 = nullptr;
@@ -136,5 +147,8 @@ private:
     QElapsedTimer pictureShown_;
     std::unique_ptr<kq::record::ScreenCapture> ownCapture_;
     std::unique_ptr<kq::record::LiveOutput> live_;
+    kq::record::Recorder recorder_;
+    int recordingMode_ = 0;
+    bool recordFrame(const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture);
     PositionWindow* positionWindow_ = nullptr;
 };

@@ -1,0 +1,205 @@
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "model/model_data.h"
+#include "record/main_window.h"
+#include "record/recorder.h"
+#include "show/frame_store.h"
+#include "support/fakes.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using namespace kq::record;
+using namespace kq::show;
+
+// A screen that shows picture number (grabs / every) % cycle: pixel (x, y) red x + 7k, green y, blue k.
+class CyclingCapture final : public ScreenCapture {
+public:
+    bool grab(const QRect& wanted, CapturedPicture& picture) override {
+        const int k = (grabs++ / every) % cycle;
+        QByteArray bits(wanted.width() * wanted.height() * 4, '\0');
+        for (int y = 0; y < wanted.height(); ++y)
+            for (int x = 0; x < wanted.width(); ++x) {
+                char* p = bits.data() + (y * wanted.width() + x) * 4;
+                p[0] = char(40 * k), p[1] = char(y), p[2] = char(x + 7 * k);
+            }
+        picture.bits = bits;
+        picture.width = wanted.width();
+        picture.height = wanted.height();
+        return true;
+    }
+    QString name() const override { return QStringLiteral("cycling"); }
+    int grabs = 0;
+    int every = 1;
+    int cycle = 1000;
+};
+
+class Recording : public testing::Test {
+protected:
+    void SetUp() override {
+        Fun_ClearAllModels();
+        window = std::make_unique<MainWindow>(&capture);
+        window->show();
+        for (int i = 0; i < 200 && !window->initialised(); ++i) Fun_Delay(10);
+        g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 49, 0);
+        g_Materials[1][2] = makeMaterial(2, 3, 1, kShapeVertical, 5, 0, 5, 29);
+    }
+    void TearDown() override {
+        window.reset();
+        Fun_ClearAllModels();
+    }
+    void tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            window->Fun_Timer截屏时间();
+            ticks.push_back(planesOf(1));
+        }
+    }
+    static std::vector<uint8_t> planesOf(int machine) {
+        return std::vector<uint8_t>(g_LivePlanes[machine][1], g_LivePlanes[machine][1] + kPortBlockBytes);
+    }
+    QByteArray fileOf(int machine, int material = 1) const {
+        return kq::readWholeFile(frameFilePath(g_AppFolder, machine, material)).value_or(QByteArray());
+    }
+    static FrameImage frame(const QByteArray& file, int k) {
+        FrameImage image;
+        unpackFrame(slotPackedData(QByteArrayView(file).sliced(slotOffset(k))), image);
+        return image;
+    }
+
+    kq::test::TempHome home;
+    CyclingCapture capture;
+    std::unique_ptr<MainWindow> window;
+    std::vector<std::vector<uint8_t>> ticks; // machine 1's port 1 block after each tick
+};
+
+TEST_F(Recording, ThreeRgbFramesBecomeAFrameFileOfTheSampledLevels) {
+    window->Check重新录制->setChecked(true);
+    window->Command录制方式[0]->click();
+    EXPECT_FALSE(window->Command录制方式[1]->isEnabled());
+    EXPECT_TRUE(window->Command停止录制->isEnabled());
+    tick(3);
+    window->Command停止录制->click();
+    EXPECT_EQ(window->Command停止录制->text(), QStringLiteral("正在生成文件！"));
+    tick();
+    const QByteArray file = fileOf(1);
+    ASSERT_EQ(frameCountOf(file), 3);
+    EXPECT_EQ(file.size(), 1024 + 13500 * 4 + 1);
+    EXPECT_EQ(file[5], 0);
+    for (int k = 1; k <= 3; ++k) {
+        const FrameImage image = frame(file, k);
+        for (int i = 0; i < kPortBlockBytes; ++i) ASSERT_EQ(image[size_t(20 + i)], ticks[size_t(k - 1)][size_t(i)]) << k << "/" << i;
+    }
+    EXPECT_EQ(frameCountOf(fileOf(2)), 3);
+    EXPECT_TRUE(window->Command录制方式[1]->isEnabled());
+    EXPECT_EQ(window->Command停止录制->text(), QStringLiteral("停止录制"));
+    EXPECT_FALSE(window->recorder().recording);
+}
+
+TEST_F(Recording, RedOnlyKeepsTheRedPlane) {
+    window->Check重新录制->setChecked(true);
+    window->Command录制方式[1]->click();
+    tick(2);
+    window->Command停止录制->click();
+    tick();
+    const QByteArray file = fileOf(1);
+    ASSERT_EQ(frameCountOf(file), 2);
+    EXPECT_EQ(file[5], 1);
+    const FrameImage image = frame(file, 2);
+    for (int i = 0; i < 750; ++i) ASSERT_EQ(image[size_t(20 + i)], ticks[1][size_t(i)]) << i;
+    for (int i = 750; i < kPortBlockBytes; ++i) ASSERT_EQ(image[size_t(20 + i)], 0) << i;
+}
+
+TEST_F(Recording, SingleStepWithoutEnterStaysOnOneFrameAndEnterMovesOn) {
+    window->Check重新录制->setChecked(true);
+    window->Check单步录制->setChecked(true);
+    window->Command录制方式[0]->click();
+    tick(3);
+    EXPECT_EQ(window->recorder().frameCounter, 1);
+    g_StepFlag = true;
+    tick();
+    EXPECT_FALSE(g_StepFlag);
+    tick();
+    window->Command停止录制->click();
+    tick();
+    const QByteArray file = fileOf(1);
+    ASSERT_EQ(frameCountOf(file), 2);
+    const FrameImage first = frame(file, 1);
+    for (int i = 0; i < kPortBlockBytes; ++i) ASSERT_EQ(first[size_t(20 + i)], ticks[3][size_t(i)]) << i; // the last overwrite
+}
+
+TEST_F(Recording, SimilarFrameSearchEndsTheShowBeforeTheRepeat) {
+    capture.cycle = 4; // the show repeats every 4 frames
+    Fun_WriteIni(g_IniPath, "相似度最少帧", "6");
+    window->similarityMinFrames = 6;
+    window->Check重新录制->setChecked(true);
+    window->Check自动查找相似帧->setChecked(true);
+    window->Command录制方式[0]->click();
+    // Start and reference at frame 1; frames 5 would match but come before the minimum; frame 9 matches.
+    tick(9);
+    EXPECT_TRUE(window->liveOutput().stopRequest);
+    EXPECT_EQ(window->Check自动查找相似帧->text(), QStringLiteral("100%"));
+    EXPECT_EQ(window->recorder().frameCounter, 9);
+    tick();
+    EXPECT_EQ(frameCountOf(fileOf(1)), 8);
+    EXPECT_EQ(window->Check自动查找相似帧->text(), QStringLiteral("自动查找相似帧"));
+}
+
+TEST_F(Recording, ContinuingKeepsTheFramesRecordedBefore) {
+    window->Check重新录制->setChecked(true);
+    window->Command录制方式[0]->click();
+    tick(2);
+    window->Command停止录制->click();
+    tick();
+    const QByteArray before = fileOf(1);
+    window->Check重新录制->setChecked(false);
+    window->Command录制方式[0]->click();
+    tick(2);
+    window->Command停止录制->click();
+    tick();
+    const QByteArray after = fileOf(1);
+    ASSERT_EQ(frameCountOf(after), 4);
+    EXPECT_EQ(after.mid(slotOffset(1), 2 * 13500), before.mid(slotOffset(1), 2 * 13500));
+    EXPECT_EQ(uint8_t(after[slotOffset(3) + 5]), 3); // frame number 3 follows
+}
+
+TEST(Recorder, FadeOutFrom255EndsAfter50FramesAndFadeInTakes51) {
+    Recorder r;
+    bool step = false;
+    int level = 255;
+    r.fadeOutRequest = true;
+    int frames = 0;
+    while (!r.advance(false, step, level)) ++frames;
+    EXPECT_EQ(frames + 1, 50);
+    level = 0;
+    int up = 1;
+    while (level < 255) {
+        r.advance(false, step, level);
+        ++up;
+    }
+    EXPECT_EQ(up, 52); // 0, 5, ..., 255 are 52 levels: 51 frames before the full level
+}
+
+TEST(Recorder, SimilaritySamplesAndPercentages) {
+    std::vector<uint8_t> a, b;
+    QByteArray big(5000 * 4, '\0');
+    for (int i = 0; i < big.size(); ++i) big[i] = char(i % 251);
+    EXPECT_EQ(similaritySample(big, a), 18000); // E = 19,997: 18,001 values spread over it
+    ASSERT_EQ(a.size(), 18001u);
+    EXPECT_EQ(a[1], uint8_t(big[1]));            // 1 x 19,997 / 18,000 = 1.11
+    EXPECT_EQ(a[9000], uint8_t(big[9998]));      // 9,998.5 rounds to even
+    EXPECT_EQ(a[18000], uint8_t(big[19997]));
+    EXPECT_EQ(similaritySample(QByteArray(13, char(9)), b), 10);
+    std::vector<uint8_t> ref = {10, 20, 30, 40}, cur = {20, 31, 40, 200};
+    EXPECT_EQ(similarityPercent(ref, cur, 4, 10), 50); // 10 and 30 lie within ±10 of 20 and 40; 20 and 40 do not
+    EXPECT_EQ(similarityPercent(ref, cur, 0, 10), 0);
+}
+
+} // namespace
