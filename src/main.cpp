@@ -1,3 +1,4 @@
+#include "admin/tool_windows.h"
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
@@ -66,6 +67,20 @@ int runTool(int argc, char** argv) {
 
 } // namespace
 
+// The two stand-alone tool windows: kq510 --factory-test, kq510 --r770-switch.
+template <typename Window>
+int runToolWindow() {
+    kq::QtDialogs qtDialogs;
+    kq::setDialogs(&qtDialogs);
+    Window window;
+    window.show();
+    kq::TaskScheduler scheduler(36);
+    kq::Fun_RunLoop(scheduler);
+    Fun_UnloadFormUdp();
+    kq::setDialogs(nullptr);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     for (const char* tool : {"send", "build", "inspect", "download", "upgrade"})
         if (argc > 1 && std::strcmp(argv[1], tool) == 0) return runTool(argc, argv);
@@ -75,6 +90,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     g_AppTitle = QStringLiteral("KQ-510 V1.8");
     if (!useFolder(applicationFolder(QCoreApplication::arguments()))) return 2;
+    if (QCoreApplication::arguments().contains(QStringLiteral("--factory-test"))) return runToolWindow<FactoryTestWindow>();
+    if (QCoreApplication::arguments().contains(QStringLiteral("--r770-switch"))) return runToolWindow<R770SwitchWindow>();
 
     kq::QtDialogs qtDialogs;
     kq::setDialogs(&qtDialogs);
@@ -90,6 +107,7 @@ int main(int argc, char** argv) {
 
     kq::SchedulerHooks& hooks = kq::schedulerHooks();
     hooks.frameCapture = [&mainWindow] { mainWindow.Fun_Timer截屏时间(); };
+    hooks.stateCycle = [&mainWindow] { mainWindow.Fun_连接状态时间循环(); };
     hooks.placementSave = [&mainWindow] {
         if (PositionWindow* p = mainWindow.positionWindow()) p->Fun_Form位置示意_保存(&mainWindow);
     };

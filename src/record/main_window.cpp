@@ -8,7 +8,13 @@
 #include "model/model_file.h"
 #include "picture_view.h"
 #include "position_window.h"
+#include "admin/device_utilities.h"
+#include "link/transport.h"
+#include "show/firmware_upgrade.h"
 #include "show/frame_store.h"
+#include "show/playback_file.h"
+#include "show/show_download.h"
+#include "show/transfer_log.h"
 #include "x11_capture.h"
 
 #include <QAction>
@@ -17,7 +23,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QButtonGroup>
 #include <QFormLayout>
+#include <QGridLayout>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -28,11 +41,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
 namespace {
 constexpr int kInitDelayMs = 10;
@@ -122,14 +136,17 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     Frame遮挡->setGeometry(0, 0, 0, 0);
 
     buildMenus();
-    pages = new QTabWidget(background);
-    pages->setObjectName(QStringLiteral("pages"));
-    pages->addTab(buildRecordingPage(), QStringLiteral("录制"));
-    pages->addTab(buildMaterialPage(), QStringLiteral("素材编辑"));
-    Picture_显示 = new PictureView(background);
     auto* layout = new QHBoxLayout(background);
-    layout->addWidget(pages, 0);
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildStatePanel());
+    for (QGroupBox* panel : {buildRecordingPanel(), buildMaterialPanel(), buildDmxPanel(), buildLedTestPanel(),
+                             buildDownloadPanel(), buildFilePanel()})
+        left->addWidget(panel);
+    left->addStretch(1);
+    layout->addLayout(left, 0);
+    Picture_显示 = new PictureView(background);
     layout->addWidget(Picture_显示, 1, Qt::AlignTop | Qt::AlignLeft);
+    showPanels();
 
     Timer主界面初始化 = new QTimer(this);
     Timer主界面初始化->setObjectName(QStringLiteral("Timer主界面初始化"));
@@ -176,49 +193,70 @@ void MainWindow::buildMenus() {
     }
 }
 
-QWidget* MainWindow::buildRecordingPage() {
-    auto* page = new QWidget;
-    auto* v = new QVBoxLayout(page);
-    Frame素材录制 = new QGroupBox(QStringLiteral("素材录制"), page);
+QWidget* MainWindow::buildStatePanel() {
+    auto* box = new QGroupBox(QStringLiteral("操作状态"));
+    box->setObjectName(QStringLiteral("Frame操作状态"));
+    auto* grid = new QGridLayout(box);
+    const char* const captions[] = {"断开", "录制", "素材编辑", "DMX512模拟", "测试灯带", "下载文件", "文件操作"};
+    for (int k = 0; k < 7; ++k) {
+        Option连接状态[size_t(k)] = new QRadioButton(QString::fromUtf8(captions[k]), box);
+        Option连接状态[size_t(k)]->setObjectName(QStringLiteral("Option连接状态%1").arg(k));
+        grid->addWidget(Option连接状态[size_t(k)], k / 4, k % 4);
+        connect(Option连接状态[size_t(k)], &QRadioButton::clicked, this, [this, k] { Option连接状态_Click(k); });
+    }
+    Option连接状态[1]->setChecked(true);
+    return box;
+}
+
+QGroupBox* MainWindow::buildRecordingPanel() {
+    Frame素材录制 = new QGroupBox(QStringLiteral("素材录制"));
     Frame素材录制->setObjectName(QStringLiteral("Frame素材录制"));
-    auto* form = new QFormLayout(Frame素材录制);
+    auto* v = new QVBoxLayout(Frame素材录制);
+    auto* form = new QFormLayout;
     Combo素材 = pickList(Frame素材录制, QStringLiteral("Combo素材"), this);
     for (int i = 1; i <= kShowMaterials; ++i) Combo素材->addItem(QString::number(i));
     Combo素材对应模型 = pickList(Frame素材录制, QStringLiteral("Combo素材对应模型"), this);
     Text当前帧 = new QLineEdit(Frame素材录制);
     Text当前帧->setObjectName(QStringLiteral("Text当前帧"));
     Text当前帧->setReadOnly(true);
-    Text素材说明 = new QLineEdit(Frame素材录制);
-    Text素材说明->setObjectName(QStringLiteral("Text素材说明"));
+    Combo显示位置窗口 = pickList(Frame素材录制, QStringLiteral("Combo显示位置窗口"), this);
+    for (const char* item : kPositionModes) Combo显示位置窗口->addItem(QString::fromUtf8(item));
+    Label计数 = new QLabel(QStringLiteral("0"), Frame素材录制);
+    Label计数->setObjectName(QStringLiteral("Label计数"));
     form->addRow(QStringLiteral("素材"), Combo素材);
     form->addRow(QStringLiteral("对应模型"), Combo素材对应模型);
-    form->addRow(QStringLiteral("已录帧数"), Text当前帧);
-    form->addRow(QStringLiteral("素材说明"), Text素材说明);
+    form->addRow(QStringLiteral("当前帧"), Text当前帧);
+    form->addRow(QStringLiteral("位置窗口"), Combo显示位置窗口);
+    form->addRow(QStringLiteral("帧间隔(ms)"), Label计数);
+    v->addLayout(form);
+    auto* checks = new QGridLayout;
     Check重新录制 = checkBox(Frame素材录制, QStringLiteral("Check重新录制"), QStringLiteral("重新录制"));
     Check自动查找相似帧 = checkBox(Frame素材录制, QStringLiteral("Check自动查找相似帧"), QStringLiteral("自动查找相似帧"));
     Check淡入淡出 = checkBox(Frame素材录制, QStringLiteral("Check淡入淡出"), QStringLiteral("淡入淡出"));
     Check单步录制 = checkBox(Frame素材录制, QStringLiteral("Check单步录制"), QStringLiteral("单步录制"));
     Check线条显示 = checkBox(Frame素材录制, QStringLiteral("Check线条显示"), QStringLiteral("线条显示"));
-    for (QCheckBox* c : {Check重新录制, Check自动查找相似帧, Check淡入淡出, Check单步录制, Check线条显示}) form->addRow(c);
-    v->addWidget(Frame素材录制);
-
+    int cell = 0;
+    for (QCheckBox* c : {Check重新录制, Check自动查找相似帧, Check淡入淡出, Check单步录制, Check线条显示}) {
+        checks->addWidget(c, cell / 2, cell % 2);
+        ++cell;
+    }
+    v->addLayout(checks);
     auto* buttons = new QHBoxLayout;
     const char* const captions[] = {"RGB录制", "R录制", "G录制", "B录制"};
     for (int i = 0; i < 4; ++i) {
-        Command录制方式[size_t(i)] = new QPushButton(QString::fromUtf8(captions[i]), page);
+        Command录制方式[size_t(i)] = new QPushButton(QString::fromUtf8(captions[i]), Frame素材录制);
         Command录制方式[size_t(i)]->setObjectName(QStringLiteral("Command录制方式%1").arg(i));
         buttons->addWidget(Command录制方式[size_t(i)]);
         connect(Command录制方式[size_t(i)], &QPushButton::clicked, this, [this, i] { Command录制方式_Click(i); });
     }
-    Command停止录制 = new QPushButton(QStringLiteral("停止\n录制"), page);
+    Command停止录制 = new QPushButton(QStringLiteral("停止\n录制"), Frame素材录制);
     Command停止录制->setObjectName(QStringLiteral("Command停止录制"));
     Command停止录制->setEnabled(false);
     buttons->addWidget(Command停止录制);
-    connect(Command停止录制, &QPushButton::clicked, this, [this] { Command停止录制_Click(); });
     v->addLayout(buttons);
+    connect(Command停止录制, &QPushButton::clicked, this, [this] { Command停止录制_Click(); });
     Check单步录制->setToolTip(QStringLiteral("在位置显示界面按确认键到下一步"));
-    connect(Check重新录制, &QCheckBox::toggled, this,
-            [](bool on) { writeIni(QStringLiteral("继续上次录制"), on ? 1 : 0); });
+    connect(Check重新录制, &QCheckBox::toggled, this, [](bool on) { writeIni(QStringLiteral("继续上次录制"), on ? 1 : 0); });
     connect(Check自动查找相似帧, &QCheckBox::toggled, this, [this](bool on) {
         writeIni(QStringLiteral("自动查找相似帧"), on ? 1 : 0);
         if (on && Check淡入淡出->isChecked()) Check淡入淡出->setChecked(false);
@@ -226,33 +264,6 @@ QWidget* MainWindow::buildRecordingPage() {
     connect(Check淡入淡出, &QCheckBox::toggled, this, [this](bool on) {
         if (on && Check自动查找相似帧->isChecked()) Check自动查找相似帧->setChecked(false);
     });
-
-    auto* place = new QFormLayout;
-    Combo显示位置窗口 = pickList(page, QStringLiteral("Combo显示位置窗口"), this);
-    for (const char* item : kPositionModes) Combo显示位置窗口->addItem(QString::fromUtf8(item));
-    Combo_文件备份 = pickList(page, QStringLiteral("Combo_文件备份"), this);
-    for (const char* item : kBackupItems) Combo_文件备份->addItem(QString::fromUtf8(item));
-    Label计数 = new QLabel(QStringLiteral("0"), page);
-    Label计数->setObjectName(QStringLiteral("Label计数"));
-    place->addRow(QStringLiteral("位置窗口"), Combo显示位置窗口);
-    place->addRow(QStringLiteral("自动备份"), Combo_文件备份);
-    place->addRow(QStringLiteral("帧间隔(ms)"), Label计数);
-    v->addLayout(place);
-    auto* files = new QHBoxLayout;
-    Command_读取文件 = new QPushButton(QStringLiteral("读取文件"), page);
-    Command_读取文件->setObjectName(QStringLiteral("Command_读取文件"));
-    Command_保存文件 = new QPushButton(QStringLiteral("保存文件"), page);
-    Command_保存文件->setObjectName(QStringLiteral("Command_保存文件"));
-    files->addWidget(Command_读取文件);
-    files->addWidget(Command_保存文件);
-    v->addLayout(files);
-    v->addStretch(1);
-
-    connect(Command_读取文件, &QPushButton::clicked, this, [this] {
-        Fun_OpenModel(QString());
-        Fun_模型菜单显示();
-    });
-    connect(Command_保存文件, &QPushButton::clicked, this, [] { Fun_SaveModelAs(); });
     connect(Combo素材, &QComboBox::activated, this, [this] { Combo素材_Click(); });
     connect(Combo素材对应模型, &QComboBox::activated, this, [this](int index) {
         if (associationLoading_) return;
@@ -268,33 +279,403 @@ QWidget* MainWindow::buildRecordingPage() {
         if (positionWindow_) positionWindow_->Fun_改变位置窗显示方式();
         Fun_位置窗体显示判断();
     });
+    return Frame素材录制;
+}
+
+QGroupBox* MainWindow::buildMaterialPanel() {
+    Frame素材编辑 = new QGroupBox(QStringLiteral("素材编辑"));
+    Frame素材编辑->setObjectName(QStringLiteral("Frame素材编辑"));
+    auto* form = new QFormLayout(Frame素材编辑);
+    Combo素材编辑 = pickList(Frame素材编辑, QStringLiteral("Combo素材编辑"), this);
+    for (int i = 1; i <= kShowMaterials; ++i) Combo素材编辑->addItem(QString::number(i));
+    HScroll帧数 = new QScrollBar(Qt::Horizontal, Frame素材编辑);
+    HScroll帧数->setObjectName(QStringLiteral("HScroll帧数"));
+    HScroll帧数->setRange(1, 1);
+    Label总帧数 = new QLabel(Frame素材编辑);
+    Label总帧数->setObjectName(QStringLiteral("Label总帧数"));
+    Text当前帧数编辑 = new QLineEdit(Frame素材编辑);
+    Text当前帧数编辑->setObjectName(QStringLiteral("Text当前帧数编辑"));
+    Text当前帧数编辑->setReadOnly(true);
+    Command播放 = new QPushButton(QStringLiteral("播放"), Frame素材编辑);
+    Command播放->setObjectName(QStringLiteral("Command播放"));
+    Command删除帧 = new QPushButton(QStringLiteral("删除帧"), Frame素材编辑);
+    Command删除帧->setObjectName(QStringLiteral("Command删除帧"));
+    Text素材说明 = new QLineEdit(Frame素材编辑);
+    Text素材说明->setObjectName(QStringLiteral("Text素材说明"));
+    auto* play = new QHBoxLayout;
+    play->addWidget(Command播放);
+    play->addWidget(Command删除帧);
+    form->addRow(QStringLiteral("素材"), Combo素材编辑);
+    form->addRow(QStringLiteral("帧"), HScroll帧数);
+    form->addRow(Label总帧数, Text当前帧数编辑);
+    form->addRow(play);
+    form->addRow(QStringLiteral("素材说明"), Text素材说明);
+    connect(Combo素材编辑, &QComboBox::activated, this, [this] {
+        currentMaterial_ = numberIn(Combo素材编辑);
+        HScroll帧数->setValue(1);
+        Fun_素材说明调入(currentMaterial_);
+    });
+    connect(HScroll帧数, &QScrollBar::actionTriggered, this, [this] {
+        if (!playing_) QTimer::singleShot(0, this, [this] { Fun_素材编辑(); });
+    });
+    connect(Command播放, &QPushButton::clicked, this, [this] { Command播放_Click(); });
+    connect(Command删除帧, &QPushButton::clicked, this, [this] { deleteRequest_ = true; });
+    connect(Text素材说明, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!noteLoading_) Fun_素材说明(currentMaterial_, text);
+    });
+    return Frame素材编辑;
+}
+
+QGroupBox* MainWindow::buildDmxPanel() {
+    Frame机器上运行 = new QGroupBox(QStringLiteral("Dmx512通道模拟"));
+    Frame机器上运行->setObjectName(QStringLiteral("Frame机器上运行"));
+    auto* grid = new QGridLayout(Frame机器上运行);
+    for (int i = 1; i <= kq::admin::kDmxChannels; ++i) {
+        auto* bar = new QScrollBar(Qt::Vertical, Frame机器上运行);
+        bar->setObjectName(QStringLiteral("VScrollDMX通道%1").arg(i));
+        bar->setRange(0, 255);
+        bar->setMinimumHeight(80);
+        auto* text = new QLineEdit(QStringLiteral("255"), Frame机器上运行);
+        text->setObjectName(QStringLiteral("Text通道%1").arg(i));
+        text->setReadOnly(true);
+        text->setMaximumWidth(34);
+        text->installEventFilter(this);
+        bar->installEventFilter(this);
+        VScrollDMX通道[size_t(i)] = bar;
+        Text通道[size_t(i)] = text;
+        grid->addWidget(new QLabel(QString::number(i), Frame机器上运行), 0, i - 1, Qt::AlignHCenter);
+        grid->addWidget(bar, 1, i - 1, Qt::AlignHCenter);
+        grid->addWidget(text, 2, i - 1);
+        connect(bar, &QScrollBar::valueChanged, this, [this, i](int value) {
+            Text通道[size_t(i)]->setText(QString::number(255 - value));
+            Fun_DMX512模拟();
+        });
+    }
+    return Frame机器上运行;
+}
+
+QGroupBox* MainWindow::buildLedTestPanel() {
+    Frame测试灯带 = new QGroupBox(QStringLiteral("测试灯带"));
+    Frame测试灯带->setObjectName(QStringLiteral("Frame测试灯带"));
+    auto* grid = new QGridLayout(Frame测试灯带);
+    const auto row = [&](int r, const QString& title, const QString& name, auto& options, const QStringList& captions) {
+        auto* group = new QButtonGroup(Frame测试灯带);
+        grid->addWidget(new QLabel(title, Frame测试灯带), r, 0);
+        for (int i = 0; i < int(options.size()); ++i) {
+            options[size_t(i)] = new QRadioButton(captions[i], Frame测试灯带);
+            options[size_t(i)]->setObjectName(name + QString::number(i));
+            group->addButton(options[size_t(i)], i);
+            grid->addWidget(options[size_t(i)], r, i + 1);
+        }
+        options[0]->setChecked(true);
+    };
+    QStringList machines{QStringLiteral("All")}, ports{QStringLiteral("ALL")};
+    for (int i = 1; i <= 10; ++i) machines << QString::number(i);
+    for (int i = 1; i <= 8; ++i) ports << QString::number(i);
+    row(0, QStringLiteral("机器"), QStringLiteral("Option机器"), Option机器, machines);
+    row(1, QStringLiteral("端口"), QStringLiteral("Option端口"), Option端口, ports);
+    row(2, QStringLiteral("颜色"), QStringLiteral("Option颜色选择"), Option颜色选择,
+        {QStringLiteral("灭"), QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"), QStringLiteral("W")});
+    for (int i = 0; i < 5; ++i)
+        connect(Option颜色选择[size_t(i)], &QRadioButton::clicked, this, [this, i] { ledTestColour = i; });
+    Check灯带测试跑马_慢 = checkBox(Frame测试灯带, QStringLiteral("Check灯带测试跑马_慢"), QStringLiteral("跑马慢速"));
+    Check灯带测试跑马_快 = checkBox(Frame测试灯带, QStringLiteral("Check灯带测试跑马_快"), QStringLiteral("跑马快速"));
+    grid->addWidget(Check灯带测试跑马_慢, 3, 1, 1, 3);
+    grid->addWidget(Check灯带测试跑马_快, 3, 4, 1, 3);
+    // Each chase box clears the other; clearing one does not bounce back.
+    connect(Check灯带测试跑马_慢, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) Check灯带测试跑马_快->setChecked(false);
+    });
+    connect(Check灯带测试跑马_快, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) Check灯带测试跑马_慢->setChecked(false);
+    });
+    return Frame测试灯带;
+}
+
+QGroupBox* MainWindow::buildDownloadPanel() {
+    FrameSD卡文件 = new QGroupBox(QStringLiteral("下载文件"));
+    FrameSD卡文件->setObjectName(QStringLiteral("FrameSD卡文件"));
+    auto* v = new QVBoxLayout(FrameSD卡文件);
+    auto* machines = new QHBoxLayout;
+    auto* group = new QButtonGroup(FrameSD卡文件);
+    for (int i = 1; i <= 10; ++i) {
+        Option机器下载选择[size_t(i)] = new QRadioButton(QString::number(i), FrameSD卡文件);
+        Option机器下载选择[size_t(i)]->setObjectName(QStringLiteral("Option机器下载选择%1").arg(i));
+        group->addButton(Option机器下载选择[size_t(i)], i);
+        machines->addWidget(Option机器下载选择[size_t(i)]);
+        connect(Option机器下载选择[size_t(i)], &QRadioButton::clicked, this, [this, i] { downloadMachine = i; });
+    }
+    Option机器下载选择[1]->setChecked(true);
+    v->addLayout(machines);
+    auto* buttons = new QGridLayout;
+    const auto button = [&](QPushButton*& b, const QString& name, const QString& caption, int r, int c) {
+        b = new QPushButton(caption, FrameSD卡文件);
+        b->setObjectName(name);
+        buttons->addWidget(b, r, c);
+    };
+    button(CommandSD卡文件, QStringLiteral("CommandSD卡文件"), QStringLiteral("下载到选中机器"), 0, 0);
+    button(Command下载所有灯光文件, QStringLiteral("Command下载所有灯光文件"), QStringLiteral("下载所有灯光文件"), 0, 1);
+    button(Command升级程序, QStringLiteral("Command升级程序"), QStringLiteral("升级程序"), 0, 2);
+    button(Command获取版本号, QStringLiteral("Command获取版本号"), QStringLiteral("查看版本号"), 1, 0);
+    button(Command重启, QStringLiteral("Command重启"), QStringLiteral("重启所有机器"), 1, 1);
+    v->addLayout(buttons);
+    Text下载SD卡文件信息 = new QPlainTextEdit(FrameSD卡文件);
+    Text下载SD卡文件信息->setObjectName(QStringLiteral("Text下载SD卡文件信息"));
+    Text下载SD卡文件信息->setReadOnly(true);
+    Text下载SD卡文件信息->setMinimumHeight(140);
+    transferProgress = new QProgressBar(FrameSD卡文件);
+    transferProgress->setObjectName(QStringLiteral("transferProgress"));
+    transferProgress->setVisible(false);
+    v->addWidget(Text下载SD卡文件信息);
+    v->addWidget(transferProgress);
+    connect(CommandSD卡文件, &QPushButton::clicked, this, [this] { CommandSD卡文件_Click(); });
+    connect(Command下载所有灯光文件, &QPushButton::clicked, this, [this] { Command下载所有灯光文件_Click(); });
+    connect(Command升级程序, &QPushButton::clicked, this, [this] { Command升级程序_Click(); });
+    connect(Command获取版本号, &QPushButton::clicked, this, [this] { Command获取版本号_Click(); });
+    connect(Command重启, &QPushButton::clicked, this, [this] { Command重启_Click(); });
+    return FrameSD卡文件;
+}
+
+QGroupBox* MainWindow::buildFilePanel() {
+    Frame文件操作 = new QGroupBox(QStringLiteral("文件操作"));
+    Frame文件操作->setObjectName(QStringLiteral("Frame文件操作"));
+    auto* form = new QFormLayout(Frame文件操作);
+    Command生成SD卡文件 = new QPushButton(QStringLiteral("生成播放文件"), Frame文件操作);
+    Command生成SD卡文件->setObjectName(QStringLiteral("Command生成SD卡文件"));
+    Check只限当前素材 = checkBox(Frame文件操作, QStringLiteral("Check只限当前素材"), QStringLiteral("只限当前素材"));
+    Combo_文件备份 = pickList(Frame文件操作, QStringLiteral("Combo_文件备份"), this);
+    for (const char* item : kBackupItems) Combo_文件备份->addItem(QString::fromUtf8(item));
+    Command_读取文件 = new QPushButton(QStringLiteral("读取文件"), Frame文件操作);
+    Command_读取文件->setObjectName(QStringLiteral("Command_读取文件"));
+    Command_保存文件 = new QPushButton(QStringLiteral("保存文件"), Frame文件操作);
+    Command_保存文件->setObjectName(QStringLiteral("Command_保存文件"));
+    auto* build = new QHBoxLayout;
+    build->addWidget(Command生成SD卡文件);
+    build->addWidget(Check只限当前素材);
+    auto* files = new QHBoxLayout;
+    files->addWidget(Command_读取文件);
+    files->addWidget(Command_保存文件);
+    form->addRow(build);
+    form->addRow(files);
+    form->addRow(QStringLiteral("自动备份"), Combo_文件备份);
+    connect(Command生成SD卡文件, &QPushButton::clicked, this, [this] { Command生成SD卡文件_Click(); });
+    connect(Command_读取文件, &QPushButton::clicked, this, [this] {
+        Fun_OpenModel(QString());
+        Fun_模型菜单显示();
+    });
+    connect(Command_保存文件, &QPushButton::clicked, this, [] { Fun_SaveModelAs(); });
     connect(Combo_文件备份, &QComboBox::activated, this, [this](int index) {
         writeIni(QStringLiteral("参数文件自动备份"), index);
         setBackupIndex(index);
     });
-    connect(Text素材说明, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!noteLoading_) Fun_素材说明(currentMaterial_, text);
-    });
-    return page;
-}
-
-QWidget* MainWindow::buildMaterialPage() {
-    auto* page = new QWidget;
-    auto* form = new QFormLayout(page);
-    Combo素材编辑 = pickList(page, QStringLiteral("Combo素材编辑"), this);
-    for (int i = 1; i <= kShowMaterials; ++i) Combo素材编辑->addItem(QString::number(i));
-    form->addRow(QStringLiteral("素材"), Combo素材编辑);
-    connect(Combo素材编辑, &QComboBox::activated, this, [this] {
-        currentMaterial_ = numberIn(Combo素材编辑);
-        Fun_素材说明调入(currentMaterial_);
-    });
-    return page;
+    return Frame文件操作;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // The pick lists take no typing.
-    if (event->type() == QEvent::KeyPress && qobject_cast<QComboBox*>(watched)) return true;
+    // The pick lists and the DMX channel boxes take no typing.
+    if (event->type() == QEvent::KeyPress && (qobject_cast<QComboBox*>(watched) || qobject_cast<QLineEdit*>(watched)))
+        return true;
+    for (int i = 1; i <= kq::admin::kDmxChannels; ++i) {
+        if (watched != VScrollDMX通道[size_t(i)] && watched != Text通道[size_t(i)]) continue;
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::Enter) wheelTarget_ = i + 10;
+        if (event->type() == QEvent::Wheel) {
+            wheelTarget_ = i + 10;
+            Fun_dmx模拟鼠标滚轮(static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? 1 : 0);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showPanels() {
+    const int s = operationState_;
+    Frame素材录制->setVisible(s == 1);
+    Picture_显示->setVisible(s == 1);
+    Frame素材编辑->setVisible(s == 2);
+    Frame机器上运行->setVisible(s == 3);
+    Frame测试灯带->setVisible(s == 4);
+    FrameSD卡文件->setVisible(s == 5);
+    Frame文件操作->setVisible(s == 6);
+}
+
+void MainWindow::Option连接状态_Click(int state) {
+    if (state != operationState_) {
+        operationState_ = state;
+        live_->captureSwitch = state;
+        if (state == 1) Combo素材->setCurrentIndex(currentMaterial_ - 1);
+        if (state == 2) Combo素材编辑->setCurrentIndex(currentMaterial_ - 1);
+    }
+    Option连接状态[size_t(state)]->setChecked(true);
+    showPanels();
+    Fun_位置窗体显示判断();
+    Combo素材_Click();
+}
+
+void MainWindow::Fun_连接状态时间循环() {
+    if (g_ModellingOpen) return;
+    switch (operationState_) {
+    case 0: Fun_SendCommand(0, QStringLiteral("805E"), QString()); break;
+    case 2:
+        if (deleteRequest_)
+            Fun_删除一帧();
+        else
+            Fun_素材编辑();
+        break;
+    case 3: Fun_DMX512模拟(); break;
+    case 4: Fun_测试LED灯带(); break;
+    default: break;
+    }
+    showPanels();
+}
+
+void MainWindow::Fun_DMX512模拟() {
+    if (dmxSending_) return; // a scroll during the send comes back here through the event pump
+    dmxSending_ = true;
+    std::array<int, kq::admin::kDmxChannels + 1> levels{};
+    for (int i = 1; i <= kq::admin::kDmxChannels; ++i) {
+        levels[size_t(i)] = 255 - VScrollDMX通道[size_t(i)]->value();
+        Text通道[size_t(i)]->setText(QString::number(levels[size_t(i)]));
+    }
+    Fun_SendCommand(0, QStringLiteral("805F"), kq::admin::dmxPayload(levels, g_ColourOrder));
+    dmxSending_ = false;
+}
+
+void MainWindow::Fun_dmx模拟鼠标滚轮(int direction) {
+    if (wheelTurning_) return;
+    wheelTurning_ = true;
+    const int channel = wheelTarget_ - 10;
+    if (channel >= 1 && channel <= kq::admin::kDmxChannels) {
+        QScrollBar* bar = VScrollDMX通道[size_t(channel)];
+        if (direction == 1) {
+            if (bar->value() > 0) bar->setValue(bar->value() - 1);
+        } else if (bar->value() < 255) {
+            bar->setValue(bar->value() + 1);
+        }
+    }
+    wheelTurning_ = false;
+}
+
+void MainWindow::Fun_测试LED灯带() {
+    const auto selected = [](const auto& options) {
+        for (int i = 0; i < int(options.size()); ++i)
+            if (options[size_t(i)]->isChecked()) return i;
+        return 0;
+    };
+    Fun_SendCommand(0, QStringLiteral("805D"),
+                    kq::admin::ledTestPayload(selected(Option机器), selected(Option端口), selected(Option颜色选择),
+                                              Check灯带测试跑马_慢->isChecked(), Check灯带测试跑马_快->isChecked(),
+                                              g_ColourOrder));
+}
+
+void MainWindow::Command获取版本号_Click() {
+    Text下载SD卡文件信息->setPlainText(QStringLiteral("获取版本号->\n"));
+    for (int k = 1; k <= kMaxMachine; ++k) {
+        g_ReplyLen = 0;
+        Fun_SendCommand(k, QStringLiteral("8010"), QString());
+        Fun_Delay(400);
+        const QString line = g_ReplyLen < 1
+                                 ? QStringLiteral("获取失败")
+                                 : kq::admin::versionText(QByteArrayView(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen));
+        Text下载SD卡文件信息->setPlainText(Text下载SD卡文件信息->toPlainText() + line + QLatin1Char('\n'));
+        if (g_ExitRequested) return;
+    }
+}
+
+void MainWindow::Command重启_Click() { Fun_SendCommand(0, QStringLiteral("80A4"), QString()); }
+
+void MainWindow::Fun_素材编辑() {
+    Label总帧数->clear();
+    std::memset(g_LivePlanes, 0, sizeof g_LivePlanes);
+    std::memset(g_PortHasData, 0, sizeof g_PortHasData);
+    const int material = numberIn(Combo素材编辑);
+    const int frame = HScroll帧数->value();
+    for (int m = 1; m <= kMaxMachine; ++m) {
+        const std::optional<int> count = Fun_LoadMaterialFrame(m, material, frame);
+        if (!count) continue;
+        if (HScroll帧数->maximum() != std::max(1, *count)) HScroll帧数->setMaximum(std::max(1, *count));
+        Label总帧数->setText(QStringLiteral("共%1帧").arg(*count));
+        Text当前帧数编辑->setText(QString::number(frame));
+    }
+    reviewHalf_ = !reviewHalf_;
+    for (int j = 1; j <= kq::record::kOutputPorts; ++j) {
+        bool sent = false;
+        for (int m = 1; m <= kMaxMachine; ++m) {
+            if (g_PortHasData[j][m] != 1) continue;
+            Fun_SendHalfBlock(m, j, reviewHalf_ ? 0 : kq::link::kHalfBlockBytes, g_LivePlanes);
+            sent = true;
+        }
+        if (sent) Fun_Delay(1);
+    }
+    Fun_SendCommand(0, QStringLiteral("8055"), QString());
+    if (playing_) HScroll帧数->setValue(HScroll帧数->value() < HScroll帧数->maximum() ? HScroll帧数->value() + 1 : 1);
+}
+
+void MainWindow::Fun_删除一帧() {
+    const int material = numberIn(Combo素材编辑);
+    for (int m = 1; m <= kMaxMachine; ++m) Fun_DeleteMaterialFrame(m, material, HScroll帧数->value());
+    deleteRequest_ = false;
+}
+
+void MainWindow::Command播放_Click() {
+    playing_ = !playing_;
+    Command播放->setText(playing_ ? QStringLiteral("暂停") : QStringLiteral("播放"));
+    Command删除帧->setEnabled(!playing_);
+}
+
+void MainWindow::Fun_EnableEditControls(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Check只限当前素材, Command生成SD卡文件, Command删除帧, Text当前帧数编辑,
+                                                     Command播放, Combo素材编辑})
+        w->setEnabled(enabled);
+}
+
+void MainWindow::Command生成SD卡文件_Click() {
+    Fun_EnableEditControls(false);
+    Command生成SD卡文件->setText(QStringLiteral("正在生成文件"));
+    const int filter = Check只限当前素材->isChecked() ? numberIn(Combo素材编辑) : 0;
+    bool ok = true;
+    for (int m = 1; m <= kMaxMachine; ++m) ok = Fun_BuildPlaybackFile(m, filter) && ok;
+    Fun_MsgBox(ok ? QStringLiteral("已经生成文件 !") : QStringLiteral("文件保存失败！"));
+    Command生成SD卡文件->setText(QStringLiteral("生成播放文件"));
+    Fun_EnableEditControls(true);
+}
+
+namespace {
+// The transfers' log in "Text下载SD卡文件信息", with the progress bar beside it.
+class WindowTransferLog final : public TransferLog {
+public:
+    WindowTransferLog(QPlainTextEdit* text, QProgressBar* bar) : text_(text), bar_(bar) {}
+    void progress(qint64 done, qint64 total) override {
+        bar_->setVisible(true);
+        bar_->setRange(0, 1000);
+        bar_->setValue(total > 0 ? int(1000 * std::min(done, total) / total) : 0);
+    }
+    void caretToEnd() override { text_->moveCursor(QTextCursor::End); }
+
+protected:
+    void changed() override { text_->setPlainText(QString(text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))); }
+
+private:
+    QPlainTextEdit* text_;
+    QProgressBar* bar_;
+};
+} // namespace
+
+void MainWindow::CommandSD卡文件_Click() {
+    if (!transferLog_) transferLog_ = std::make_unique<WindowTransferLog>(Text下载SD卡文件信息, transferProgress);
+    Fun_DownloadToMachine(downloadMachine, *transferLog_);
+    transferProgress->setVisible(false);
+}
+
+void MainWindow::Command下载所有灯光文件_Click() {
+    if (!transferLog_) transferLog_ = std::make_unique<WindowTransferLog>(Text下载SD卡文件信息, transferProgress);
+    Fun_DownloadToAllMachines(*transferLog_);
+    transferProgress->setVisible(false);
+}
+
+void MainWindow::Command升级程序_Click(const QString& path) {
+    if (!transferLog_) transferLog_ = std::make_unique<WindowTransferLog>(Text下载SD卡文件信息, transferProgress);
+    Fun_UpgradeMachine(downloadMachine, *transferLog_, path);
+    transferProgress->setVisible(false);
 }
 
 int MainWindow::numberIn(const QComboBox* box) const { return std::clamp(box->currentText().toInt(), 1, kShowMaterials); }

@@ -20,9 +20,14 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QButtonGroup;
+class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
-class QTabWidget;
+class QRadioButton;
+class QScrollBar;
 class QTimer;
+class TransferLog;
 
 namespace kq::record {
 class ScreenCapture;
@@ -65,6 +70,29 @@ public:
     void Fun_EnableRecordControls(bool enabled);
     kq::record::Recorder& recorder() { return recorder_; }
 
+    // Operation states and device utilities.
+    void Option连接状态_Click(int state);
+    void Fun_连接状态时间循环();
+    bool Fun_录制界面判断() const { return operationState_ == 1; }
+    void Fun_DMX512模拟();
+    void Fun_dmx模拟鼠标滚轮(int direction);
+    void Fun_测试LED灯带();
+    void Command获取版本号_Click();
+    void Command重启_Click();
+    int operationState() const { return operationState_; }
+
+    // Review of recorded frames on the machines, and the show files.
+    void Fun_素材编辑();
+    void Fun_删除一帧();
+    void Command播放_Click();
+    void Command生成SD卡文件_Click();
+    void CommandSD卡文件_Click();
+    void Command下载所有灯光文件_Click();
+    void Command升级程序_Click(const QString& path = QString());
+    void Fun_EnableEditControls(bool enabled);
+    bool playing() const { return playing_; }
+    bool deleteRequested() const { return deleteRequest_; }
+
     // The frame step.
     void Fun_Timer截屏时间() { live_->Fun_Timer截屏时间(); }
     void Fun_截屏操作(const QString& tag) { live_->Fun_截屏操作(tag); }
@@ -91,7 +119,34 @@ public:
     QAction* CD保存模型 = nullptr;
     QMenu* CD颜色调整 = nullptr;
     std::array<QAction*, 7> CD_颜色选择{};
-    QTabWidget* pages = nullptr;
+    std::array<QRadioButton*, 7> Option连接状态{};
+    QGroupBox* Frame素材编辑 = nullptr;
+    QGroupBox* Frame机器上运行 = nullptr;
+    QGroupBox* Frame测试灯带 = nullptr;
+    QGroupBox* FrameSD卡文件 = nullptr;
+    QGroupBox* Frame文件操作 = nullptr;
+    QScrollBar* HScroll帧数 = nullptr;
+    QLabel* Label总帧数 = nullptr;
+    QLineEdit* Text当前帧数编辑 = nullptr;
+    QPushButton* Command播放 = nullptr;
+    QPushButton* Command删除帧 = nullptr;
+    std::array<QScrollBar*, 21> VScrollDMX通道{};
+    std::array<QLineEdit*, 21> Text通道{};
+    std::array<QRadioButton*, 11> Option机器{};
+    std::array<QRadioButton*, 9> Option端口{};
+    std::array<QRadioButton*, 5> Option颜色选择{};
+    QCheckBox* Check灯带测试跑马_慢 = nullptr;
+    QCheckBox* Check灯带测试跑马_快 = nullptr;
+    std::array<QRadioButton*, 11> Option机器下载选择{};
+    QPushButton* CommandSD卡文件 = nullptr;
+    QPushButton* Command下载所有灯光文件 = nullptr;
+    QPushButton* Command升级程序 = nullptr;
+    QPushButton* Command获取版本号 = nullptr;
+    QPushButton* Command重启 = nullptr;
+    QPlainTextEdit* Text下载SD卡文件信息 = nullptr;
+    QProgressBar* transferProgress = nullptr;
+    QPushButton* Command生成SD卡文件 = nullptr;
+    QCheckBox* Check只限当前素材 = nullptr;
     QGroupBox* Frame素材录制 = nullptr;
     QComboBox* Combo素材 = nullptr;
     QComboBox* Combo素材对应模型 = nullptr;
@@ -129,8 +184,14 @@ protected:
 
 private:
     void buildMenus();
-    QWidget* buildRecordingPage();
-    QWidget* buildMaterialPage();
+    QWidget* buildStatePanel();
+    QGroupBox* buildRecordingPanel();
+    QGroupBox* buildMaterialPanel();
+    QGroupBox* buildDmxPanel();
+    QGroupBox* buildLedTestPanel();
+    QGroupBox* buildDownloadPanel();
+    QGroupBox* buildFilePanel();
+    void showPanels();
     void onLoad();
     void setBackupIndex(int index);
     void onBackupTick();
@@ -149,6 +210,14 @@ private:
     std::unique_ptr<kq::record::LiveOutput> live_;
     kq::record::Recorder recorder_;
     int recordingMode_ = 0;
+    int operationState_ = 1;
+    bool playing_ = false;
+    bool deleteRequest_ = false;
+    bool reviewHalf_ = false;
+    bool dmxSending_ = false;
+    bool wheelTurning_ = false;
+    int wheelTarget_ = 11;
+    std::unique_ptr<TransferLog> transferLog_;
     bool recordFrame(const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture);
     PositionWindow* positionWindow_ = nullptr;
 };
