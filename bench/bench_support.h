@@ -46,6 +46,13 @@ inline double cpuSeconds() {
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// The process's largest resident size so far, in MB.
+inline double peakRssMb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;
+}
+
 template <typename T>
 double percentile(std::vector<T> v, double q) {
     if (v.empty()) return 0;
