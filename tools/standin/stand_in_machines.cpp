@@ -268,6 +268,9 @@ void StandInMachines::handle(MachineState& m, uint16_t code, const QByteArray& p
         }
         break;
     default:
+        // Streams (DMX, LED test, disconnected state) repeat every frame period: log them when they change.
+        if (m.lastPayload.value(code) == p && m.received.value(code) > 1) break;
+        m.lastPayload[code] = p;
         note(m, QStringLiteral("%1 received (%2 payload bytes%3)")
                     .arg(hexCode(code))
                     .arg(p.size())

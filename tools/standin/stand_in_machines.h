@@ -54,6 +54,7 @@ struct MachineState {
     int restarts = 0;
     // Bookkeeping.
     QMap<uint16_t, int> received; // frames per command code
+    QMap<uint16_t, QByteArray> lastPayload;
     int dropped = 0;
 };
 
