@@ -487,6 +487,58 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+namespace {
+// The transfers' log in "Text下载SD卡文件信息", with the progress bar beside it.
+class WindowTransferLog final : public TransferLog {
+public:
+    WindowTransferLog(QPlainTextEdit* text, QProgressBar* bar) : text_(text), bar_(bar) {}
+    void progress(qint64 done, qint64 total) override {
+        bar_->setVisible(true);
+        bar_->setRange(0, 1000);
+        bar_->setValue(total > 0 ? int(1000 * std::min(done, total) / total) : 0);
+    }
+    void caretToEnd() override { text_->moveCursor(QTextCursor::End); }
+
+protected:
+    void changed() override { text_->setPlainText(QString(text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))); }
+
+private:
+    QPlainTextEdit* text_;
+    QProgressBar* bar_;
+};
+} // namespace
+
+// One transfer at a time: the buttons stay disabled while one runs, and a click that still gets through
+// (the event pumps of the acknowledgement waits deliver clicks) is ignored.
+class MainWindow::TransferGuard {
+public:
+    explicit TransferGuard(MainWindow* w) : w_(w), active_(!w->transferRunning_) {
+        if (!active_) return;
+        w_->transferRunning_ = true;
+        w_->setTransferButtonsEnabled(false);
+        if (!w_->transferLog_)
+            w_->transferLog_ = std::make_unique<WindowTransferLog>(w_->Text下载SD卡文件信息, w_->transferProgress);
+    }
+    ~TransferGuard() {
+        if (!active_) return;
+        w_->transferRunning_ = false;
+        w_->setTransferButtonsEnabled(true);
+        w_->transferProgress->setVisible(false);
+    }
+    TransferGuard(const TransferGuard&) = delete;
+    TransferGuard& operator=(const TransferGuard&) = delete;
+    bool active() const { return active_; }
+
+private:
+    MainWindow* w_;
+    bool active_;
+};
+
+void MainWindow::setTransferButtonsEnabled(bool enabled) {
+    for (QPushButton* b : {CommandSD卡文件, Command下载所有灯光文件, Command升级程序, Command获取版本号, Command生成SD卡文件})
+        b->setEnabled(enabled);
+}
+
 void MainWindow::showPanels() {
     const int s = operationState_;
     Frame素材录制->setVisible(s == 1);
@@ -568,6 +620,8 @@ void MainWindow::Fun_测试LED灯带() {
 }
 
 void MainWindow::Command获取版本号_Click() {
+    TransferGuard guard(this);
+    if (!guard.active()) return;
     Text下载SD卡文件信息->setPlainText(QStringLiteral("获取版本号->\n"));
     for (int k = 1; k <= kMaxMachine; ++k) {
         g_ReplyLen = 0;
@@ -584,6 +638,8 @@ void MainWindow::Command获取版本号_Click() {
 void MainWindow::Command重启_Click() { Fun_SendCommand(0, QStringLiteral("80A4"), QString()); }
 
 void MainWindow::Fun_素材编辑() {
+    if (reviewing_) return; // a scroll handled inside the 1 ms waits below comes back here
+    reviewing_ = true;
     Label总帧数->clear();
     std::memset(g_LivePlanes, 0, sizeof g_LivePlanes);
     std::memset(g_PortHasData, 0, sizeof g_PortHasData);
@@ -608,6 +664,7 @@ void MainWindow::Fun_素材编辑() {
     }
     Fun_SendCommand(0, QStringLiteral("8055"), QString());
     if (playing_) HScroll帧数->setValue(HScroll帧数->value() < HScroll帧数->maximum() ? HScroll帧数->value() + 1 : 1);
+    reviewing_ = false;
 }
 
 void MainWindow::Fun_删除一帧() {
@@ -639,43 +696,22 @@ void MainWindow::Command生成SD卡文件_Click() {
     Fun_EnableEditControls(true);
 }
 
-namespace {
-// The transfers' log in "Text下载SD卡文件信息", with the progress bar beside it.
-class WindowTransferLog final : public TransferLog {
-public:
-    WindowTransferLog(QPlainTextEdit* text, QProgressBar* bar) : text_(text), bar_(bar) {}
-    void progress(qint64 done, qint64 total) override {
-        bar_->setVisible(true);
-        bar_->setRange(0, 1000);
-        bar_->setValue(total > 0 ? int(1000 * std::min(done, total) / total) : 0);
-    }
-    void caretToEnd() override { text_->moveCursor(QTextCursor::End); }
-
-protected:
-    void changed() override { text_->setPlainText(QString(text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))); }
-
-private:
-    QPlainTextEdit* text_;
-    QProgressBar* bar_;
-};
-} // namespace
-
 void MainWindow::CommandSD卡文件_Click() {
-    if (!transferLog_) transferLog_ = std::make_unique<WindowTransferLog>(Text下载SD卡文件信息, transferProgress);
+    TransferGuard guard(this);
+    if (!guard.active()) return;
     Fun_DownloadToMachine(downloadMachine, *transferLog_);
-    transferProgress->setVisible(false);
 }
 
 void MainWindow::Command下载所有灯光文件_Click() {
-    if (!transferLog_) transferLog_ = std::make_unique<WindowTransferLog>(Text下载SD卡文件信息, transferProgress);
+    TransferGuard guard(this);
+    if (!guard.active()) return;
     Fun_DownloadToAllMachines(*transferLog_);
-    transferProgress->setVisible(false);
 }
 
 void MainWindow::Command升级程序_Click(const QString& path) {
-    if (!transferLog_) transferLog_ = std::make_unique<WindowTransferLog>(Text下载SD卡文件信息, transferProgress);
+    TransferGuard guard(this);
+    if (!guard.active()) return;
     Fun_UpgradeMachine(downloadMachine, *transferLog_, path);
-    transferProgress->setVisible(false);
 }
 
 int MainWindow::numberIn(const QComboBox* box) const { return std::clamp(box->currentText().toInt(), 1, kShowMaterials); }
@@ -914,7 +950,8 @@ void MainWindow::Fun_开始录制初始化() {
 }
 
 void MainWindow::Fun_停止录制() {
-    recorder_.finish(g_AppFolder);
+    const QStringList failed = recorder_.finish(g_AppFolder);
+    if (!failed.isEmpty()) Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + failed.join(QStringLiteral("\r\n")));
     live_->recording = false;
     Text当前帧->setStyleSheet(QString());
     Check自动查找相似帧->setText(QStringLiteral("自动查找相似帧"));

@@ -218,6 +218,10 @@ private:
     bool wheelTurning_ = false;
     int wheelTarget_ = 11;
     std::unique_ptr<TransferLog> transferLog_;
+    bool transferRunning_ = false;
+    bool reviewing_ = false;
+    class TransferGuard;
+    void setTransferButtonsEnabled(bool enabled);
     bool recordFrame(const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture);
     PositionWindow* positionWindow_ = nullptr;
 };

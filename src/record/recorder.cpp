@@ -55,7 +55,7 @@ void Recorder::start(const RecordingOptions& options, int recordingMode, int sho
     if (options.recordAnew) {
         frameCounter = 1;
     } else {
-        frameCounter = Fun_ReadFrameCount(frameFilePath(appFolder, 1, material)) + 1;
+        frameCounter = std::min(Fun_ReadFrameCount(frameFilePath(appFolder, 1, material)), kMaxRecordedFrames - 1) + 1;
         // The frames recorded before are kept: each machine's file is the start of its buffer.
         for (int m = 1; m <= kMaxMachine; ++m)
             columns_[size_t(m)] = readWholeFile(frameFilePath(appFolder, m, material)).value_or(QByteArray());
@@ -102,6 +102,7 @@ void Recorder::recordMachine(int machine) {
 }
 
 bool Recorder::advance(bool singleStep, bool& stepFlag, int& fadeLevel) {
+    if (frameCounter >= kMaxRecordedFrames) return true; // full: the frame just recorded is the last
     if (!singleStep) {
         ++frameCounter;
     } else if (stepFlag) {
@@ -121,7 +122,7 @@ bool Recorder::advance(bool singleStep, bool& stepFlag, int& fadeLevel) {
 }
 
 QStringList Recorder::finish(const QString& appFolder) {
-    QStringList written;
+    QStringList failed;
     if (recording) {
         for (int m = 1; m <= kMaxMachine; ++m) {
             if (!hasData_[size_t(m)]) continue;
@@ -129,14 +130,14 @@ QStringList Recorder::finish(const QString& appFolder) {
             QByteArray file = columns_[size_t(m)];
             file.resize(slotOffset(frameCounter + 1) + 1, '\0'); // rows 0 .. 1,024 + 13,500 x frame counter
             const QString path = frameFilePath(appFolder, m, material);
-            if (writeFileAtomically(path, file)) written << path;
+            if (!writeFileAtomically(path, file)) failed << path;
         }
     }
     recording = false;
     similarState = 0;
     lastPercent = -1;
     for (auto& c : columns_) c = QByteArray();
-    return written;
+    return failed;
 }
 
 qsizetype Recorder::bufferBytes() const {

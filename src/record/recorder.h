@@ -27,6 +27,10 @@ int similaritySample(QByteArrayView bitmap, std::vector<uint8_t>& sample);
 // Percentage (rounded half to even) of the first n values of reference within +-tolerance of current.
 int similarityPercent(const std::vector<uint8_t>& reference, const std::vector<uint8_t>& current, int n, int tolerance);
 
+// The frames one recording holds at most: what the record buffer of 50,000,001 bytes per machine has
+// always held (1,024 + 13,500 x 3,703 bytes). It also keeps frame numbers within their 16 bits.
+inline constexpr int kMaxRecordedFrames = 3703;
+
 class Recorder {
 public:
     int similarityThreshold = 97;
@@ -50,11 +54,11 @@ public:
     bool similarFrameFound(QByteArrayView bitmap);
     // Packs the machine's frame (from the live planes) into its record buffer at the frame counter.
     void recordMachine(int machine);
-    // After the tick's output: the frame counter and the fade. Returns true when a fade-out ended
-    // (the caller sets the stop request).
+    // After the tick's output: the frame counter and the fade. Returns true when a fade-out ended or
+    // the recording is full (the caller sets the stop request).
     bool advance(bool singleStep, bool& stepFlag, int& fadeLevel);
     // Writes one frame file per machine that recorded (through a temporary file and a rename) and
-    // ends the recording. Returns the files written.
+    // ends the recording. Returns the files that could not be written.
     QStringList finish(const QString& appFolder);
 
     // Bytes held by the record buffers: they grow with the frames recorded.

@@ -51,7 +51,6 @@ struct X11Capture::State {
         XShmDetach(display, &segment);
         XDestroyImage(image);
         shmdt(segment.shmaddr);
-        shmctl(segment.shmid, IPC_RMID, nullptr);
         image = nullptr;
     }
 
@@ -68,9 +67,19 @@ struct X11Capture::State {
             image = nullptr;
             return false;
         }
-        segment.shmaddr = image->data = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+        void* address = shmat(segment.shmid, nullptr, 0);
+        if (address == reinterpret_cast<void*>(-1)) {
+            shmctl(segment.shmid, IPC_RMID, nullptr);
+            XDestroyImage(image);
+            image = nullptr;
+            return false;
+        }
+        segment.shmaddr = image->data = static_cast<char*>(address);
         segment.readOnly = False;
         const bool attached = withoutXErrors(display, [&] { XShmAttach(display, &segment); });
+        // Once the server holds it, the segment goes when both sides let go, even if the program ends
+        // without cleaning up.
+        if (attached) shmctl(segment.shmid, IPC_RMID, nullptr);
         if (!attached) {
             image->data = nullptr;
             XDestroyImage(image);
@@ -143,9 +152,15 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
     if (s_->shm) {
         if (!s_->image || s_->image->width != g.source.width() || s_->image->height != g.source.height())
             s_->shm = s_->makeImage(g.source.size());
-        if (s_->shm && XShmGetImage(s_->display, s_->root, s_->image, g.source.x(), g.source.y(), AllPlanes)) {
+        bool got = false;
+        if (s_->shm)
+            withoutXErrors(s_->display, [&] {
+                got = XShmGetImage(s_->display, s_->root, s_->image, g.source.x(), g.source.y(), AllPlanes);
+            });
+        if (got) {
             const uint8_t* bits = s_->bgrx(s_->image, bytesPerRow);
-            if (g.source.size() == wanted.size() && bytesPerRow == qsizetype(wanted.width()) * 4) {
+            const bool shared = bits == reinterpret_cast<const uint8_t*>(s_->image->data);
+            if (shared && g.source.size() == wanted.size() && bytesPerRow == qsizetype(wanted.width()) * 4) {
                 // The whole area is on the screen: the picture is the shared segment itself, valid
                 // until the next copy, with nothing copied at all.
                 picture.bits = QByteArray::fromRawData(reinterpret_cast<const char*>(bits), bytesPerRow * wanted.height());
@@ -159,12 +174,21 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
         s_->dropImage();
         s_->shm = false; // the server would not share: copy through the socket from now on
     }
+    // A picture that is our converted copy lets go of it before it is reused.
+    if (picture.bits.constData() == s_->converted.constData()) picture.bits = QByteArray();
     XImage* img = nullptr;
     withoutXErrors(s_->display, [&] {
         img = XGetImage(s_->display, s_->root, g.source.x(), g.source.y(), unsigned(g.source.width()),
                         unsigned(g.source.height()), AllPlanes, ZPixmap);
     });
-    if (!img) return false;
+    if (!img) {
+        // The screen may have changed its size: learn the new one for the next copy, and leave a
+        // picture of the wanted size (background) rather than a stale one.
+        XWindowAttributes root{};
+        if (XGetWindowAttributes(s_->display, s_->root, &root)) s_->screen = QSize(root.width, root.height);
+        placeIntoPicture(picture, wanted.size(), CaptureGeometry{}, nullptr, 0);
+        return false;
+    }
     const uint8_t* bits = s_->bgrx(img, bytesPerRow);
     placeIntoPicture(picture, wanted.size(), g, bits, bytesPerRow);
     XDestroyImage(img);

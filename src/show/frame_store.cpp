@@ -126,6 +126,8 @@ QByteArray withoutFrame(QByteArrayView file, int frame) {
     QByteArray header = file.first(std::min<qsizetype>(file.size(), kFrameFileHeaderBytes)).toByteArray();
     header.resize(kFrameFileHeaderBytes, '\0');
     const int n = frameCountOf(header);
+    // A frame the file does not hold leaves it as it is: the count must not drop (or wrap below 0).
+    if (frame < 1 || frame > n) return file.toByteArray();
     const int left = n - 1;
     header[6] = char((left >> 8) & 0xFF);
     header[7] = char(left & 0xFF);

@@ -187,6 +187,17 @@ TEST(Recorder, FadeOutFrom255EndsAfter50FramesAndFadeInTakes51) {
     EXPECT_EQ(up, 52); // 0, 5, ..., 255 are 52 levels: 51 frames before the full level
 }
 
+TEST(Recorder, ARecordingStopsWhenItsBufferIsFull) {
+    Recorder r;
+    bool step = false;
+    int level = 255;
+    r.frameCounter = kMaxRecordedFrames - 1;
+    EXPECT_FALSE(r.advance(false, step, level));
+    EXPECT_EQ(r.frameCounter, kMaxRecordedFrames);
+    EXPECT_TRUE(r.advance(false, step, level)); // frame 3,703 was the last
+    EXPECT_EQ(r.frameCounter, kMaxRecordedFrames);
+}
+
 TEST(Recorder, SimilaritySamplesAndPercentages) {
     std::vector<uint8_t> a, b;
     QByteArray big(5000 * 4, '\0');

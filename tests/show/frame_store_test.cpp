@@ -122,6 +122,10 @@ TEST(FrameFiles, DeletingFramesKeepsTheOthersInOrder) {
     const QByteArray empty = kq::readWholeFile(frameFilePath(g_AppFolder, 2, 1)).value();
     EXPECT_EQ(frameCountOf(empty), 0);
     EXPECT_EQ(empty.size(), 1024);
+    Fun_DeleteMaterialFrame(2, 1, 1); // nothing left to delete: the count stays 0 rather than wrapping
+    EXPECT_EQ(kq::readWholeFile(frameFilePath(g_AppFolder, 2, 1)).value(), empty);
+    Fun_DeleteMaterialFrame(1, 3, 5); // a frame the file does not hold
+    EXPECT_EQ(kq::readWholeFile(path).value(), after);
     Fun_DeleteMaterialFrame(3, 1, 1); // no file: nothing happens
 }
 
