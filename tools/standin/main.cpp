@@ -26,8 +26,8 @@ bool parseMachines(const QString& text, QList<int>& out) {
 }
 
 bool parseDrops(const QStringList& specs, std::map<uint16_t, QList<int>>& out) {
-    for (const QString& spec : specs) {
-        const QStringList parts = spec.split(QLatin1Char(':'));
+    for (const QString& dropSpec : specs) {
+        const QStringList parts = dropSpec.split(QLatin1Char(':'));
         bool ok1 = false, ok2 = false;
         const uint code = parts.value(0).toUInt(&ok1, 16);
         const int nth = parts.value(1).toInt(&ok2);

@@ -73,13 +73,13 @@ void StandInMachines::armReplyTimer() {
             sendDueReplies();
         });
     }
-    itimerspec spec{};
+    itimerspec timerSpec{};
     if (!pending_.empty()) {
         const qint64 due = std::max<qint64>(pending_.front().dueNs, 1);
-        spec.it_value.tv_sec = time_t(due / 1'000'000'000);
-        spec.it_value.tv_nsec = long(due % 1'000'000'000);
+        timerSpec.it_value.tv_sec = time_t(due / 1'000'000'000);
+        timerSpec.it_value.tv_nsec = long(due % 1'000'000'000);
     }
-    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &timerSpec, nullptr);
 }
 
 void StandInMachines::sendDueReplies() {
