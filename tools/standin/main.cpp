@@ -25,8 +25,8 @@ bool parseMachines(const QString& text, QList<int>& out) {
     return !out.isEmpty();
 }
 
-bool parseDrops(const QStringList& specs, std::map<uint16_t, QList<int>>& out) {
-    for (const QString& dropSpec : specs) {
+bool parseDrops(const QStringList& drops, std::map<uint16_t, QList<int>>& out) {
+    for (const QString& dropSpec : drops) {
         const QStringList parts = dropSpec.split(QLatin1Char(':'));
         bool ok1 = false, ok2 = false;
         const uint code = parts.value(0).toUInt(&ok1, 16);
