@@ -2,8 +2,12 @@
 
 // Shared by the benchmarks: stand-in receivers that never read, CPU time, percentiles.
 
+#include "core/shared_state.h"
+#include "link/link_settings.h"
+
 #include <QHostAddress>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -39,6 +43,32 @@ inline std::vector<int> bindReceivers(const QString& base) {
 inline void closeAll(const std::vector<int>& fds) {
     for (int fd : fds) close(fd);
 }
+
+// A temporary application folder whose settings point the link at loopback addresses of the bench's
+// own (machine k at base + k), with receivers bound there when asked for. Each bench has its own base,
+// so that benches run side by side never meet.
+class LoopbackHome {
+public:
+    LoopbackHome(const QString& base, bool withReceivers) : base_(base) {
+        qputenv("KQ510_LOOPBACK_ONLY", "1");
+        Fun_SetAppFolder(dir_.path());
+        const int own = int((QHostAddress(base).toIPv4Address() >> 8) & 0xFF);
+        kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47990 + own, 47980 + own);
+        if (withReceivers) receivers_ = bindReceivers(base);
+    }
+    ~LoopbackHome() { closeAll(receivers_); }
+    LoopbackHome(const LoopbackHome&) = delete;
+    LoopbackHome& operator=(const LoopbackHome&) = delete;
+
+    const QString& base() const { return base_; }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    const std::vector<int>& receivers() const { return receivers_; }
+
+private:
+    QTemporaryDir dir_;
+    QString base_;
+    std::vector<int> receivers_;
+};
 
 inline double cpuSeconds() {
     rusage u{};

@@ -45,16 +45,11 @@ void fullModel() {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("KQ510_LOOPBACK_ONLY", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     const int steps = argc > 1 ? std::max(10, atoi(argv[1])) : 300;
     const int loopSeconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
-    QTemporaryDir home;
-    Fun_SetAppFolder(home.path());
-    const QString base = QStringLiteral("127.0.4.200");
-    kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47992, 47982);
-    const std::vector<int> receivers = bench::bindReceivers(base);
+    const bench::LoopbackHome home(QStringLiteral("127.0.4.200"), true);
 
     MainWindow window;
     window.move(1100, 0);
@@ -106,6 +101,5 @@ int main(int argc, char** argv) {
     std::printf("  running at 36 ms for %d s: %.1f %% of one core\n", loopSeconds, (bench::cpuSeconds() - cpu0) / wall * 100);
     kq::schedulerHooks() = {};
     Fun_UnloadFormUdp();
-    bench::closeAll(receivers);
     return 0;
 }

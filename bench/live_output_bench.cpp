@@ -22,15 +22,12 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    qputenv("KQ510_LOOPBACK_ONLY", "1");
     QCoreApplication app(argc, argv);
     const int ticks = argc > 1 ? std::max(10, atoi(argv[1])) : 2000;
 
-    QTemporaryDir home;
-    Fun_SetAppFolder(home.path());
-    const QString base = QStringLiteral("127.0.2.200");
-    kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47990, 47980);
-    const std::vector<int> receivers = bench::bindReceivers(base);
+    const bench::LoopbackHome home(QStringLiteral("127.0.2.200"), true);
+    const QString& base = home.base();
+    const std::vector<int>& receivers = home.receivers();
     if (receivers.size() != 11) {
         std::fprintf(stderr, "cannot bind the receivers\n");
         return 1;
@@ -88,6 +85,5 @@ int main(int argc, char** argv) {
     std::printf("at 36 ms period  %.2f MB/s, %.1f datagrams/s\n", double(bytesPerTick) * 1000 / 36 / 1e6,
                 61 * 1000.0 / 36);
     Fun_UnloadFormUdp();
-    bench::closeAll(receivers);
     return 0;
 }

@@ -19,15 +19,10 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    qputenv("KQ510_LOOPBACK_ONLY", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     const int frames = argc > 1 ? std::max(10, atoi(argv[1])) : 1000;
-    QTemporaryDir home;
-    Fun_SetAppFolder(home.path());
-    const QString base = QStringLiteral("127.0.5.200");
-    kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47993, 47983);
-    const std::vector<int> receivers = bench::bindReceivers(base);
+    const bench::LoopbackHome home(QStringLiteral("127.0.5.200"), true);
 
     MainWindow window;
     window.move(1100, 0);
@@ -74,6 +69,5 @@ int main(int argc, char** argv) {
     std::printf("  stop to files on disk: %.0f ms\n", double(filesWrittenNs - stopRequestedNs) / 1e6);
     kq::schedulerHooks() = {};
     Fun_UnloadFormUdp();
-    bench::closeAll(receivers);
     return 0;
 }

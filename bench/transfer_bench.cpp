@@ -1,6 +1,7 @@
 // Show download and firmware upgrade to a stand-in machine running as its own process with a fixed
 // reply latency. Every packet waits for its acknowledgement, so packets x latency is the floor.
 // Usage: transfer_bench [latency-ms]   (default 1)
+#include "bench_support.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "link/link_settings.h"
@@ -32,18 +33,15 @@ void report(const char* what, qint64 bytes, size_t packets, double seconds, int 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("KQ510_LOOPBACK_ONLY", "1");
     QCoreApplication app(argc, argv);
     const int latencyMs = argc > 1 ? std::max(0, atoi(argv[1])) : 1;
-    QTemporaryDir home;
-    Fun_SetAppFolder(home.path());
-    const QString base = QStringLiteral("127.0.3.200");
-    kq::link::writeLoopbackAddresses(g_IniPath, base, 4800, 47991, 47981);
+    const bench::LoopbackHome home(QStringLiteral("127.0.3.200"), false);
+    const QString& base = home.base();
 
     QProcess machines;
     machines.setProgram(QStringLiteral(KQ510_MACHINES_EXE));
     machines.setArguments({"--machines", "1", "--base", base, "--broadcast", "127.0.3.255", "--latency",
-                           QString::number(latencyMs), "--state", home.filePath("machines")});
+                           QString::number(latencyMs), "--state", home.path(QStringLiteral("machines"))});
     machines.start();
     if (!machines.waitForStarted()) {
         std::fprintf(stderr, "cannot start %s\n", KQ510_MACHINES_EXE);
@@ -51,8 +49,8 @@ int main(int argc, char** argv) {
     }
     QThread::msleep(300);
 
-    QDir().mkpath(kq::show::playbackFolder(home.path()));
-    const QString playback = kq::show::playbackFilePath(home.path(), 1);
+    QDir().mkpath(kq::show::playbackFolder(g_AppFolder));
+    const QString playback = kq::show::playbackFilePath(g_AppFolder, 1);
     QRandomGenerator rng(510);
     QByteArray dense(10 * 1000 * 1000, '\0');
     for (auto& b : dense) b = char(1 + rng.bounded(253)); // no zeros, no 254: every byte codes as itself
@@ -72,7 +70,7 @@ int main(int argc, char** argv) {
     QByteArray image(256 * 1024, '\0');
     for (auto& b : image) b = char(rng.bounded(256));
     image.replace(64, 20, "KQ510biaoji123456789");
-    const QString firmware = home.filePath("fw.bin");
+    const QString firmware = home.path(QStringLiteral("fw.bin"));
     kq::writeFileAtomically(firmware, image);
     const size_t packets = kq::show::firmwareDataPayloads(image).size() + 2;
     QElapsedTimer t;
