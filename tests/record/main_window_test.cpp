@@ -9,6 +9,7 @@
 #include "record/position_window.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
+#include "support/pattern_capture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,25 +27,6 @@
 
 namespace {
 
-// A screen whose pixel (x, y) is red x, green y, blue 200 (mod 256).
-class FakeCapture final : public kq::record::ScreenCapture {
-public:
-    bool grab(const QRect& wanted, kq::record::CapturedPicture& picture) override {
-        ++grabs;
-        QByteArray bits(wanted.width() * wanted.height() * 4, '\0');
-        for (int y = 0; y < wanted.height(); ++y)
-            for (int x = 0; x < wanted.width(); ++x) {
-                char* p = bits.data() + (y * wanted.width() + x) * 4;
-                p[0] = char(200), p[1] = char((wanted.y() + y) % 256), p[2] = char((wanted.x() + x) % 256);
-            }
-        picture.bits = bits;
-        picture.width = wanted.width();
-        picture.height = wanted.height();
-        return true;
-    }
-    QString name() const override { return QStringLiteral("fake"); }
-    int grabs = 0;
-};
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -67,7 +49,7 @@ protected:
     }
 
     kq::test::TempHome home;
-    FakeCapture capture;
+    kq::test::PatternCapture capture;
     std::unique_ptr<MainWindow> window;
 };
 

@@ -6,6 +6,7 @@
 #include "record/recorder.h"
 #include "show/frame_store.h"
 #include "support/fakes.h"
+#include "support/pattern_capture.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -20,32 +21,12 @@ namespace {
 using namespace kq::record;
 using namespace kq::show;
 
-// A screen that shows picture number (grabs / every) % cycle: pixel (x, y) red x + 7k, green y, blue k.
-class CyclingCapture final : public ScreenCapture {
-public:
-    bool grab(const QRect& wanted, CapturedPicture& picture) override {
-        const int k = (grabs++ / every) % cycle;
-        QByteArray bits(wanted.width() * wanted.height() * 4, '\0');
-        for (int y = 0; y < wanted.height(); ++y)
-            for (int x = 0; x < wanted.width(); ++x) {
-                char* p = bits.data() + (y * wanted.width() + x) * 4;
-                p[0] = char(40 * k), p[1] = char(y), p[2] = char(x + 7 * k);
-            }
-        picture.bits = bits;
-        picture.width = wanted.width();
-        picture.height = wanted.height();
-        return true;
-    }
-    QString name() const override { return QStringLiteral("cycling"); }
-    int grabs = 0;
-    int every = 1;
-    int cycle = 1000;
-};
 
 class Recording : public testing::Test {
 protected:
     void SetUp() override {
         Fun_ClearAllModels();
+        capture.cycle = 1000; // a new picture on every tick
         window = std::make_unique<MainWindow>(&capture);
         window->show();
         for (int i = 0; i < 200 && !window->initialised(); ++i) Fun_Delay(10);
@@ -75,7 +56,7 @@ protected:
     }
 
     kq::test::TempHome home;
-    CyclingCapture capture;
+    kq::test::PatternCapture capture;
     std::unique_ptr<MainWindow> window;
     std::vector<std::vector<uint8_t>> ticks; // machine 1's port 1 block after each tick
 };

@@ -11,6 +11,7 @@
 #include "show/playback_file.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
+#include "support/pattern_capture.h"
 #include "support/show_files.h"
 
 #include <QCheckBox>
@@ -32,16 +33,6 @@ namespace {
 
 using namespace kq::show;
 
-class NoCapture final : public kq::record::ScreenCapture {
-public:
-    bool grab(const QRect& wanted, kq::record::CapturedPicture& p) override {
-        p.bits = QByteArray(wanted.width() * wanted.height() * 4, '\0');
-        p.width = wanted.width();
-        p.height = wanted.height();
-        return true;
-    }
-    QString name() const override { return QStringLiteral("none"); }
-};
 
 class Utilities : public testing::Test {
 protected:
@@ -61,7 +52,7 @@ protected:
     int received(int machine, uint16_t code) { return machines->machine(machine)->received.value(code); }
 
     kq::test::TempHome home;
-    NoCapture capture;
+    kq::test::PatternCapture capture;
     std::unique_ptr<standin::StandInMachines> machines;
     std::unique_ptr<MainWindow> window;
 };
