@@ -1,9 +1,11 @@
 #include "settings_file.h"
 
+#include "dialogs.h"
 #include "gbk_codec.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -128,7 +130,12 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
 std::optional<QByteArray> readWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return file.readAll();
+    QByteArray bytes = file.readAll();
+    // A read error, or a regular file that gives fewer bytes than it holds, is no file at all: half a
+    // file must never pass for a whole one.
+    if (file.error() != QFileDevice::NoError || (!file.isSequential() && bytes.size() != file.size()))
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace kq
@@ -141,8 +148,23 @@ QString Fun_ReadIni(const QString& path, const QString& key) {
 
 bool Fun_WriteIni(const QString& path, const QString& key, const QString& value) {
     if (key.isEmpty()) return false;
-    const QByteArray old = kq::readWholeFile(path).value_or(QByteArray());
-    return kq::writeFileAtomically(path, kq::ini::replace(old, key, value));
+    std::optional<QByteArray> old = kq::readWholeFile(path);
+    if (!old) {
+        const QFileInfo info(path);
+        if (info.exists() || info.isSymLink()) {
+            // Rewriting a file that exists but could not be read would keep only this one key and lose
+            // every other setting: it is left as it is, and the user is told once.
+            static QSet<QString> reported;
+            if (!reported.contains(path)) {
+                reported.insert(path);
+                std::fprintf(stderr, "kq510: cannot read %s; settings are not saved\n", qPrintable(path));
+                Fun_MsgBox(QStringLiteral("设置文件无法读取，设置没有保存！\r\n") + path);
+            }
+            return false;
+        }
+        old = QByteArray();
+    }
+    return kq::writeFileAtomically(path, kq::ini::replace(*old, key, value));
 }
 
 int Fun_ReadIniNumber(const QString& path, const QString& key, int defaultValue, int min, int max) {

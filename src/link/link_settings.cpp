@@ -8,15 +8,18 @@
 namespace kq::link {
 
 LinkAddresses::LinkAddresses() {
-    for (int k = 1; k <= 10; ++k) machine[size_t(k)] = QStringLiteral("192.168.1.20") + QString::number(k);
+    for (int k = 1; k <= 10; ++k) machine[size_t(k)] = QStringLiteral("192.168.1.%1").arg(200 + k);
 }
 
 namespace {
 
+// A value that is not an IPv4 address is kept as it stands rather than replaced by the default: the
+// endpoint then refuses it with a clear error, instead of quietly sending to the machines' network.
 void readAddress(const QString& iniPath, const QString& key, QString& value) {
     const QString text = Fun_ReadIni(iniPath, key).trimmed();
+    if (text.isEmpty()) return;
     QHostAddress a;
-    if (a.setAddress(text) && a.protocol() == QAbstractSocket::IPv4Protocol) value = a.toString();
+    value = a.setAddress(text) && a.protocol() == QAbstractSocket::IPv4Protocol ? a.toString() : text;
 }
 
 void readPort(const QString& iniPath, const QString& key, int& value) {

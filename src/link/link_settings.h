@@ -28,7 +28,8 @@ inline const QString kKeyPluginListenAddress = QStringLiteral("外挂接收地�
 inline const QString kKeyPluginListenPort = QStringLiteral("外挂接收端口");
 inline const QString kKeyPluginSendPort = QStringLiteral("外挂发送端口");
 
-// Reads the addresses; a missing or malformed value keeps its default.
+// Reads the addresses; a missing value or port keeps its default, and an address that is not an IPv4
+// literal is kept as text, which the endpoint refuses when it sends.
 LinkAddresses readLinkAddresses(const QString& iniPath);
 // Writes a loopback layout: machine k at base + k, the broadcast endpoint at base + 55 and the plug-in
 // listener at base - 199; 127.0.1.200 gives machines 127.0.1.201..210, commands to 127.0.1.255 and the

@@ -95,13 +95,11 @@ int errorNumber(QAbstractSocket::SocketError e) {
     }
 }
 
-QHostAddress resolve(const QString& host) {
+// Endpoints take IP literals only: a host-name lookup waits on the name server, and waiting on the
+// program thread would stall live output for as long as an unreachable server takes to time out.
+QHostAddress literalAddress(const QString& host) {
     QHostAddress a;
-    if (a.setAddress(host)) return a;
-    const QHostInfo info = QHostInfo::fromName(host);
-    for (const QHostAddress& candidate : info.addresses())
-        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) return candidate;
-    return {};
+    return a.setAddress(host.trimmed()) ? a : QHostAddress();
 }
 
 constexpr int kMaxDatagramsPerWake = 64;
@@ -143,16 +141,16 @@ void CSocketMaster::setRemoteHost(const QString& host) {
     resolvedRemote_.clear();
 }
 
-QString CSocketMaster::RemoteHostIP() const { return kq::link::resolve(remoteHost_).toString(); }
+QString CSocketMaster::RemoteHostIP() const { return kq::link::literalAddress(remoteHost_).toString(); }
 
 int CSocketMaster::LocalPort() const { return socket_ ? int(socket_->localPort()) : localPort_; }
 
 QString CSocketMaster::LocalHostName() const { return QHostInfo::localHostName(); }
 
 QString CSocketMaster::LocalIP() const {
+    // The plug-in program runs on this PC: an endpoint bound to every address answers on loopback.
     if (!boundAddress_.isNull() && boundAddress_ != QHostAddress::AnyIPv4) return boundAddress_.toString();
-    const QHostAddress a = kq::link::resolve(QHostInfo::localHostName());
-    return a.isNull() ? QStringLiteral("127.0.0.1") : a.toString();
+    return QStringLiteral("127.0.0.1");
 }
 
 qintptr CSocketMaster::SocketHandle() const { return socket_ ? socket_->socketDescriptor() : -1; }
@@ -208,10 +206,14 @@ bool CSocketMaster::SendData1111(const QByteArray& data) {
     // The first send gives the endpoint a port of the system's choosing, on IPv4 as the machines are.
     if (socket_->state() == QAbstractSocket::UnconnectedState) socket_->bind(QHostAddress::AnyIPv4, 0);
     state_ = sckOpen;
-    if (resolvedRemote_.isNull()) resolvedRemote_ = kq::link::resolve(remoteHost_);
+    if (resolvedRemote_.isNull()) resolvedRemote_ = kq::link::literalAddress(remoteHost_);
     const QHostAddress& address = resolvedRemote_;
     if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
-        raiseError(10047, socketErrorText(10047), source);
+        state_ = sckError;
+        raiseError(kq::link::kErrHostNotFound,
+                   QStringLiteral("地址“%1”不是IPv4地址，没有发送。请在system.ini中填写数字地址（例如 192.168.1.201）。")
+                       .arg(remoteHost_),
+                   source);
         return false;
     }
     if (!kq::link::destinationAllowed(address)) {

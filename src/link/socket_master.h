@@ -19,6 +19,7 @@ QString socketErrorText(int number);
 inline constexpr int kErrInvalidArgument = 40014;
 inline constexpr int kErrWrongState = 40006;
 inline constexpr int kErrPermissionDenied = 10013;
+inline constexpr int kErrHostNotFound = 11001;
 
 // True when KQ510_LOOPBACK_ONLY=1 forbids every destination outside the loopback network.
 bool loopbackOnly();

@@ -316,7 +316,9 @@ QString Fun_CopyFilePath() { return g_AppFolder + QStringLiteral("/copytemp"); }
 
 void Fun_CopyMaterials(int count) {
     if (count > 1 && Fun_AskYesNo(QStringLiteral("要复制 %1个素材吗？").arg(count))) {
-        g_CopyCount = count;
+        // A copy that reaches past material 2000 holds fewer records than asked for; the paste takes
+        // as many as the copy holds.
+        g_CopyCount = std::min(count, kMaterialCount - g_CurMaterial + 1);
         QString text;
         for (int i = g_CurMaterial; i <= kMaterialCount && i < g_CurMaterial + count; ++i)
             text += copyRecord(g_Materials[g_CurModel][i]);
@@ -329,12 +331,18 @@ void Fun_CopyMaterials(int count) {
 bool Fun_PasteMaterials() {
     const int count = g_CopyCount;
     if (count > 1 && Fun_AskYesNo(QStringLiteral("要粘贴 %1个素材吗？").arg(count))) {
-        const QByteArray bytes = kq::readWholeFile(Fun_CopyFilePath()).value_or(QByteArray());
-        QStringList lines = kq::gbk::decode(bytes).split(QStringLiteral("\r\n"));
-        // Records the copy file does not hold (a copy cut short at material 2000) paste as empty
-        // materials rather than as whatever the reader happened to hold.
+        const std::optional<QByteArray> bytes = kq::readWholeFile(Fun_CopyFilePath());
+        const QStringList lines = bytes ? kq::gbk::decode(*bytes).split(QStringLiteral("\r\n")) : QStringList();
+        // The copy file must hold every record the paste writes (a copy cut short at material 2000
+        // holds fewer than were counted): a missing or short file pastes nothing rather than blanking
+        // materials.
+        const int wanted = std::min(count, kMaterialCount - g_CurMaterial + 1);
+        if (lines.size() < qsizetype(wanted) * kCopyRecordLines) {
+            Fun_MsgBox(QStringLiteral("复制的素材文件不存在或不完整，没有粘贴！"));
+            return false;
+        }
         for (int i = g_CurMaterial, r = 0; i <= kMaterialCount && i < g_CurMaterial + count; ++i, ++r)
-            g_Materials[g_CurModel][i] = parseCopyRecord(lines, qsizetype(r) * 17);
+            g_Materials[g_CurModel][i] = parseCopyRecord(lines, qsizetype(r) * kCopyRecordLines);
         QFile::remove(Fun_CopyFilePath());
         g_CopyCount = 0;
         return true;

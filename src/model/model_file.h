@@ -39,6 +39,7 @@ ReadResult decodeModelFile(QByteArrayView bytes, ModelStore& s);
 ReadResult decodeTemplateFile(QByteArrayView bytes, ModelStore& s, int m);
 
 // The 17 lines of one material in the copy file.
+inline constexpr int kCopyRecordLines = 17; // lines of one material in the copy file
 QString copyRecord(const T_Material& t);
 // Reads one material from 17 lines starting at `line`; missing lines read as 0 / empty.
 T_Material parseCopyRecord(const QStringList& lines, qsizetype line);

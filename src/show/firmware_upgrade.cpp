@@ -74,7 +74,12 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     log.append(QStringLiteral("\r\n->读取文件"));
     log.append(QStringLiteral("\r\n->文件路径=") + path);
     log.append(QStringLiteral("\r\n->文件长度=【") + QString::number(double(length) / 1024.0, 'f', 1) + QStringLiteral("K】"));
-    const QByteArray image = kq::readWholeFile(path).value_or(QByteArray());
+    const std::optional<QByteArray> read = kq::readWholeFile(path);
+    if (!read || read->size() != length) {
+        log.append(QStringLiteral("\r\n->读取文件失败！没有升级\r\n"));
+        return false;
+    }
+    const QByteArray& image = *read;
     if (!findFirmwareMarker(image)) {
         Fun_MsgBox(QStringLiteral("文件非法！"));
         return false;

@@ -81,11 +81,14 @@ struct PauseTasks {
 } // namespace
 
 bool Fun_WaitAck(int rounds) {
+    // n rounds of a 1 ms delay, each of which ends only after the clock has moved on by more than 1 ms,
+    // have always given a machine up to about 2n ms: slow machines (an SD card opening a file, a flash
+    // verify) rely on that. The reply's socket event wakes the wait, so an answer ends it at once.
     kq::Clock& clock = kq::appClock();
+    const uint32_t limit = 2 * uint32_t(std::max(rounds, 0));
     const uint32_t start = clock.nowMs();
-    const uint32_t deadline = start + uint32_t(rounds) + 1;
-    // The reply's socket event wakes the wait, so the answer is seen the moment it arrives.
-    while (!ackArrived() && uint32_t(clock.nowMs() - start) <= uint32_t(rounds)) kq::appPump().waitForEvents(deadline);
+    const uint32_t deadline = start + limit;
+    while (!ackArrived() && uint32_t(clock.nowMs() - start) < limit) kq::appPump().waitForEvents(deadline);
     return ackArrived();
 }
 
@@ -104,7 +107,13 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
     log.append(QStringLiteral("\r\n->读取文件"));
     log.append(QStringLiteral("\r\n->文件路径=") + path);
     log.append(QStringLiteral("\r\n->文件长度=【") + megabytes(length) + QStringLiteral("M】"));
-    const QByteArray file = kq::readWholeFile(path).value_or(QByteArray());
+    const std::optional<QByteArray> read = kq::readWholeFile(path);
+    if (!read || read->size() != length) {
+        // Nothing is sent: a file read in part would go to the machine as a short or empty show.
+        log.append(QStringLiteral("\r\n->读取文件失败！没有下载\r\n"));
+        return false;
+    }
+    const QByteArray& file = *read;
 
     log.append(QStringLiteral("\r\n->握手 "));
     g_ReplyLen = 0;

@@ -42,7 +42,7 @@ QByteArray endPacketPayload(quint32 fileLength);
 
 } // namespace kq::show
 
-// True when the acknowledgement arrives within `rounds` milliseconds; returns as soon as it does.
+// True when the acknowledgement arrives within 2 x `rounds` milliseconds; returns as soon as it does.
 bool Fun_WaitAck(int rounds);
 // Downloads the machine's playback file. True only when every packet was acknowledged.
 bool Fun_DownloadShow(int machine, TransferLog& log);

@@ -122,6 +122,22 @@ TEST(SettingsFile, MissingFileReadsEmptyAndIsCreatedOnWrite) {
     EXPECT_EQ(readBytes(path), gbkFile("颜色选择=5\r\n"));
 }
 
+TEST(SettingsFile, AFileThatCannotBeReadIsNeverReplaced) {
+    kq::test::TempHome home;
+    const QString path = home.path("system.ini");
+    const QByteArray settings = gbkFile("帧时间=40\r\n颜色选择=2\r\n");
+    writeBytes(path, settings);
+    {
+        kq::test::NoReadAccess guard(home.dir.path(), path);
+        EXPECT_FALSE(Fun_WriteIni(path, QStringLiteral("当前素材"), QStringLiteral("3")));
+        EXPECT_FALSE(Fun_WriteIni(path, QStringLiteral("当前模型"), QStringLiteral("4")));
+    }
+    EXPECT_EQ(readBytes(path), settings);
+    ASSERT_EQ(home.dialogs.shown.size(), 1); // told once, not at every write
+    EXPECT_TRUE(home.dialogs.shown[0].text.startsWith(QStringLiteral("设置文件无法读取，设置没有保存！")));
+    EXPECT_TRUE(home.dialogs.shown[0].text.endsWith(path));
+}
+
 TEST(SettingsFile, WriteTextFileEndsWithCrLfInGbk) {
     kq::test::TempHome home;
     const QString path = home.path("note.txt");

@@ -1,5 +1,7 @@
 #include "core/common_functions.h"
+#include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/link_settings.h"
 #include "link/socket_master.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
@@ -131,6 +133,31 @@ TEST_F(Endpoints, GuardRefusesTheMachinesNetworkWithAClearError) {
         EXPECT_TRUE(home.dialogs.shown[0].text.contains(address));
         EXPECT_TRUE(home.dialogs.shown[0].text.startsWith("Permission denied."));
     }
+}
+
+TEST(LinkAddresses, DefaultsAreTheMachinesNetwork) {
+    const kq::link::LinkAddresses a;
+    EXPECT_EQ(a.broadcast, "255.255.255.255");
+    EXPECT_EQ(a.commandPort, 4800);
+    for (int k = 1; k <= 10; ++k) EXPECT_EQ(a.machine[size_t(k)], QStringLiteral("192.168.1.%1").arg(200 + k)) << k;
+    EXPECT_EQ(a.pluginListenAddress, "127.0.0.1");
+    EXPECT_EQ(a.pluginListenPort, 4799);
+    EXPECT_EQ(a.pluginSendPort, 4798);
+}
+
+TEST_F(Endpoints, AnAddressThatIsNotALiteralFailsOnceAndSendsNothing) {
+    // A host name in the settings is neither looked up nor replaced by the machines' default address.
+    UdpSniffer machine3(offset(base, 3), 4800);
+    ASSERT_TRUE(machine3.bound);
+    Fun_WriteIni(g_IniPath, "机器地址03", "stand-in.invalid");
+    Fun_UnloadFormUdp();
+    EXPECT_EQ(Form_UDP().Clients[3]->RemoteHost(), "stand-in.invalid");
+    for (int i = 0; i < 3; ++i) Fun_SendHalfBlock(3, 1, 0, g_LivePlanes);
+    EXPECT_EQ(Form_UDP().Clients[3]->state(), CSocketMaster::sckError);
+    ASSERT_EQ(home.dialogs.shown.size(), 1);
+    EXPECT_TRUE(home.dialogs.shown[0].text.contains("stand-in.invalid")) << home.dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(machine3.take(0).isEmpty());
+    EXPECT_TRUE(commands->take(0).isEmpty());
 }
 
 TEST_F(Endpoints, RepliesStayWithinTheReplyBufferWhateverArrives) {

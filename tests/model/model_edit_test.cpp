@@ -53,12 +53,12 @@ TEST_F(MaterialEdits, AtMaterial2000InsertAndDeleteOnlyClearIt) {
     EXPECT_EQ(g_Materials[1][5], T_Material{}); // other models untouched
 }
 
-TEST_F(MaterialEdits, CopyFiveAt1998WritesThreeAndPasteFillsTheRestEmpty) {
+TEST_F(MaterialEdits, CopyFiveAt1998HoldsThreeAndPastesThree) {
     g_CurMaterial = 1998;
     home.dialogs.answers = {kq::MessageAnswer::Yes};
     Fun_CopyMaterials(5);
     EXPECT_EQ(home.dialogs.shown.at(0).text, QStringLiteral("要复制 5个素材吗？"));
-    EXPECT_EQ(g_CopyCount, 5);
+    EXPECT_EQ(g_CopyCount, 3);
     const QByteArray file = kq::readWholeFile(Fun_CopyFilePath()).value_or(QByteArray());
     EXPECT_EQ(file.count("\r\n"), 3 * 17);
     EXPECT_TRUE(file.startsWith("1\r\n2\r\n1998\r\n0\r\n0\r\n0\r\n"));
@@ -66,14 +66,36 @@ TEST_F(MaterialEdits, CopyFiveAt1998WritesThreeAndPasteFillsTheRestEmpty) {
     g_CurMaterial = 10;
     home.dialogs.answers = {kq::MessageAnswer::Yes};
     EXPECT_TRUE(Fun_PasteMaterials());
-    EXPECT_EQ(home.dialogs.shown.at(1).text, QStringLiteral("要粘贴 5个素材吗？"));
+    EXPECT_EQ(home.dialogs.shown.at(1).text, QStringLiteral("要粘贴 3个素材吗？"));
     EXPECT_EQ(g_Materials[2][10], numbered(1998));
     EXPECT_EQ(g_Materials[2][12], numbered(2000));
-    EXPECT_EQ(g_Materials[2][13], T_Material{});
-    EXPECT_EQ(g_Materials[2][14], T_Material{});
-    EXPECT_EQ(g_Materials[2][15], numbered(15));
+    EXPECT_EQ(g_Materials[2][13], numbered(13)); // nothing past what was copied is touched
     EXPECT_EQ(g_CopyCount, 0);
     EXPECT_FALSE(QFile::exists(Fun_CopyFilePath()));
+}
+
+TEST_F(MaterialEdits, PasteFromAMissingOrShortCopyFileChangesNothing) {
+    const struct {
+        const char* name;
+        std::optional<int> keptLines; // lines of the copy file left; nullopt: the file is gone
+    } cases[] = {{"missing", std::nullopt}, {"short", 3 * 17 - 1}, {"empty", 0}};
+    for (const auto& c : cases) {
+        g_CurMaterial = 20;
+        home.dialogs.answers = {kq::MessageAnswer::Yes};
+        Fun_CopyMaterials(3);
+        const QByteArray file = kq::readWholeFile(Fun_CopyFilePath()).value_or(QByteArray());
+        if (c.keptLines)
+            kq::writeFileAtomically(Fun_CopyFilePath(), file.split('\n').mid(0, *c.keptLines).join('\n'));
+        else
+            QFile::remove(Fun_CopyFilePath());
+        g_CurMaterial = 100;
+        home.dialogs.shown.clear();
+        home.dialogs.answers = {kq::MessageAnswer::Yes};
+        EXPECT_FALSE(Fun_PasteMaterials()) << c.name;
+        ASSERT_EQ(home.dialogs.shown.size(), 2) << c.name;
+        EXPECT_EQ(home.dialogs.shown[1].text, QStringLiteral("复制的素材文件不存在或不完整，没有粘贴！")) << c.name;
+        for (int i = 100; i <= 102; ++i) EXPECT_EQ(g_Materials[2][i], numbered(i)) << c.name << " " << i;
+    }
 }
 
 TEST_F(MaterialEdits, AnsweringNoOrCountingOneUsesTheSingleClipboard) {

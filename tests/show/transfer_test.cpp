@@ -1,4 +1,5 @@
 // Show download and firmware upgrade against the stand-in machines over loopback.
+#include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "link/transport.h"
@@ -126,6 +127,63 @@ TEST_F(Transfer, EmptyPlaybackFileIsRefused) {
     ASSERT_EQ(home.dialogs.shown.size(), 1);
     EXPECT_EQ(home.dialogs.shown[0].text, QStringLiteral("文件为空！"));
     EXPECT_EQ(machines->machine(1)->received.value(0x80B0), 0);
+}
+
+TEST_F(Transfer, PlaybackFileThatCannotBeReadWholeIsNotSent) {
+    start({1});
+    // Something stands at the playback file's place that has a length but gives no bytes.
+    QDir().mkpath(playbackFilePath(g_AppFolder, 1));
+    EXPECT_FALSE(Fun_DownloadToMachine(1, log));
+    EXPECT_TRUE(log.text().endsWith(QStringLiteral("\r\n->读取文件失败！没有下载\r\n"))) << log.text().toStdString();
+    EXPECT_FALSE(log.text().contains(QStringLiteral("握手")));
+    EXPECT_FALSE(log.text().contains(QStringLiteral("下载成功")));
+    Fun_Delay(20);
+    EXPECT_TRUE(machines->machine(1)->received.isEmpty());
+}
+
+// A machine that answers after a given time; every wait of the program wakes a millisecond later, as
+// the socket events of a busy link would wake it.
+class AnsweringPump final : public kq::EventPump {
+public:
+    AnsweringPump(kq::test::FakeClock& clock, int answerAfterMs) : clock_(clock), start_(clock.now), after_(answerAfterMs) {}
+    void pumpPending() override {
+        if (after_ >= 0 && clock_.now - start_ >= uint32_t(after_)) {
+            g_ReplyBuf[0] = 0x88;
+            g_ReplyBuf[1] = 0x66;
+            g_ReplyLen = 2;
+        }
+    }
+    void waitForEvents(std::optional<uint32_t>) override {
+        clock_.now += 1;
+        pumpPending();
+    }
+
+private:
+    kq::test::FakeClock& clock_;
+    uint32_t start_;
+    int after_;
+};
+
+TEST(WaitAck, AMachineHasUpToTwiceTheRoundsInMilliseconds) {
+    const struct {
+        int rounds;
+        int answerAfterMs; // -1: never
+        bool acknowledged;
+        uint32_t waitedMs;
+    } cases[] = {{300, 10, true, 10}, {300, 600, true, 600}, {300, 601, false, 600}, {1000, 1990, true, 1990},
+                 {1000, -1, false, 2000}, {0, -1, false, 0}};
+    for (const auto& c : cases) {
+        kq::test::FakeClock clock(4294966000u); // across the clock's wrap
+        AnsweringPump pump(clock, c.answerAfterMs);
+        kq::setAppClock(&clock);
+        kq::setAppPump(&pump);
+        g_ReplyLen = 0;
+        EXPECT_EQ(Fun_WaitAck(c.rounds), c.acknowledged) << c.rounds << " " << c.answerAfterMs;
+        EXPECT_EQ(clock.now - 4294966000u, c.waitedMs) << c.rounds << " " << c.answerAfterMs;
+        kq::setAppClock(nullptr);
+        kq::setAppPump(nullptr);
+    }
+    g_ReplyLen = 0;
 }
 
 TEST(FirmwareCoding, ChunksMarkerAndChecksum) {

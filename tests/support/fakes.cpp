@@ -7,6 +7,10 @@
 #include "standin/stand_in_machines.h"
 
 #include <QCoreApplication>
+#include <QFile>
+
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +51,19 @@ TempHome::~TempHome() {
     g_ReplyLen = 0;
     setDialogs(nullptr);
     Fun_ResetSharedState();
+}
+
+NoReadAccess::NoReadAccess(const QString& folder, const QString& file)
+    : folder_(folder), file_(file), root_(geteuid() == 0) {
+    QFile::setPermissions(folder_, QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(file_, QFileDevice::Permissions());
+    if (root_) setfsuid(65534);
+}
+
+NoReadAccess::~NoReadAccess() {
+    if (root_) setfsuid(0);
+    QFile::setPermissions(file_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 } // namespace kq::test

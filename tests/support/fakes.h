@@ -92,4 +92,20 @@ public:
     ScriptedDialogs dialogs;
 };
 
+// Takes away the right to read a file for the life of the guard. The tests run as root, who may read
+// anything, so the guard also drops the file-system privileges of this thread (its file-system user
+// becomes "nobody"); the file's folder is opened to everyone meanwhile, as a user's own folder is
+// writable by its user.
+class NoReadAccess {
+public:
+    NoReadAccess(const QString& folder, const QString& file);
+    ~NoReadAccess();
+    NoReadAccess(const NoReadAccess&) = delete;
+    NoReadAccess& operator=(const NoReadAccess&) = delete;
+
+private:
+    QString folder_, file_;
+    bool root_;
+};
+
 } // namespace kq::test
