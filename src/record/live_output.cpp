@@ -60,7 +60,10 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     QElapsedTimer phase;
     phase.start();
     const uint32_t now = appClock().nowMs();
-    view_.showCaptureInterval(now - lastCaptureMs_);
+    // An interval needs two ticks: the first one may come late (behind a message box, say), and
+    // measuring it from the clock's zero would show a meaningless number.
+    if (captured_) view_.showCaptureInterval(now - lastCaptureMs_);
+    captured_ = true;
     lastCaptureMs_ = now;
 
     if (outputResetRequest) {

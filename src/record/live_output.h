@@ -83,6 +83,7 @@ private:
     FrameStepView& view_;
     CapturedPicture picture_;
     uint32_t lastCaptureMs_ = 0;
+    bool captured_ = false;
     QPoint capturedTopLeft_;
     std::unique_ptr<SampleTables> samples_;
     std::vector<int32_t> key_;

@@ -376,8 +376,6 @@ QGroupBox* MainWindow::buildLedTestPanel() {
     row(1, QStringLiteral("端口"), QStringLiteral("Option端口"), Option端口, ports);
     row(2, QStringLiteral("颜色"), QStringLiteral("Option颜色选择"), Option颜色选择,
         {QStringLiteral("灭"), QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"), QStringLiteral("W")});
-    for (int i = 0; i < 5; ++i)
-        connect(Option颜色选择[size_t(i)], &QRadioButton::clicked, this, [this, i] { ledTestColour = i; });
     Check灯带测试跑马_慢 = checkBox(Frame测试灯带, QStringLiteral("Check灯带测试跑马_慢"), QStringLiteral("跑马慢速"));
     Check灯带测试跑马_快 = checkBox(Frame测试灯带, QStringLiteral("Check灯带测试跑马_快"), QStringLiteral("跑马快速"));
     grid->addWidget(Check灯带测试跑马_慢, 3, 1, 1, 3);
@@ -480,7 +478,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::Enter) wheelTarget_ = i + 10;
         if (event->type() == QEvent::Wheel) {
             wheelTarget_ = i + 10;
-            Fun_dmx模拟鼠标滚轮(static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? 1 : 0);
+            // A sideways turn (or a touchpad's horizontal swipe) moves no level.
+            if (const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y(); dy != 0)
+                Fun_dmx模拟鼠标滚轮(dy > 0 ? 1 : 0);
             return true;
         }
     }
@@ -773,8 +773,8 @@ void MainWindow::Fun主界面初始化() {
     g_ModelWidth[g_CurModel] = 100;
     Fun_模型菜单显示();
     Fun_y颜色选择菜单显示();
-    // 13, 14
-    ledTestColour = 1;
+    // 13, 14: the LED test starts on red
+    Option颜色选择[1]->setChecked(true);
     live_->captureSwitch = 1;
     menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background-color: rgb(0, 255, 255); }"));
     // 15
@@ -897,9 +897,8 @@ QString MainWindow::backupPath(const QString& appFolder, const QDateTime& now) {
 
 QString MainWindow::Fun_自动备份(const QDateTime& now) {
     const QString path = backupPath(g_AppFolder, now);
+    // A backup is a copy: the model file in use and the one the next start opens stay what they are.
     QDir().mkpath(QFileInfo(path).path());
-    Fun_WriteIni(g_IniPath, QStringLiteral("最后打开文件1"), path);
-    g_ModelFilePath = path;
     return Fun_WriteModelFile(path) ? path : QString();
 }
 
@@ -928,6 +927,13 @@ void MainWindow::Command录制方式_Click(int index) {
 }
 
 void MainWindow::Command停止录制_Click() {
+    if (live_->startRequest && !live_->recording) {
+        // Stopped before the next tick served the start: nothing was recorded, so the start is
+        // called off and the controls come back at once.
+        live_->startRequest = false;
+        restoreRecordControls();
+        return;
+    }
     Command停止录制->setEnabled(false);
     Command停止录制->setText(QStringLiteral("正在生成文件！"));
     if (Check淡入淡出->isChecked())
@@ -942,7 +948,13 @@ void MainWindow::Fun_开始录制初始化() {
     recorder_.similarityThreshold = similarityThreshold;
     recorder_.similarityMinFrames = similarityMinFrames;
     recorder_.similarityTolerance = similarityMargin;
-    recorder_.start(options, recordingMode_, currentMaterial_, g_AppFolder, live_->fadeLevel);
+    std::array<bool, kMaxMachine + 1> driven{};
+    const int model = std::clamp(g_CurModel, 1, kModelCount);
+    for (int i = 1; i <= kMaterialCount; ++i) {
+        const T_Material& t = g_Materials[model][i];
+        if (t.used() && t.Machine <= kMaxMachine) driven[size_t(t.Machine)] = true;
+    }
+    recorder_.start(options, recordingMode_, currentMaterial_, g_AppFolder, live_->fadeLevel, driven);
     if (recorder_.similarState) Check自动查找相似帧->setText(QStringLiteral("0%"));
     Text当前帧->setStyleSheet(QStringLiteral("background-color: rgb(192, 255, 192);"));
     live_->recording = true;
@@ -956,6 +968,10 @@ void MainWindow::Fun_停止录制() {
     Text当前帧->setStyleSheet(QString());
     Check自动查找相似帧->setText(QStringLiteral("自动查找相似帧"));
     live_->stopRequest = false;
+    restoreRecordControls();
+}
+
+void MainWindow::restoreRecordControls() {
     Command停止录制->setText(QStringLiteral("停止录制"));
     Fun_EnableRecordControls(true);
     Command停止录制->setEnabled(true);
@@ -1015,6 +1031,10 @@ void MainWindow::hidePositionWindow() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A recording (or one whose stop is still pending) is finished to its frame files first: closing
+    // must not throw away what was recorded. A start not served yet had recorded nothing.
+    live_->startRequest = false;
+    if (live_->recording) Fun_停止录制();
     g_MainClosing = true;
     g_ExitRequested = true;
     if (positionWindow_) positionWindow_->hide();

@@ -106,7 +106,6 @@ public:
     int similarityThreshold = 97;
     int similarityMinFrames = 6;
     int similarityMargin = 10;
-    int ledTestColour = 1;
     int downloadMachine = 1;
     int backupPeriodTicks() const { return backupPeriod_; }
 
@@ -195,6 +194,7 @@ private:
     void onLoad();
     void setBackupIndex(int index);
     void onBackupTick();
+    void restoreRecordControls();
     int numberIn(const QComboBox* box) const;
 
     bool loaded_ = false;

@@ -45,7 +45,7 @@ int similarityPercent(const std::vector<uint8_t>& reference, const std::vector<u
 }
 
 void Recorder::start(const RecordingOptions& options, int recordingMode, int showMaterial, const QString& appFolder,
-                     int& fadeLevel) {
+                     int& fadeLevel, const std::array<bool, 11>& drivenMachines) {
     mode = recordingMode;
     material = showMaterial;
     for (int m = 0; m <= kMaxMachine; ++m) {
@@ -55,7 +55,13 @@ void Recorder::start(const RecordingOptions& options, int recordingMode, int sho
     if (options.recordAnew) {
         frameCounter = 1;
     } else {
-        frameCounter = std::min(Fun_ReadFrameCount(frameFilePath(appFolder, 1, material)), kMaxRecordedFrames - 1) + 1;
+        // Machine 1 need not be in the model: the frames go on after the longest file among the machines
+        // that are, so that no machine's earlier frames are overwritten.
+        int recorded = 0;
+        for (int m = 1; m <= kMaxMachine; ++m)
+            if (drivenMachines[size_t(m)])
+                recorded = std::max(recorded, Fun_ReadFrameCount(frameFilePath(appFolder, m, material)));
+        frameCounter = std::min(recorded, kMaxRecordedFrames - 1) + 1;
         // The frames recorded before are kept: each machine's file is the start of its buffer.
         for (int m = 1; m <= kMaxMachine; ++m)
             columns_[size_t(m)] = readWholeFile(frameFilePath(appFolder, m, material)).value_or(QByteArray());

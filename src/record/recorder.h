@@ -47,8 +47,10 @@ public:
 
     // Start of a recording (served at the tick after the button). Continuing a recording loads the
     // machines' existing frame files, so that their frames are kept and the new ones follow them.
+    // drivenMachines: the machines the recorded model drives; a continued recording goes on after the
+    // largest frame count among their files.
     void start(const RecordingOptions& options, int recordingMode, int showMaterial, const QString& appFolder,
-               int& fadeLevel);
+               int& fadeLevel, const std::array<bool, 11>& drivenMachines);
     // The search, once per tick with the captured picture: true when the show came back to its first
     // picture and recording should stop.
     bool similarFrameFound(QByteArrayView bitmap);

@@ -19,6 +19,8 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -88,6 +90,7 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaults) {
     EXPECT_EQ(g_ModelLength[1], 100);
     EXPECT_EQ(w.positionWindow()->transparencyPercent(), 30);
     EXPECT_TRUE(w.positionWindow()->isVisible());
+    EXPECT_TRUE(w.Option颜色选择[1]->isChecked()); // the LED test starts on red
 }
 
 TEST_F(MainWindowTest, SettingsInRangeAreTakenAndOthersLeaveDefaults) {
@@ -177,10 +180,13 @@ TEST_F(MainWindowTest, AutomaticBackupNamesAndSettings) {
     EXPECT_EQ(MainWindow::backupPath("/h", at), QStringLiteral("/h/自动备份/2026年12月06日/09点05分03秒模型.mx20"));
     MainWindow& w = open();
     g_ModelNote[1] = QStringLiteral("备份");
+    const QString inUse = g_ModelFilePath;
+    writeIni("最后打开文件1", "/h/模型.mx20");
     const QString path = w.Fun_自动备份(at);
     EXPECT_EQ(path, MainWindow::backupPath(g_AppFolder, at));
-    EXPECT_EQ(Fun_ReadIni(g_IniPath, "最后打开文件1"), path);
-    EXPECT_EQ(g_ModelFilePath, path);
+    // A backup is a copy: later saves still go to the model file in use.
+    EXPECT_EQ(g_ModelFilePath, inUse);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "最后打开文件1"), "/h/模型.mx20");
     EXPECT_EQ(kq::readWholeFile(path).value_or(QByteArray()), kq::model::encodeModelFile(g_Models));
     w.Combo_文件备份->setCurrentIndex(1);
     emit w.Combo_文件备份->activated(1);
@@ -233,6 +239,18 @@ TEST_F(MainWindowTest, ModelChangeMakesTheNextCaptureResetTheOutput) {
     EXPECT_EQ(uint8_t(block[9]), 10);  // red 15: 8..15 become 10
     EXPECT_EQ(uint8_t(block[750]), 0);  // green 6
     EXPECT_EQ(uint8_t(block[1500]), 200);
+}
+
+TEST_F(MainWindowTest, TheFrameIntervalIsShownOnlyBetweenTwoTicks) {
+    MainWindow& w = open();
+    kq::test::SimulatedTime time(3956053);
+    w.Label计数->setText("0");
+    w.Fun_截屏操作("0"); // the first tick, late behind a message box
+    EXPECT_EQ(w.Label计数->text(), "0");
+    ASSERT_LT(time.clock.now - 3956053u, 100u);
+    time.clock.now = 3956053 + 100;
+    w.Fun_截屏操作("0");
+    EXPECT_EQ(w.Label计数->text(), "100");
 }
 
 TEST_F(MainWindowTest, ClosingRequestsTheExit) {

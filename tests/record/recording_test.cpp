@@ -9,6 +9,7 @@
 #include "support/pattern_capture.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -149,6 +150,69 @@ TEST_F(Recording, ContinuingKeepsTheFramesRecordedBefore) {
     ASSERT_EQ(frameCountOf(after), 4);
     EXPECT_EQ(after.mid(slotOffset(1), 2 * 13500), before.mid(slotOffset(1), 2 * 13500));
     EXPECT_EQ(uint8_t(after[slotOffset(3) + 5]), 3); // frame number 3 follows
+}
+
+TEST_F(Recording, ContinuingAModelWithoutMachine1GoesOnAfterTheLongestFile) {
+    g_Materials[1][1] = T_Material{}; // the model drives machine 2 only
+    window->Check重新录制->setChecked(true);
+    window->Command录制方式[0]->click();
+    tick(3);
+    window->Command停止录制->click();
+    tick();
+    const QByteArray before = fileOf(2);
+    ASSERT_EQ(frameCountOf(before), 3);
+    EXPECT_TRUE(fileOf(1).isEmpty());
+    window->Check重新录制->setChecked(false);
+    window->Command录制方式[0]->click();
+    tick(2);
+    window->Command停止录制->click();
+    tick();
+    const QByteArray after = fileOf(2);
+    ASSERT_EQ(frameCountOf(after), 5);
+    EXPECT_EQ(after.mid(slotOffset(1), 3 * 13500), before.mid(slotOffset(1), 3 * 13500));
+    EXPECT_EQ(uint8_t(after[slotOffset(4) + 5]), 4);
+}
+
+TEST_F(Recording, AStopBeforeTheStartWasServedCallsTheStartOff) {
+    for (const bool fade : {true, false}) {
+        window->Check淡入淡出->setChecked(fade);
+        window->Check重新录制->setChecked(true);
+        window->Command录制方式[0]->click();
+        window->Command停止录制->click(); // before the next tick
+        EXPECT_TRUE(window->Command停止录制->isEnabled()) << fade;
+        EXPECT_EQ(window->Command停止录制->text(), QStringLiteral("停止录制")) << fade;
+        EXPECT_TRUE(window->Command录制方式[0]->isEnabled()) << fade;
+        tick(3);
+        EXPECT_FALSE(window->recorder().recording) << fade;
+        EXPECT_FALSE(window->liveOutput().recording) << fade;
+        EXPECT_TRUE(fileOf(1).isEmpty()) << fade;
+    }
+}
+
+TEST_F(Recording, ClosingTheWindowFinishesTheRecordingFirst) {
+    const struct {
+        const char* name;
+        bool stopPending;
+    } cases[] = {{"recording", false}, {"stop pending behind a fade-out", true}};
+    for (const auto& c : cases) {
+        if (!window) {
+            window = std::make_unique<MainWindow>(&capture);
+            window->show();
+            for (int i = 0; i < 200 && !window->initialised(); ++i) Fun_Delay(10);
+        }
+        QFile::remove(frameFilePath(g_AppFolder, 1, 1));
+        window->Check淡入淡出->setChecked(c.stopPending);
+        window->Check重新录制->setChecked(true);
+        window->Command录制方式[0]->click();
+        tick(4);
+        if (c.stopPending) window->Command停止录制->click();
+        window->close();
+        EXPECT_EQ(frameCountOf(fileOf(1)), 4) << c.name;
+        EXPECT_EQ(frameCountOf(fileOf(2)), 4) << c.name;
+        window.reset();
+        g_ExitRequested = false;
+        g_MainClosing = false;
+    }
 }
 
 TEST(Recorder, FadeOutFrom255EndsAfter50FramesAndFadeInTakes51) {

@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -94,13 +95,29 @@ TEST_F(Utilities, StateCycleSendsTheStatesCommandOnlyWhileSelected) {
 
 TEST_F(Utilities, DmxBarsAndTheWheel) {
     window->Option连接状态_Click(3);
-    window->VScrollDMX通道[5]->setValue(0);
-    window->Fun_dmx模拟鼠标滚轮(1); // target is channel 1 by default; at the top nothing changes
-    EXPECT_EQ(window->VScrollDMX通道[1]->value(), 0);
     window->VScrollDMX通道[2]->setValue(55);
     EXPECT_EQ(window->Text通道[2]->text(), "200");
     Fun_Delay(20);
     EXPECT_TRUE(machines->log().join('\n').contains("805F received (21 payload bytes: FF C8 FF"));
+
+    // The wheel over channel 7: forward raises the level by one, backward lowers it, a sideways turn
+    // changes nothing, and the level stays within 0..255.
+    const struct {
+        int level;
+        QPoint angle;
+        int expected;
+    } cases[] = {{100, {0, 120}, 101}, {100, {0, -120}, 99}, {100, {120, 0}, 100}, {100, {-120, 0}, 100},
+                 {255, {0, 120}, 255}, {0, {0, -120}, 0},    {1, {0, -120}, 0}};
+    QScrollBar* bar = window->VScrollDMX通道[7];
+    for (const auto& c : cases) {
+        bar->setValue(255 - c.level);
+        QWheelEvent wheel(QPointF(2, 2), QPointF(2, 2), QPoint(), c.angle, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(bar, &wheel);
+        EXPECT_EQ(255 - bar->value(), c.expected) << c.level << " " << c.angle.x() << "," << c.angle.y();
+        EXPECT_EQ(window->Text通道[7]->text(), QString::number(c.expected));
+        EXPECT_EQ(window->VScrollDMX通道[6]->value(), 0); // the neighbours stay
+    }
 }
 
 TEST_F(Utilities, VersionQueryWritesOneLinePerMachine) {
