@@ -690,8 +690,12 @@ void MainWindow::Command生成SD卡文件_Click() {
     Command生成SD卡文件->setText(QStringLiteral("正在生成文件"));
     const int filter = Check只限当前素材->isChecked() ? numberIn(Combo素材编辑) : 0;
     bool ok = true;
-    for (int m = 1; m <= kMaxMachine; ++m) ok = Fun_BuildPlaybackFile(m, filter) && ok;
-    Fun_MsgBox(ok ? QStringLiteral("已经生成文件 !") : QStringLiteral("文件保存失败！"));
+    QStringList damaged;
+    for (int m = 1; m <= kMaxMachine; ++m) ok = Fun_BuildPlaybackFile(m, filter, &damaged) && ok;
+    QString text = ok ? QStringLiteral("已经生成文件 !") : QStringLiteral("文件保存失败！");
+    if (!damaged.isEmpty())
+        text += QStringLiteral("\r\n以下素材文件已损坏，没有加入播放文件：\r\n") + damaged.join(QStringLiteral("\r\n"));
+    Fun_MsgBox(text);
     Command生成SD卡文件->setText(QStringLiteral("生成播放文件"));
     Fun_EnableEditControls(true);
 }

@@ -128,6 +128,10 @@ QByteArray withoutFrame(QByteArrayView file, int frame) {
     const int n = frameCountOf(header);
     // A frame the file does not hold leaves it as it is: the count must not drop (or wrap below 0).
     if (frame < 1 || frame > n) return file.toByteArray();
+    // So does a file that claims more frames than it has slots for: rebuilding it would turn a few
+    // damaged bytes into up to a gigabyte of zeros.
+    const qsizetype slotsHeld = file.size() > kFrameFileHeaderBytes ? (file.size() - kFrameFileHeaderBytes - 1) / kSlotBytes + 1 : 0;
+    if (n > slotsHeld) return file.toByteArray();
     const int left = n - 1;
     header[6] = char((left >> 8) & 0xFF);
     header[7] = char(left & 0xFF);

@@ -5,6 +5,7 @@
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "frame_store.h"
+#include "inspect.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -149,7 +150,7 @@ QString computerName() {
 
 using namespace kq::show;
 
-bool Fun_BuildPlaybackFile(int machine, int filter) {
+bool Fun_BuildPlaybackFile(int machine, int filter, QStringList* damaged) {
     QDir().mkpath(playbackFolder(g_AppFolder));
     const QString target = playbackFilePath(g_AppFolder, machine);
     if (!QFileInfo(frameFolder(g_AppFolder, machine)).isDir()) {
@@ -164,7 +165,18 @@ bool Fun_BuildPlaybackFile(int machine, int filter) {
         out.device(),
         [&](int k) -> std::optional<QByteArray> {
             if (filter != 0 && filter != k) return std::nullopt;
-            return kq::readWholeFile(frameFilePath(g_AppFolder, machine, k));
+            const QString path = frameFilePath(g_AppFolder, machine, k);
+            std::optional<QByteArray> file = kq::readWholeFile(path);
+            if (!file) {
+                if (damaged && QFileInfo::exists(path)) *damaged << path + QStringLiteral(": the file cannot be read");
+                return std::nullopt;
+            }
+            // A damaged file would reach the SD card as a show of zeros or of garbage: it stays out.
+            if (const Inspection check = inspectFrameFile(*file); !check.ok()) {
+                if (damaged) *damaged << path + QStringLiteral(": ") + check.problem;
+                return std::nullopt;
+            }
+            return file;
         },
         info);
     return ok && out.commit();

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -50,6 +51,6 @@ QString computerName();
 } // namespace kq::show
 
 // Builds the machine's playback file from its frame files (all materials when filter is 0, else only
-// that one). A machine without a frame folder gets no playback file. Returns false when a file could
-// not be written.
-bool Fun_BuildPlaybackFile(int machine, int filter);
+// that one). A machine without a frame folder gets no playback file. A damaged frame file is left out
+// and named in `damaged` as "path: first damage". Returns false when a file could not be written.
+bool Fun_BuildPlaybackFile(int machine, int filter, QStringList* damaged = nullptr);

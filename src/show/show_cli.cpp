@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -143,8 +145,12 @@ int runBuild(const QStringList& args) {
         }
     }
     int failures = 0;
+    QStringList damaged;
     for (int machine = 1; machine <= kMaxMachine; ++machine) {
-        const bool ok = Fun_BuildPlaybackFile(machine, material);
+        const qsizetype damagedBefore = damaged.size();
+        const bool ok = Fun_BuildPlaybackFile(machine, material, &damaged);
+        for (qsizetype d = damagedBefore; d < damaged.size(); ++d)
+            std::fprintf(stderr, "machine %2d: damaged, left out: %s\n", machine, qPrintable(damaged[d]));
         const QString path = playbackFilePath(g_AppFolder, machine);
         if (!ok) {
             ++failures;
@@ -153,12 +159,17 @@ int runBuild(const QStringList& args) {
             std::printf("machine %2d: no recorded frames\n", machine);
         } else {
             const Inspection i = inspectPlaybackFile(readWholeFile(path).value_or(QByteArray()));
+            const auto materials = std::count_if(i.lines.begin(), i.lines.end(), [](const QString& line) {
+                return line.startsWith(QLatin1String("material "));
+            });
             std::printf("machine %2d: %s, %lld bytes, %lld materials\n", machine, qPrintable(path),
-                        QFileInfo(path).size(), qlonglong(i.lines.size() - 2));
+                        QFileInfo(path).size(), qlonglong(materials));
         }
     }
     std::printf("已经生成文件 !\n");
-    return failures ? 1 : 0;
+    if (!damaged.isEmpty())
+        std::fprintf(stderr, "%lld damaged frame files were left out\n", qlonglong(damaged.size()));
+    return failures || !damaged.isEmpty() ? 1 : 0;
 }
 
 int runInspect(const QStringList& args) {

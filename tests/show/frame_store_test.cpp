@@ -127,6 +127,12 @@ TEST(FrameFiles, DeletingFramesKeepsTheOthersInOrder) {
     Fun_DeleteMaterialFrame(1, 3, 5); // a frame the file does not hold
     EXPECT_EQ(kq::readWholeFile(path).value(), after);
     Fun_DeleteMaterialFrame(3, 1, 1); // no file: nothing happens
+
+    // A file that claims more frames than it has slots for stays as it is, whatever it claims.
+    const QByteArray claims = QByteArray::fromHex("17081588 0400 FFFF 00");
+    EXPECT_EQ(withoutFrame(claims, 1), claims);
+    const QByteArray twoOfThree = before.left(slotOffset(3));
+    EXPECT_EQ(withoutFrame(twoOfThree, 1), twoOfThree);
 }
 
 } // namespace

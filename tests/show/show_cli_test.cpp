@@ -7,6 +7,7 @@
 #include "support/show_files.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,32 @@ TEST(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
     EXPECT_NE(frames.out.find("2 frames, recorded RGB"), std::string::npos) << frames.out;
 
     EXPECT_EQ(capture([] { return runBuild({"--material", "0"}); }).status, 2);
+}
+
+TEST(ShowCommandLine, BuildLeavesDamagedFrameFilesOutAndNamesThem) {
+    kq::test::TempHome home;
+    kq::test::writeFrameFile(g_AppFolder, 2, 1, RecordingMode::Rgb, {kq::test::patternedImage(1)});
+    // Eight bytes that claim 65,535 frames, and a file whose second frame is cut off.
+    const QString claims = frameFilePath(g_AppFolder, 2, 3);
+    kq::writeFileAtomically(claims, QByteArray::fromHex("17081588 0400 FFFF"));
+    kq::test::writeFrameFile(g_AppFolder, 3, 2, RecordingMode::Rgb, {kq::test::patternedImage(1), kq::test::patternedImage(2)});
+    const QString cut = frameFilePath(g_AppFolder, 3, 2);
+    kq::writeFileAtomically(cut, kq::readWholeFile(cut).value().left(slotOffset(2) + 5));
+
+    const CliRun build = capture([] { return runBuild({}); });
+    EXPECT_EQ(build.status, 1);
+    EXPECT_NE(build.err.find("machine  2: damaged, left out: " + claims.toStdString() +
+                             ": the file is shorter than its 1,024-byte header"),
+              std::string::npos)
+        << build.err;
+    EXPECT_NE(build.err.find(cut.toStdString() + ": frame 2 of 2 is missing"), std::string::npos) << build.err;
+    EXPECT_NE(build.out.find("ID-02.KQ4, "), std::string::npos) << build.out;
+    EXPECT_NE(build.out.find("bytes, 1 materials"), std::string::npos) << build.out;
+    EXPECT_NE(build.out.find("bytes, 0 materials"), std::string::npos) << build.out; // machine 3
+    EXPECT_EQ(build.out.find("-1"), std::string::npos) << build.out;
+    const Inspection two = inspectPlaybackFile(kq::readWholeFile(playbackFilePath(g_AppFolder, 2)).value());
+    EXPECT_TRUE(two.ok()) << two.problem.toStdString();
+    EXPECT_LT(QFileInfo(playbackFilePath(g_AppFolder, 2)).size(), 20000);
 }
 
 TEST(ShowCommandLine, DamagedFilesAreNamedAndFail) {
