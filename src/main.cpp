@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -41,28 +42,73 @@ bool useFolder(const QString& home) {
 }
 
 // Technicians' commands, without windows.
-int runTool(int argc, char** argv) {
+struct Subcommand {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& args);
+};
+const Subcommand kSubcommands[] = {
+    {"send", kq::link::kSendUsage, kq::link::runSendCommand},
+    {"build", kq::show::kBuildUsage, kq::show::runBuild},
+    {"inspect", kq::show::kInspectUsage, kq::show::runInspect},
+    {"download", kq::show::kDownloadUsage, kq::show::runDownload},
+    {"upgrade", kq::show::kUpgradeUsage, kq::show::runUpgrade},
+};
+
+constexpr char kUsage[] =
+    "usage: kq510 [--home DIR]                  the main window\n"
+    "       kq510 --factory-test [--home DIR]   the factory test window\n"
+    "       kq510 --r770-switch [--home DIR]    the R-770 detection switch\n"
+    "       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
+    "       kq510 build [--material N] [--home DIR]\n"
+    "       kq510 inspect FILE\n"
+    "       kq510 download (--machine N | --all) [--home DIR]\n"
+    "       kq510 upgrade --machine N FILE.bin [--home DIR]\n"
+    "       kq510 --help | --version\n"
+    "The application folder (settings, models, shows) is the program's own folder unless --home names\n"
+    "another. 'kq510 COMMAND --help' describes a command.\n";
+
+bool isHelp(const char* a) { return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0; }
+
+int runTool(const Subcommand& tool, int argc, char** argv) {
+    for (int i = 2; i < argc; ++i)
+        if (isHelp(argv[i])) {
+            std::fputs(tool.usage, stdout);
+            return 0;
+        }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("KQ-510"));
     const QStringList args = QCoreApplication::arguments();
     if (!useFolder(applicationFolder(args))) return 2;
     kq::ConsoleDialogs console;
     kq::setDialogs(&console);
-    const QString command = args.value(1);
-    int status = 2;
-    if (command == QLatin1String("send"))
-        status = kq::link::runSendCommand(args.mid(2));
-    else if (command == QLatin1String("build"))
-        status = kq::show::runBuild(args.mid(2));
-    else if (command == QLatin1String("inspect"))
-        status = kq::show::runInspect(args.mid(2));
-    else if (command == QLatin1String("download"))
-        status = kq::show::runDownload(args.mid(2));
-    else if (command == QLatin1String("upgrade"))
-        status = kq::show::runUpgrade(args.mid(2));
+    const int status = tool.run(args.mid(2));
     Fun_UnloadFormUdp();
     kq::setDialogs(nullptr);
     return status;
+}
+
+enum class Window { Main, FactoryTest, R770Switch };
+
+// The window options; anything else is refused before a window (or the display) is touched.
+std::optional<Window> windowOptions(int argc, char** argv) {
+    Window window = Window::Main;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--factory-test") == 0) {
+            window = Window::FactoryTest;
+        } else if (std::strcmp(a, "--r770-switch") == 0) {
+            window = Window::R770Switch;
+        } else if (std::strncmp(a, "--home=", 7) == 0 && a[7] != '\0') {
+        } else if ((std::strcmp(a, "--home") == 0 || std::strcmp(a, "-platform") == 0 || std::strcmp(a, "-display") == 0) &&
+                   i + 1 < argc) {
+            ++i; // Qt's own -platform and -display pass through to it
+        } else {
+            std::fprintf(stderr, "kq510: unknown %s '%s'\n%s", a[0] == '-' ? "option" : "command", a, kUsage);
+            return std::nullopt;
+        }
+    }
+    return window;
 }
 
 } // namespace
@@ -82,16 +128,32 @@ int runToolWindow() {
 }
 
 int main(int argc, char** argv) {
-    for (const char* tool : {"send", "build", "inspect", "download", "upgrade"})
-        if (argc > 1 && std::strcmp(argv[1], tool) == 0) return runTool(argc, argv);
+    if (argc > 1 && isHelp(argv[1])) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kq510 %s (KQ-510 V1.8)\n", KQ510_VERSION);
+        return 0;
+    }
+    for (const Subcommand& tool : kSubcommands)
+        if (argc > 1 && std::strcmp(argv[1], tool.name) == 0) return runTool(tool, argc, argv);
+    const std::optional<Window> window = windowOptions(argc, argv);
+    if (!window) return 2;
+
+    // The position window and the screen copy need screen coordinates, which only X11 gives: in a
+    // Wayland session that also offers X11 (XWayland), the program runs there.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     QApplication::setQuitOnLastWindowClosed(false);
     g_AppTitle = QStringLiteral("KQ-510 V1.8");
     if (!useFolder(applicationFolder(QCoreApplication::arguments()))) return 2;
-    if (QCoreApplication::arguments().contains(QStringLiteral("--factory-test"))) return runToolWindow<FactoryTestWindow>();
-    if (QCoreApplication::arguments().contains(QStringLiteral("--r770-switch"))) return runToolWindow<R770SwitchWindow>();
+    if (*window == Window::FactoryTest) return runToolWindow<FactoryTestWindow>();
+    if (*window == Window::R770Switch) return runToolWindow<R770SwitchWindow>();
 
     kq::QtDialogs qtDialogs;
     kq::setDialogs(&qtDialogs);

@@ -11,14 +11,8 @@
 namespace kq::link {
 namespace {
 
-constexpr char kUsage[] = "usage: kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
-                          "  N       machine number 0..255 (0 = all machines)\n"
-                          "  CODE    four hex digits, e.g. 8010\n"
-                          "  HEXDATA payload bytes in hex, pairs may be separated by blanks\n"
-                          "  MS      how long to collect replies (default 500)\n";
-
 int usage(const QString& why) {
-    std::fprintf(stderr, "kq510 send: %s\n%s", qPrintable(why), kUsage);
+    std::fprintf(stderr, "kq510 send: %s\n%s", qPrintable(why), kSendUsage);
     return 2;
 }
 

@@ -26,12 +26,13 @@ void LiveOutput::Fun_Timer截屏时间() {
     busy = false;
 }
 
-void LiveOutput::saveMyScreen() {
+bool LiveOutput::saveMyScreen() {
     const QSize canvas(g_ModelLength[g_CurModel], g_ModelWidth[g_CurModel]);
     view_.transparentForCapture(true);
-    capture_.grab(QRect(capturedTopLeft_, canvas), picture_);
-    view_.showPicture(picture_);
+    const bool copied = capture_.grab(QRect(capturedTopLeft_, canvas), picture_);
+    if (copied) view_.showPicture(picture_);
     view_.transparentForCapture(false);
+    return copied;
 }
 
 const SamplePlan& LiveOutput::planFor(const T_Material (&materials)[kMaterialCount + 1]) {
@@ -89,8 +90,16 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     if (plugin) {
         picture_ = *plugin;
         view_.hidePositionWindow();
+    } else if (!saveMyScreen()) {
+        // No picture: the machines keep what they show, and nothing is recorded for this tick. The
+        // user is told once, not at every tick.
+        if (!captureFailureShown_) {
+            captureFailureShown_ = true;
+            view_.captureFailed(capture_.name());
+        }
+        return;
     } else {
-        saveMyScreen();
+        captureFailureShown_ = false;
     }
     timings_.captureMs = double(phase.nsecsElapsed()) / 1e6;
     phase.restart();

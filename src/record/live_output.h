@@ -30,6 +30,8 @@ public:
     // The plug-in program's picture while it supplies them (countdown above 0).
     virtual const CapturedPicture* pluginPicture() { return nullptr; }
     virtual void hidePositionWindow() {}
+    // The screen could not be copied; called once until a copy succeeds again.
+    virtual void captureFailed(const QString& captureName) = 0;
 };
 
 // Filled in by recording and the plug-in protocol.
@@ -58,8 +60,9 @@ public:
     void Fun_Timer截屏时间();
     // One sampling and output step; tag is "0" from the frame task, "建模测试" from the modelling test.
     void Fun_截屏操作(const QString& tag);
-    // Copies the screen under the position window into the display picture.
-    void saveMyScreen();
+    // Copies the screen under the position window into the display picture; false when the screen
+    // could not be copied.
+    bool saveMyScreen();
 
     FrameStepHooks hooks;
     bool busy = false;
@@ -84,6 +87,7 @@ private:
     CapturedPicture picture_;
     uint32_t lastCaptureMs_ = 0;
     bool captured_ = false;
+    bool captureFailureShown_ = false;
     QPoint capturedTopLeft_;
     std::unique_ptr<SampleTables> samples_;
     std::vector<int32_t> key_;

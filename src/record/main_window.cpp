@@ -45,6 +45,7 @@
 #include <QVBoxLayout>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -79,6 +80,8 @@ public:
                                                                     g.source.height())
                                                      .toImage()
                                                      .convertToFormat(QImage::Format_RGB32);
+        // A desktop that lets no program copy the screen (a Wayland session) gives no picture at all.
+        if (!g.source.isEmpty() && shot.isNull()) return false;
         kq::record::placeIntoPicture(picture, wanted.size(), g, shot.isNull() ? nullptr : shot.constBits(),
                                      shot.bytesPerLine());
         return true;
@@ -1029,6 +1032,13 @@ void MainWindow::showCaptureInterval(uint32_t ms) { Label计数->setText(QString
 bool MainWindow::linesShown() const { return Check线条显示->isEnabled() && Check线条显示->isChecked(); }
 
 void MainWindow::drawMaterialLine(const QPoint& from, const QPoint& to) { Picture_显示->addLine(QLine(from, to)); }
+
+void MainWindow::captureFailed(const QString& captureName) {
+    std::fprintf(stderr, "kq510: the screen cannot be copied (%s); nothing new is sent\n", qPrintable(captureName));
+    Fun_MsgBox(QStringLiteral("无法截取屏幕（%1），没有新的画面发送到机器。\r\n"
+                              "Wayland桌面请在登录时选择X11（Xorg）会话。")
+                   .arg(captureName));
+}
 
 void MainWindow::hidePositionWindow() {
     if (positionWindow_) positionWindow_->hide();

@@ -175,6 +175,7 @@ public:
     bool linesShown() const override;
     void drawMaterialLine(const QPoint& from, const QPoint& to) override;
     void hidePositionWindow() override;
+    void captureFailed(const QString& captureName) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -94,7 +94,7 @@ int runDownload(const QStringList& args) {
         break;
     }
     if (machine == 0 && !all) {
-        std::fprintf(stderr, "usage: kq510 download (--machine N | --all) [--home DIR]   (N from 1 to 10)\n");
+        std::fputs(kDownloadUsage, stderr);
         return 2;
     }
     TerminalLog log(stdout);
@@ -118,7 +118,7 @@ int runUpgrade(const QStringList& args) {
         }
     }
     if (machine <= 0 || image.isEmpty()) {
-        std::fprintf(stderr, "usage: kq510 upgrade --machine N FILE.bin [--home DIR]   (N from 1 to 10)\n");
+        std::fputs(kUpgradeUsage, stderr);
         return 2;
     }
     TerminalLog log(stdout);
@@ -140,7 +140,7 @@ int runBuild(const QStringList& args) {
         } else if (args[i] == QLatin1String("--home")) {
             ++i;
         } else {
-            std::fprintf(stderr, "usage: kq510 build [--material N] [--home DIR]\n");
+            std::fputs(kBuildUsage, stderr);
             return 2;
         }
     }
@@ -174,7 +174,7 @@ int runBuild(const QStringList& args) {
 
 int runInspect(const QStringList& args) {
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: kq510 inspect FILE\n");
+        std::fputs(kInspectUsage, stderr);
         return 2;
     }
     const auto bytes = readWholeFile(args[0]);

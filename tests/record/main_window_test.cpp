@@ -241,6 +241,26 @@ TEST_F(MainWindowTest, ModelChangeMakesTheNextCaptureResetTheOutput) {
     EXPECT_EQ(uint8_t(block[1500]), 200);
 }
 
+TEST_F(MainWindowTest, AScreenThatCannotBeCopiedIsReportedOnceAndNothingIsSent) {
+    auto machines = home.startMachines({1});
+    ASSERT_TRUE(machines);
+    MainWindow& w = open();
+    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
+    home.dialogs.shown.clear();
+    capture.failing = true;
+    for (int i = 0; i < 3; ++i) w.Fun_截屏操作("0");
+    Fun_Delay(30);
+    ASSERT_EQ(home.dialogs.shown.size(), 1);
+    EXPECT_TRUE(home.dialogs.shown[0].text.startsWith(QStringLiteral("无法截取屏幕（pattern）"))) << home.dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(machines->machine(1)->received.value(0x8050), 0);
+    EXPECT_EQ(machines->machine(1)->received.value(0x8055), 0);
+    capture.failing = false;
+    w.Fun_截屏操作("0");
+    Fun_Delay(30);
+    EXPECT_EQ(machines->machine(1)->received.value(0x8055), 1);
+    EXPECT_EQ(home.dialogs.shown.size(), 1);
+}
+
 TEST_F(MainWindowTest, TheFrameIntervalIsShownOnlyBetweenTwoTicks) {
     MainWindow& w = open();
     kq::test::SimulatedTime time(3956053);

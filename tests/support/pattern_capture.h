@@ -9,6 +9,7 @@ namespace kq::test {
 class PatternCapture final : public record::ScreenCapture {
 public:
     bool grab(const QRect& wanted, record::CapturedPicture& picture) override {
+        if (failing) return false;
         const int k = (grabs++ / every) % cycle;
         QByteArray bits(qsizetype(wanted.width()) * wanted.height() * 4, '\0');
         for (int y = 0; y < wanted.height(); ++y)
@@ -28,6 +29,7 @@ public:
     int grabs = 0;
     int every = 1;
     int cycle = 1;
+    bool failing = false; // the screen cannot be copied (a desktop that allows no capture)
 };
 
 } // namespace kq::test

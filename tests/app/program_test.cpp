@@ -1,0 +1,71 @@
+// The program's command line, run as a process without a display: help, version and refusals never
+// open a window, and every subcommand works without one.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int status = -1;
+    QString out, err;
+};
+
+ProgramRun runProgram(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("KQ510_LOOPBACK_ONLY"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KQ510_PROGRAM), args);
+    ProgramRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("did not end");
+        return r;
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+TEST(ProgramCommandLine, HelpVersionAndRefusalsOpenNoWindow) {
+    QTemporaryDir home;
+    const struct {
+        QStringList args;
+        int status;
+        const char* out; // what standard output starts with ("" for nothing asked)
+        const char* err; // what standard error contains
+    } cases[] = {
+        {{"--help"}, 0, "usage: kq510 [--home DIR]", ""},
+        {{"-h"}, 0, "usage: kq510 [--home DIR]", ""},
+        {{"--version"}, 0, "kq510 1.8 (KQ-510 V1.8)", ""},
+        {{"frobnicate"}, 2, "", "kq510: unknown command 'frobnicate'\nusage: kq510"},
+        {{"--home", home.path(), "--frobnicate"}, 2, "", "kq510: unknown option '--frobnicate'\nusage: kq510"},
+        {{"--home"}, 2, "", "unknown option '--home'"},
+        {{"send", "--help"}, 0, "usage: kq510 send --machine N", ""},
+        {{"build", "--home", home.path(), "--help"}, 0, "usage: kq510 build", ""},
+        {{"inspect", "-h"}, 0, "usage: kq510 inspect FILE", ""},
+        {{"download", "--help"}, 0, "usage: kq510 download", ""},
+        {{"upgrade", "--help"}, 0, "usage: kq510 upgrade", ""},
+        {{"build", "--home", home.path()}, 0, "machine  1: no recorded frames", ""},
+        {{"build", "--frobnicate"}, 2, "", "usage: kq510 build"},
+        {{"inspect", home.filePath("none.KQ3")}, 2, "", ""},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun r = runProgram(c.args);
+        const std::string name = c.args.join(' ').toStdString();
+        EXPECT_EQ(r.status, c.status) << name << "\n" << r.err.toStdString();
+        if (*c.out)
+            EXPECT_TRUE(r.out.startsWith(QString::fromUtf8(c.out))) << name << "\n" << r.out.toStdString();
+        else
+            EXPECT_TRUE(r.out.isEmpty()) << name << "\n" << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err))) << name << "\n" << r.err.toStdString();
+    }
+}
+
+} // namespace
