@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     window.show();
     for (int k = 0; k < 10; ++k) Fun_Delay(20);
     fullModel();
-    window.positionWindow()->move(0, 0);
+    window.positionWindow()->moveArea(QPoint(0, 0));
 
     std::vector<double> total, capture, sampling, sending, work;
     for (int s = 0; s < steps; ++s) {

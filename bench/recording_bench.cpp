@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         const int k = i - 1, machine = 1 + k / 200, port = 1 + (k % 200) / 34, start = 1 + (k % 34) * 22;
         g_Materials[1][i] = makeMaterial(machine, port, start, kShapeHorizontal, (k % 7) * 40, k / 2, (k % 7) * 40 + 21, k / 2);
     }
-    window.positionWindow()->move(0, 0);
+    window.positionWindow()->moveArea(QPoint(0, 0));
     const double rss0 = bench::peakRssMb();
 
     kq::schedulerHooks().frameCapture = [&window] { window.Fun_Timer截屏时间(); };

@@ -1003,7 +1003,7 @@ bool MainWindow::recordFrame(const kq::record::SamplePlan& plan, const kq::recor
     return false;
 }
 
-QPoint MainWindow::positionWindowTopLeft() const { return positionWindow_ ? positionWindow_->pos() : QPoint(); }
+QPoint MainWindow::positionWindowTopLeft() const { return positionWindow_ ? positionWindow_->areaTopLeft() : QPoint(); }
 
 void MainWindow::resizePositionWindow(const QSize& canvas) {
     if (!positionWindow_ || positionWindow_->canvasSize() == canvas) return;

@@ -6,14 +6,15 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QRegion>
+
+#include <algorithm>
 
 namespace {
 constexpr int kEdgeMarginTwips = 1500;
 constexpr int kFallbackTwips = 100;
-const QColor kKeyColour(255, 128, 128); // 0x8080FF: the see-through colour of the Windows program
-const QColor kLineColour(0, 0, 0);
 
 int toPixels(int twips) { return twips / kTwipsPerPixel; }
 } // namespace
@@ -24,6 +25,8 @@ PositionWindow::PositionWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("位置示意"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setCursor(Qt::SizeAllCursor);
+    setToolTip(QStringLiteral("拖动移动位置；W A S D 每次移动一个像素；回车键单步录制"));
     transparency_ = Fun_ReadIniNumber(g_IniPath, QStringLiteral("位置窗体透明度"), 30, 0, 100);
     const auto placement = [](const QString& key, int screenTwips) {
         const int v = Fun_ReadIniNumber(g_IniPath, key, kFallbackTwips, INT32_MIN, INT32_MAX);
@@ -31,7 +34,7 @@ PositionWindow::PositionWindow(QWidget* parent)
     };
     const int top = placement(QStringLiteral("位置窗体top"), Fun_ScreenSize(4));
     const int left = placement(QStringLiteral("位置窗体left"), Fun_ScreenSize(3));
-    move(toPixels(left), toPixels(top));
+    moveArea(QPoint(toPixels(left), toPixels(top)));
     g_PosWinSavedTop = top;
     g_PosWinSavedLeft = left;
     setCanvasSize(canvas_);
@@ -39,21 +42,33 @@ PositionWindow::PositionWindow(QWidget* parent)
 
 int PositionWindow::alphaForTransparency(int percent) { return int((100 - percent) * 2.55); }
 
+namespace {
+QSize windowSizeFor(const QSize& canvas) {
+    return {std::max(canvas.width() + 2, PositionWindow::kHandleMinWidth),
+            canvas.height() + 2 + PositionWindow::kHandleHeight};
+}
+} // namespace
+
+QRect PositionWindow::handleRect() const {
+    return QRect(0, canvas_.height() + 2, std::max(canvas_.width() + 2, kHandleMinWidth), kHandleHeight);
+}
+
 void PositionWindow::setCanvasSize(const QSize& canvas) {
-    if (canvas == canvas_ && size() == canvas + QSize(1, 1)) return;
+    if (canvas == canvas_ && size() == windowSizeFor(canvas)) return;
     canvas_ = canvas;
-    setFixedSize(canvas + QSize(1, 1));
+    setFixedSize(windowSizeFor(canvas));
     applyShape();
 }
 
 void PositionWindow::applyShape() {
-    // Only the lines on the bottom and right edges, just outside the sampled area, belong to the
-    // window; the area itself is see-through in every mode. Covering it with the last picture between
-    // captures (mode 3 on Windows) cannot work on X11: without a compositor the server keeps nothing of
-    // what lies under a window, so the uncovered area would still hold the window's old picture when it
-    // is copied, and the capture would freeze. The last picture shows in "Picture_显示" instead.
-    const int w = canvas_.width(), h = canvas_.height();
-    setMask(QRegion(0, h, w + 1, 1) + QRegion(w, 0, 1, h + 1));
+    // The outline one pixel outside the area and the handle below it belong to the window; the area
+    // itself is see-through in every mode. Covering it with the last picture between captures (mode 3
+    // on Windows) cannot work on X11: without a compositor the server keeps nothing of what lies under
+    // a window, so the uncovered area would still hold the window's old picture when it is copied, and
+    // the capture would freeze. The last picture shows in "Picture_显示" instead.
+    const int w = canvas_.width() + 2, h = canvas_.height() + 2;
+    setMask(QRegion(0, 0, w, 1) + QRegion(0, h - 1, w, 1) + QRegion(0, 0, 1, h) + QRegion(w - 1, 0, 1, h) +
+            QRegion(handleRect()));
 }
 
 void PositionWindow::Fun_改变位置窗显示方式() {
@@ -67,7 +82,8 @@ void PositionWindow::Fun_截图的时候透明化(bool) {
 }
 
 void PositionWindow::Fun_Form位置示意_保存(QWidget* mainWindow) {
-    const int top = y() * kTwipsPerPixel, left = x() * kTwipsPerPixel;
+    const QPoint area = areaTopLeft();
+    const int top = area.y() * kTwipsPerPixel, left = area.x() * kTwipsPerPixel;
     if (top != g_PosWinSavedTop || left != g_PosWinSavedLeft) {
         g_PosWinSavedTop = top;
         g_PosWinSavedLeft = left;
@@ -88,15 +104,27 @@ void PositionWindow::Fun_Form位置示意_保存(QWidget* mainWindow) {
 
 void PositionWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), kKeyColour);
-    p.setPen(kLineColour);
-    p.drawLine(0, canvas_.height(), canvas_.width(), canvas_.height());
-    p.drawLine(canvas_.width(), 0, canvas_.width(), canvas_.height());
+    // The outline: white with black dashes, seen on dark and on light animations alike.
+    const QRect outline(0, 0, canvas_.width() + 1, canvas_.height() + 1);
+    p.setPen(QPen(Qt::white, 0));
+    p.drawRect(outline);
+    p.setPen(QPen(Qt::black, 0, Qt::DashLine));
+    p.drawRect(outline);
+    const QRect handle = handleRect();
+    p.fillRect(handle, hasFocus() ? QColor(0, 96, 192) : QColor(64, 64, 64));
+    p.setPen(Qt::white);
+    p.drawText(handle.adjusted(6, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("位置示意 %1×%2  (%3, %4)").arg(canvas_.width()).arg(canvas_.height())
+                   .arg(areaTopLeft().x()).arg(areaTopLeft().y()));
 }
 
 void PositionWindow::mousePressEvent(QMouseEvent* e) {
     dragging_ = !dragging_;
     pressPoint_ = e->position().toPoint();
+    // A click on the handle gives the window the keyboard, for W/A/S/D and Enter.
+    activateWindow();
+    setFocus(Qt::MouseFocusReason);
+    update();
 }
 
 void PositionWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -105,12 +133,19 @@ void PositionWindow::mouseMoveEvent(QMouseEvent* e) {
 
 void PositionWindow::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
+void PositionWindow::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    update(handleRect()); // the handle shows where the area lies
+}
+
+void PositionWindow::moveBy(int dx, int dy) { move(x() + dx, y() + dy); }
+
 void PositionWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
-    case Qt::Key_W: move(x(), y() - 1); break;
-    case Qt::Key_S: move(x(), y() + 1); break;
-    case Qt::Key_A: move(x() - 1, y()); break;
-    case Qt::Key_D: move(x() + 1, y()); break;
+    case Qt::Key_W: moveBy(0, -1); break;
+    case Qt::Key_S: moveBy(0, 1); break;
+    case Qt::Key_A: moveBy(-1, 0); break;
+    case Qt::Key_D: moveBy(1, 0); break;
     case Qt::Key_Return:
     case Qt::Key_Enter: g_StepFlag = true; break;
     default: QWidget::keyPressEvent(e);

@@ -19,6 +19,8 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRegion>
 #include <QLabel>
 #include <QRadioButton>
 #include <QLineEdit>
@@ -199,7 +201,7 @@ TEST_F(MainWindowTest, PlacementIsSavedWhenItChangesButNotTheMainWindowsWhileClo
     writeIni("位置窗体left", "3000");
     MainWindow& w = open();
     PositionWindow& p = *w.positionWindow();
-    EXPECT_EQ(p.pos(), QPoint(200, 100));
+    EXPECT_EQ(p.areaTopLeft(), QPoint(200, 100));
     QKeyEvent key(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
     QCoreApplication::sendEvent(&p, &key);
     p.Fun_Form位置示意_保存(&w);
@@ -216,6 +218,46 @@ TEST_F(MainWindowTest, PlacementIsSavedWhenItChangesButNotTheMainWindowsWhileClo
     p.Fun_Form位置示意_保存(&w);
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体left"), "3015");
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "主窗体left"), QString());
+}
+
+TEST_F(MainWindowTest, PositionWindowOutlinesTheAreaAndIsDraggedByItsHandle) {
+    writeIni("位置窗体top", "1500");
+    writeIni("位置窗体left", "3000");
+    MainWindow& w = open();
+    PositionWindow& p = *w.positionWindow();
+    const QSize canvas(40, 30);
+    p.setCanvasSize(canvas);
+    ASSERT_EQ(p.areaTopLeft(), QPoint(200, 100));
+    EXPECT_EQ(p.pos(), QPoint(199, 99));
+    const QRegion mask = p.mask();
+    // Nothing of the window lies on the area, in any mode; all four sides of the outline lie just
+    // outside it.
+    const QRect area(p.areaTopLeft() - p.pos(), canvas);
+    EXPECT_TRUE(mask.intersected(area).isEmpty());
+    for (const QPoint& onOutline : {area.topLeft() - QPoint(1, 1), area.bottomRight() + QPoint(1, 1),
+                                    QPoint(area.left() - 1, area.center().y()), QPoint(area.right() + 1, area.center().y()),
+                                    QPoint(area.center().x(), area.top() - 1), QPoint(area.center().x(), area.bottom() + 1)})
+        EXPECT_TRUE(mask.contains(onOutline)) << onOutline.x() << "," << onOutline.y();
+    const QRect handle = p.handleRect();
+    EXPECT_TRUE(mask.contains(handle));
+    EXPECT_GE(handle.width(), 200);
+    EXPECT_GE(handle.height(), 22);
+    EXPECT_GT(handle.top(), area.bottom() + 1);
+
+    // Dragging the handle moves the area; what is saved and sampled is the area's own place.
+    const QPointF grab = handle.center();
+    QMouseEvent press(QEvent::MouseButtonPress, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&p, &press);
+    QMouseEvent drag(QEvent::MouseMove, grab + QPointF(10, 5), p.mapToGlobal(grab + QPointF(10, 5)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&p, &drag);
+    QMouseEvent release(QEvent::MouseButtonRelease, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&p, &release);
+    EXPECT_EQ(p.areaTopLeft(), QPoint(210, 105));
+    EXPECT_EQ(w.positionWindowTopLeft(), QPoint(210, 105));
+    p.Fun_Form位置示意_保存(&w);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体top"), "1575");
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体left"), "3150");
 }
 
 TEST_F(MainWindowTest, ModelChangeMakesTheNextCaptureResetTheOutput) {

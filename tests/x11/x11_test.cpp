@@ -117,7 +117,7 @@ TEST(LiveOutputOnX11, TheStandInMachinesReceiveThePatternUnderThePositionWindow)
     m[7] = makeMaterial(3, 4, 10, kShapeHorizontal, 0, 40, 9, 40);
     m[8] = makeMaterial(3, 4, 15, kShapeHorizontal, 100, 60, 109, 60);            // overlaps 7: 8 wins on 15..19
     const QPoint origin(30, 40);
-    w.positionWindow()->move(origin);
+    w.positionWindow()->moveArea(origin);
 
     for (int mode : {1, 2, 3}) {
         g_PosWinMode = uint8_t(mode);
