@@ -44,6 +44,14 @@ protected:
             ticks.push_back(planesOf(1));
         }
     }
+    // A whole RGB recording of n frames: start, n ticks, stop and the tick that writes the files.
+    void recordRgb(int frames, bool anew) {
+        window->Check重新录制->setChecked(anew);
+        window->Command录制方式[0]->click();
+        tick(frames);
+        window->Command停止录制->click();
+        tick();
+    }
     static std::vector<uint8_t> planesOf(int machine) {
         return std::vector<uint8_t>(g_LivePlanes[machine][1], g_LivePlanes[machine][1] + kPortBlockBytes);
     }
@@ -135,17 +143,9 @@ TEST_F(Recording, SimilarFrameSearchEndsTheShowBeforeTheRepeat) {
 }
 
 TEST_F(Recording, ContinuingKeepsTheFramesRecordedBefore) {
-    window->Check重新录制->setChecked(true);
-    window->Command录制方式[0]->click();
-    tick(2);
-    window->Command停止录制->click();
-    tick();
+    recordRgb(2, true);
     const QByteArray before = fileOf(1);
-    window->Check重新录制->setChecked(false);
-    window->Command录制方式[0]->click();
-    tick(2);
-    window->Command停止录制->click();
-    tick();
+    recordRgb(2, false);
     const QByteArray after = fileOf(1);
     ASSERT_EQ(frameCountOf(after), 4);
     EXPECT_EQ(after.mid(slotOffset(1), 2 * 13500), before.mid(slotOffset(1), 2 * 13500));
@@ -154,19 +154,11 @@ TEST_F(Recording, ContinuingKeepsTheFramesRecordedBefore) {
 
 TEST_F(Recording, ContinuingAModelWithoutMachine1GoesOnAfterTheLongestFile) {
     g_Materials[1][1] = T_Material{}; // the model drives machine 2 only
-    window->Check重新录制->setChecked(true);
-    window->Command录制方式[0]->click();
-    tick(3);
-    window->Command停止录制->click();
-    tick();
+    recordRgb(3, true);
     const QByteArray before = fileOf(2);
     ASSERT_EQ(frameCountOf(before), 3);
     EXPECT_TRUE(fileOf(1).isEmpty());
-    window->Check重新录制->setChecked(false);
-    window->Command录制方式[0]->click();
-    tick(2);
-    window->Command停止录制->click();
-    tick();
+    recordRgb(2, false);
     const QByteArray after = fileOf(2);
     ASSERT_EQ(frameCountOf(after), 5);
     EXPECT_EQ(after.mid(slotOffset(1), 3 * 13500), before.mid(slotOffset(1), 3 * 13500));
