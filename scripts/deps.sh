@@ -3,7 +3,8 @@
 # are there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
-          libx11-dev libxext-dev xvfb xauth iproute2 util-linux)
+          libx11-dev libxext-dev xvfb xauth iproute2 util-linux
+          fonts-wqy-microhei)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
