@@ -7,7 +7,9 @@
 #include "core/shared_state.h"
 #include "link/link_settings.h"
 #include "link/udp_host.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
+#include "model/model_data.h"
+#include "record/recording_panel.h"
 #include "record/position_window.h"
 #include "record/x11_capture.h"
 
@@ -61,9 +63,9 @@ int main(int argc, char** argv) {
     std::vector<double> total, capture, sampling, sending, work;
     for (int s = 0; s < steps; ++s) {
         const int64_t t0 = kq::MonotonicClock::nowNs();
-        window.Fun_截屏操作(QStringLiteral("0"));
+        (*window.findChild<RecordingPanel*>()).Fun_截屏操作(QStringLiteral("0"));
         const double ms = double(kq::MonotonicClock::nowNs() - t0) / 1e6;
-        const auto& t = window.liveOutput().lastTimings();
+        const auto& t = (*window.findChild<RecordingPanel*>()).liveOutput().lastTimings();
         if (s < 3) continue; // the first steps build the plan and warm the caches
         total.push_back(ms);
         capture.push_back(t.captureMs);

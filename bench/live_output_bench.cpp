@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         const int64_t t0 = kq::MonotonicClock::nowNs();
         for (int m = 1; m <= 10; ++m)
             for (int p = 1; p <= 6; ++p) Fun_SendHalfBlock(m, p, start, g_LivePlanes);
-        Fun_SendCommandNoWait(0, QStringLiteral("8055"), QStringLiteral("00"));
+        Fun_SendFrame(0, kq::link::code::LiveShow, QByteArray(1, 0x00), false);
         ns.push_back(kq::MonotonicClock::nowNs() - t0);
         qint64 received = 0;
         char buf[65536];

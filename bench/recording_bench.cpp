@@ -7,7 +7,9 @@
 #include "core/shared_state.h"
 #include "link/link_settings.h"
 #include "link/udp_host.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
+#include "model/model_data.h"
+#include "record/recording_panel.h"
 #include "record/position_window.h"
 #include "show/frame_store.h"
 
@@ -42,18 +44,18 @@ int main(int argc, char** argv) {
     int ticks = 0;
     int64_t stopRequestedNs = 0, filesWrittenNs = 0;
     kq::schedulerHooks().stateCycle = [&] {
-        auto& r = window.recorder();
+        auto& r = (*window.findChild<RecordingPanel*>()).recorder();
         if (r.recording) ++ticks;
         if (r.recording && r.frameCounter > frames && !stopRequestedNs) {
             stopRequestedNs = kq::MonotonicClock::nowNs();
-            window.Command停止录制->click();
+            (*window.findChild<QPushButton*>(QStringLiteral("Command停止录制"))).click();
         }
         if (stopRequestedNs && !r.recording && !filesWrittenNs) {
             filesWrittenNs = kq::MonotonicClock::nowNs();
             g_ExitRequested = true;
         }
     };
-    window.Command录制方式[0]->click();
+    (*window.findChild<QPushButton*>(QStringLiteral("Command录制方式0"))).click();
     const int64_t start = kq::MonotonicClock::nowNs();
     kq::TaskScheduler scheduler(36);
     kq::Fun_RunLoop(scheduler);

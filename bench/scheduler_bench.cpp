@@ -3,7 +3,7 @@
 #include "core/clock.h"
 #include "core/scheduler.h"
 #include "core/shared_state.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
 
 #include "bench_support.h"
 

@@ -3,20 +3,19 @@
 #include "core/gbk_codec.h"
 
 namespace kq::admin {
-namespace {
-QString hexByte(int v) { return QStringLiteral("%1").arg(v & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); }
-} // namespace
 
-QString dmxPayload(const std::array<int, kDmxChannels + 1>& levels, int colourOrder) {
-    QString text;
-    for (int i = 1; i <= kDmxChannels; ++i) text += hexByte(levels[size_t(i)]) + QLatin1Char(' ');
-    return text + hexByte(colourOrder) + QLatin1Char(' ');
+QByteArray dmxPayload(const std::array<int, kDmxChannels + 1>& levels, int colourOrder) {
+    QByteArray payload;
+    for (int i = 1; i <= kDmxChannels; ++i) payload.append(char(levels[size_t(i)] & 0xFF));
+    return payload.append(char(colourOrder & 0xFF));
 }
 
-QString ledTestPayload(int machine, int port, int colour, bool chaseSlow, bool chaseFast, int colourOrder) {
+QByteArray ledTestPayload(int machine, int port, int colour, bool chaseSlow, bool chaseFast, int colourOrder) {
     const int chase = chaseSlow ? 1 : chaseFast ? 6 : 0;
-    return hexByte(machine == 0 ? 0xFF : machine) + hexByte(port == 0 ? 0xFF : port) + hexByte(colour) +
-           hexByte(chase) + hexByte(colourOrder);
+    const int bytes[] = {machine == 0 ? 0xFF : machine, port == 0 ? 0xFF : port, colour, chase, colourOrder};
+    QByteArray payload;
+    for (int b : bytes) payload.append(char(b & 0xFF));
+    return payload;
 }
 
 QString versionText(QByteArrayView reply) { return gbk::decode(reply); }

@@ -32,7 +32,7 @@ FactoryTestWindow::FactoryTestWindow(QWidget* parent) : QWidget(parent) {
     Timer时间循环->setObjectName(QStringLiteral("Timer时间循环"));
     Timer时间循环->setInterval(500);
     connect(Timer时间循环, &QTimer::timeout, this, [] {
-        if (!g_PauseTasks) Fun_SendCommand(0, QStringLiteral("8040"), QString());
+        if (!g_PauseTasks) Fun_SendFrame(0, kq::link::code::FactoryTest, {}, true);
     });
     Timer时间循环->start();
 }
@@ -47,8 +47,8 @@ R770SwitchWindow::R770SwitchWindow(QWidget* parent) : QWidget(parent) {
     Command关闭->setObjectName(QStringLiteral("Command关闭"));
     Command开启 = new QPushButton(QStringLiteral("开启"), this);
     Command开启->setObjectName(QStringLiteral("Command开启"));
-    connect(Command关闭, &QPushButton::clicked, this, [] { Fun_SendCommand(0, QStringLiteral("80F4"), QStringLiteral("00")); });
-    connect(Command开启, &QPushButton::clicked, this, [] { Fun_SendCommand(0, QStringLiteral("80F4"), QStringLiteral("01")); });
+    connect(Command关闭, &QPushButton::clicked, this, [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x00), true); });
+    connect(Command开启, &QPushButton::clicked, this, [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x01), true); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label显示);
     layout->addWidget(Command关闭);

@@ -1,5 +1,7 @@
 #include "scheduler.h"
 
+#include "core/settings_keys.h"
+
 #include "clock.h"
 #include "common_functions.h"
 #include "event_pump.h"
@@ -79,4 +81,4 @@ void Fun_TickFrame() {
 void Fun_Tick100ms() { callHook(kq::schedulerHooks().modellingTest); }
 void Fun_Tick50ms() { callHook(kq::schedulerHooks().placementSave); }
 
-int32_t Fun_ReadFramePeriod() { return Fun_ReadIniNumber(g_IniPath, QStringLiteral("帧时间"), 36, 30, 200); }
+int32_t Fun_ReadFramePeriod() { return Fun_ReadIniNumber(g_IniPath, kq::key::FramePeriod, 36, 30, 200); }

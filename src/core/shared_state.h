@@ -9,6 +9,7 @@
 // and stays unused.
 
 inline constexpr int kMaxMachine = 10;
+inline constexpr int kShowMaterials = 50; // show materials (numbered clips) 1..50
 inline constexpr int kMaxPort = 8;
 inline constexpr int kLivePlaneSize = 3001; // positions 0..3000 of one port's live block
 inline constexpr int kPortBlockBytes = 2250;

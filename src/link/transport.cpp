@@ -90,4 +90,4 @@ void Fun_SendBlockChunked(int machine, int port, int32_t& remaining, QByteArrayV
     remaining = 0;
 }
 
-void Fun_SendExitCommand() { Fun_SendCommand(0, QStringLiteral("805E"), QString()); }
+void Fun_SendExitCommand() { Fun_SendFrame(0, code::Disconnect, {}, true); }

@@ -1,5 +1,7 @@
 #include "model_file.h"
 
+#include "core/settings_keys.h"
+
 #include "core/dialogs.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
@@ -205,7 +207,6 @@ namespace {
 
 kq::ByteCursor globalCursor(qsizetype limit = -1) { return kq::ByteCursor(g_ByteBuf, g_BufPos, limit); }
 
-const QString kLastFileKey = QStringLiteral("最后打开文件1");
 
 // Builds the 20 models in the shared buffer and writes them to path in one piece.
 bool writeModels(const QString& path) {
@@ -226,7 +227,7 @@ std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
 }
 
 void saveTo(const QString& path) {
-    Fun_WriteIni(g_IniPath, kLastFileKey, path);
+    Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
     g_ModelFilePath = path;
     if (writeModels(path))
         Fun_MsgBox(QStringLiteral("保存完成!!!"));
@@ -261,7 +262,7 @@ void Fun_SaveModelAs() {
 }
 
 void Fun_SaveModel() {
-    const QString path = Fun_ReadIni(g_IniPath, kLastFileKey);
+    const QString path = Fun_ReadIni(g_IniPath, kq::key::LastModelFile);
     if (!path.isEmpty()) saveTo(path);
 }
 
@@ -280,7 +281,7 @@ void Fun_OpenModel(const QString& givenPath) {
         Fun_MsgBox(QStringLiteral("文件错误！"));
         return;
     }
-    Fun_WriteIni(g_IniPath, kLastFileKey, path);
+    Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
     g_ModelFilePath = path;
     // A wrong header is reported and the file is read all the same, so that a template opened as a
     // model file still yields its blocks; a file cut short is reported too.

@@ -68,9 +68,9 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     lastCaptureMs_ = now;
 
     if (outputResetRequest) {
-        Fun_SendCommand(0, QStringLiteral("8054"), QStringLiteral("00"));
+        Fun_SendFrame(0, kq::link::code::LiveReset, QByteArray(1, 0x00), true);
         Fun_Delay(10);
-        Fun_SendCommand(0, QStringLiteral("8054"), QStringLiteral("00"));
+        Fun_SendFrame(0, kq::link::code::LiveReset, QByteArray(1, 0x00), true);
         Fun_Delay(10);
         outputResetRequest = false;
     }
@@ -155,7 +155,7 @@ void LiveOutput::send() {
             timings_.spacingMs += double(wait.nsecsElapsed()) / 1e6;
         }
     }
-    Fun_SendCommandNoWait(0, QStringLiteral("8055"), QStringLiteral("00"));
+    Fun_SendFrame(0, kq::link::code::LiveShow, QByteArray(1, 0x00), false);
 }
 
 } // namespace kq::record

@@ -1,5 +1,7 @@
 #include "position_window.h"
 
+#include "core/settings_keys.h"
+
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
@@ -27,13 +29,13 @@ PositionWindow::PositionWindow(QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setCursor(Qt::SizeAllCursor);
     setToolTip(QStringLiteral("拖动移动位置；W A S D 每次移动一个像素；回车键单步录制"));
-    transparency_ = Fun_ReadIniNumber(g_IniPath, QStringLiteral("位置窗体透明度"), 30, 0, 100);
+    transparency_ = Fun_ReadIniNumber(g_IniPath, kq::key::PositionWindowTransparency, 30, 0, 100);
     const auto placement = [](const QString& key, int screenTwips) {
         const int v = Fun_ReadIniNumber(g_IniPath, key, kFallbackTwips, INT32_MIN, INT32_MAX);
         return v < 1 || v >= screenTwips - kEdgeMarginTwips ? kFallbackTwips : v;
     };
-    const int top = placement(QStringLiteral("位置窗体top"), Fun_ScreenSize(4));
-    const int left = placement(QStringLiteral("位置窗体left"), Fun_ScreenSize(3));
+    const int top = placement(kq::key::PositionWindowTop, Fun_ScreenSize(4));
+    const int left = placement(kq::key::PositionWindowLeft, Fun_ScreenSize(3));
     moveArea(QPoint(toPixels(left), toPixels(top)));
     g_PosWinSavedTop = top;
     g_PosWinSavedLeft = left;
@@ -87,8 +89,8 @@ void PositionWindow::Fun_Form位置示意_保存(QWidget* mainWindow) {
     if (top != g_PosWinSavedTop || left != g_PosWinSavedLeft) {
         g_PosWinSavedTop = top;
         g_PosWinSavedLeft = left;
-        Fun_WriteIni(g_IniPath, QStringLiteral("位置窗体top"), QString::number(top));
-        Fun_WriteIni(g_IniPath, QStringLiteral("位置窗体left"), QString::number(left));
+        Fun_WriteIni(g_IniPath, kq::key::PositionWindowTop, QString::number(top));
+        Fun_WriteIni(g_IniPath, kq::key::PositionWindowLeft, QString::number(left));
     }
     if (!mainWindow) return;
     const int mainTop = mainWindow->y() * kTwipsPerPixel, mainLeft = mainWindow->x() * kTwipsPerPixel;
@@ -96,8 +98,8 @@ void PositionWindow::Fun_Form位置示意_保存(QWidget* mainWindow) {
         g_MainWinSavedTop = mainTop;
         g_MainWinSavedLeft = mainLeft;
         if (!g_MainClosing) {
-            Fun_WriteIni(g_IniPath, QStringLiteral("主窗体top"), QString::number(mainTop));
-            Fun_WriteIni(g_IniPath, QStringLiteral("主窗体left"), QString::number(mainLeft));
+            Fun_WriteIni(g_IniPath, kq::key::MainWindowTop, QString::number(mainTop));
+            Fun_WriteIni(g_IniPath, kq::key::MainWindowLeft, QString::number(mainLeft));
         }
     }
 }

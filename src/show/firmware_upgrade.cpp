@@ -87,7 +87,7 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
 
     log.append(QStringLiteral("\r\n->握手 "));
     g_ReplyLen = 0;
-    Fun_SendCommand(machine, QStringLiteral("80A0"), QString());
+    Fun_SendFrame(machine, kq::link::code::FirmwareStart, {}, true);
     if (!Fun_WaitAck(300)) {
         log.append(QStringLiteral("\r\n->握手失败 "));
         return false;
@@ -116,7 +116,7 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     log.append(QStringLiteral("\r\n->校验成功！！！"));
     log.append(QStringLiteral("\r\n->重启机器！"));
     Fun_Delay(10);
-    Fun_SendCommand(machine, QStringLiteral("80A3"), QString());
+    Fun_SendFrame(machine, kq::link::code::FirmwareFinish, {}, true);
     return true;
 }
 

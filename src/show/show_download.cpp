@@ -117,7 +117,7 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
 
     log.append(QStringLiteral("\r\n->握手 "));
     g_ReplyLen = 0;
-    Fun_SendCommand(machine, QStringLiteral("80B0"), QString());
+    Fun_SendFrame(machine, kq::link::code::ShowHandshake, {}, true);
     if (!Fun_WaitAck(1000)) {
         log.append(QStringLiteral("\r\n->握手失败 \r\n"));
         return false;
@@ -152,7 +152,7 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
     const bool ok = endAcknowledged && unacknowledged == 0;
     if (ok) {
         log.append(QStringLiteral("\r\n->下载成功！！！"));
-        Fun_SendCommand(machine, QStringLiteral("80B3"), QString());
+        Fun_SendFrame(machine, kq::link::code::ShowClose, {}, true);
     } else {
         log.append(QStringLiteral("\r\n->下载失败XXX"));
         if (unacknowledged > 0) log.append(QStringLiteral(" %1个数据包没有应答").arg(unacknowledged));

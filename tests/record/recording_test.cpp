@@ -2,10 +2,13 @@
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "model/model_data.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
 #include "record/recorder.h"
 #include "show/frame_store.h"
 #include "support/fakes.h"
+#include "record/recording_panel.h"
+#include "support/open_window.h"
+#include "support/widgets.h"
 #include "support/pattern_capture.h"
 
 #include <QCheckBox>
@@ -19,6 +22,9 @@
 
 namespace {
 
+using kq::test::child;
+using kq::test::only;
+
 using namespace kq::record;
 using namespace kq::show;
 
@@ -28,9 +34,7 @@ protected:
     void SetUp() override {
         Fun_ClearAllModels();
         capture.cycle = 1000; // a new picture on every tick
-        window = std::make_unique<MainWindow>(&capture);
-        window->show();
-        for (int i = 0; i < 200 && !window->initialised(); ++i) Fun_Delay(10);
+        window = kq::test::openMainWindow(capture);
         g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 49, 0);
         g_Materials[1][2] = makeMaterial(2, 3, 1, kShapeVertical, 5, 0, 5, 29);
     }
@@ -46,10 +50,10 @@ protected:
     }
     // A whole RGB recording of n frames: start, n ticks, stop and the tick that writes the files.
     void recordRgb(int frames, bool anew) {
-        window->Check重新录制->setChecked(anew);
-        window->Command录制方式[0]->click();
+        child<QCheckBox>(*window, "Check重新录制").setChecked(anew);
+        child<QPushButton>(*window, "Command录制方式0").click();
         tick(frames);
-        window->Command停止录制->click();
+        child<QPushButton>(*window, "Command停止录制").click();
         tick();
     }
     static std::vector<uint8_t> planesOf(int machine) {
@@ -71,13 +75,13 @@ protected:
 };
 
 TEST_F(Recording, ThreeRgbFramesBecomeAFrameFileOfTheSampledLevels) {
-    window->Check重新录制->setChecked(true);
-    window->Command录制方式[0]->click();
-    EXPECT_FALSE(window->Command录制方式[1]->isEnabled());
-    EXPECT_TRUE(window->Command停止录制->isEnabled());
+    child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+    child<QPushButton>(*window, "Command录制方式0").click();
+    EXPECT_FALSE(child<QPushButton>(*window, "Command录制方式1").isEnabled());
+    EXPECT_TRUE(child<QPushButton>(*window, "Command停止录制").isEnabled());
     tick(3);
-    window->Command停止录制->click();
-    EXPECT_EQ(window->Command停止录制->text(), QStringLiteral("正在生成文件！"));
+    child<QPushButton>(*window, "Command停止录制").click();
+    EXPECT_EQ(child<QPushButton>(*window, "Command停止录制").text(), QStringLiteral("正在生成文件！"));
     tick();
     const QByteArray file = fileOf(1);
     ASSERT_EQ(frameCountOf(file), 3);
@@ -88,16 +92,16 @@ TEST_F(Recording, ThreeRgbFramesBecomeAFrameFileOfTheSampledLevels) {
         for (int i = 0; i < kPortBlockBytes; ++i) ASSERT_EQ(image[size_t(20 + i)], ticks[size_t(k - 1)][size_t(i)]) << k << "/" << i;
     }
     EXPECT_EQ(frameCountOf(fileOf(2)), 3);
-    EXPECT_TRUE(window->Command录制方式[1]->isEnabled());
-    EXPECT_EQ(window->Command停止录制->text(), QStringLiteral("停止录制"));
-    EXPECT_FALSE(window->recorder().recording);
+    EXPECT_TRUE(child<QPushButton>(*window, "Command录制方式1").isEnabled());
+    EXPECT_EQ(child<QPushButton>(*window, "Command停止录制").text(), QStringLiteral("停止录制"));
+    EXPECT_FALSE(only<RecordingPanel>(*window).recorder().recording);
 }
 
 TEST_F(Recording, RedOnlyKeepsTheRedPlane) {
-    window->Check重新录制->setChecked(true);
-    window->Command录制方式[1]->click();
+    child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+    child<QPushButton>(*window, "Command录制方式1").click();
     tick(2);
-    window->Command停止录制->click();
+    child<QPushButton>(*window, "Command停止录制").click();
     tick();
     const QByteArray file = fileOf(1);
     ASSERT_EQ(frameCountOf(file), 2);
@@ -108,16 +112,16 @@ TEST_F(Recording, RedOnlyKeepsTheRedPlane) {
 }
 
 TEST_F(Recording, SingleStepWithoutEnterStaysOnOneFrameAndEnterMovesOn) {
-    window->Check重新录制->setChecked(true);
-    window->Check单步录制->setChecked(true);
-    window->Command录制方式[0]->click();
+    child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+    child<QCheckBox>(*window, "Check单步录制").setChecked(true);
+    child<QPushButton>(*window, "Command录制方式0").click();
     tick(3);
-    EXPECT_EQ(window->recorder().frameCounter, 1);
+    EXPECT_EQ(only<RecordingPanel>(*window).recorder().frameCounter, 1);
     g_StepFlag = true;
     tick();
     EXPECT_FALSE(g_StepFlag);
     tick();
-    window->Command停止录制->click();
+    child<QPushButton>(*window, "Command停止录制").click();
     tick();
     const QByteArray file = fileOf(1);
     ASSERT_EQ(frameCountOf(file), 2);
@@ -128,18 +132,17 @@ TEST_F(Recording, SingleStepWithoutEnterStaysOnOneFrameAndEnterMovesOn) {
 TEST_F(Recording, SimilarFrameSearchEndsTheShowBeforeTheRepeat) {
     capture.cycle = 4; // the show repeats every 4 frames
     Fun_WriteIni(g_IniPath, "相似度最少帧", "6");
-    window->similarityMinFrames = 6;
-    window->Check重新录制->setChecked(true);
-    window->Check自动查找相似帧->setChecked(true);
-    window->Command录制方式[0]->click();
+    child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+    child<QCheckBox>(*window, "Check自动查找相似帧").setChecked(true);
+    child<QPushButton>(*window, "Command录制方式0").click();
     // Start and reference at frame 1; frames 5 would match but come before the minimum; frame 9 matches.
     tick(9);
-    EXPECT_TRUE(window->liveOutput().stopRequest);
-    EXPECT_EQ(window->Check自动查找相似帧->text(), QStringLiteral("100%"));
-    EXPECT_EQ(window->recorder().frameCounter, 9);
+    EXPECT_TRUE(only<RecordingPanel>(*window).liveOutput().stopRequest);
+    EXPECT_EQ(child<QCheckBox>(*window, "Check自动查找相似帧").text(), QStringLiteral("100%"));
+    EXPECT_EQ(only<RecordingPanel>(*window).recorder().frameCounter, 9);
     tick();
     EXPECT_EQ(frameCountOf(fileOf(1)), 8);
-    EXPECT_EQ(window->Check自动查找相似帧->text(), QStringLiteral("自动查找相似帧"));
+    EXPECT_EQ(child<QCheckBox>(*window, "Check自动查找相似帧").text(), QStringLiteral("自动查找相似帧"));
 }
 
 TEST_F(Recording, ContinuingKeepsTheFramesRecordedBefore) {
@@ -167,16 +170,16 @@ TEST_F(Recording, ContinuingAModelWithoutMachine1GoesOnAfterTheLongestFile) {
 
 TEST_F(Recording, AStopBeforeTheStartWasServedCallsTheStartOff) {
     for (const bool fade : {true, false}) {
-        window->Check淡入淡出->setChecked(fade);
-        window->Check重新录制->setChecked(true);
-        window->Command录制方式[0]->click();
-        window->Command停止录制->click(); // before the next tick
-        EXPECT_TRUE(window->Command停止录制->isEnabled()) << fade;
-        EXPECT_EQ(window->Command停止录制->text(), QStringLiteral("停止录制")) << fade;
-        EXPECT_TRUE(window->Command录制方式[0]->isEnabled()) << fade;
+        child<QCheckBox>(*window, "Check淡入淡出").setChecked(fade);
+        child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+        child<QPushButton>(*window, "Command录制方式0").click();
+        child<QPushButton>(*window, "Command停止录制").click(); // before the next tick
+        EXPECT_TRUE(child<QPushButton>(*window, "Command停止录制").isEnabled()) << fade;
+        EXPECT_EQ(child<QPushButton>(*window, "Command停止录制").text(), QStringLiteral("停止录制")) << fade;
+        EXPECT_TRUE(child<QPushButton>(*window, "Command录制方式0").isEnabled()) << fade;
         tick(3);
-        EXPECT_FALSE(window->recorder().recording) << fade;
-        EXPECT_FALSE(window->liveOutput().recording) << fade;
+        EXPECT_FALSE(only<RecordingPanel>(*window).recorder().recording) << fade;
+        EXPECT_FALSE(only<RecordingPanel>(*window).liveOutput().recording) << fade;
         EXPECT_TRUE(fileOf(1).isEmpty()) << fade;
     }
 }
@@ -187,17 +190,13 @@ TEST_F(Recording, ClosingTheWindowFinishesTheRecordingFirst) {
         bool stopPending;
     } cases[] = {{"recording", false}, {"stop pending behind a fade-out", true}};
     for (const auto& c : cases) {
-        if (!window) {
-            window = std::make_unique<MainWindow>(&capture);
-            window->show();
-            for (int i = 0; i < 200 && !window->initialised(); ++i) Fun_Delay(10);
-        }
+        if (!window) window = kq::test::openMainWindow(capture);
         QFile::remove(frameFilePath(g_AppFolder, 1, 1));
-        window->Check淡入淡出->setChecked(c.stopPending);
-        window->Check重新录制->setChecked(true);
-        window->Command录制方式[0]->click();
+        child<QCheckBox>(*window, "Check淡入淡出").setChecked(c.stopPending);
+        child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+        child<QPushButton>(*window, "Command录制方式0").click();
         tick(4);
-        if (c.stopPending) window->Command停止录制->click();
+        if (c.stopPending) child<QPushButton>(*window, "Command停止录制").click();
         window->close();
         EXPECT_EQ(frameCountOf(fileOf(1)), 4) << c.name;
         EXPECT_EQ(frameCountOf(fileOf(2)), 4) << c.name;

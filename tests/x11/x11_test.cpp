@@ -2,13 +2,15 @@
 // machines through the position window in every display mode.
 #include "core/common_functions.h"
 #include "core/shared_state.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
 #include "record/position_window.h"
 #include "record/sampling.h"
 #include "record/x11_capture.h"
 #include "show/frame_store.h"
 #include "standin/stand_in_machines.h"
+#include "record/recording_panel.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using kq::test::only;
 
 // Pixel (x, y) of the screen under this window: red x % 256, green y % 256, blue 200.
 class PatternWindow : public QWidget {
@@ -124,8 +128,8 @@ TEST(LiveOutputOnX11, TheStandInMachinesReceiveThePatternUnderThePositionWindow)
         w.positionWindow()->Fun_改变位置窗显示方式();
         w.positionWindow()->show();
         settle();
-        w.Fun_截屏操作("0");
-        w.Fun_截屏操作("0"); // the other half of every port block
+        only<RecordingPanel>(w).Fun_截屏操作("0");
+        only<RecordingPanel>(w).Fun_截屏操作("0"); // the other half of every port block
         Fun_Delay(50);
         for (const auto& [machine, port] : {std::pair{1, 1}, {1, 2}, {2, 1}, {3, 3}, {3, 4}}) {
             const QByteArray expected = expectedBlock(machine, port, origin);

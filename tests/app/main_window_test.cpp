@@ -5,10 +5,16 @@
 #include "core/shared_state.h"
 #include "link/transport.h"
 #include "model/model_file.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
 #include "record/position_window.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
+#include "model/model_menus.h"
+#include "record/recording_panel.h"
+#include "show/file_panel.h"
+#include "show/review_panel.h"
+#include "support/open_window.h"
+#include "support/widgets.h"
 #include "support/pattern_capture.h"
 
 #include <QAction>
@@ -31,6 +37,9 @@
 
 namespace {
 
+using kq::test::child;
+using kq::test::only;
+
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -42,16 +51,9 @@ protected:
     }
     void writeIni(const char* key, const char* value) { Fun_WriteIni(g_IniPath, QString::fromUtf8(key), QString::fromUtf8(value)); }
     MainWindow& open() {
-        window = std::make_unique<MainWindow>(&capture);
-        window->show();
-        waitForInitialisation(*window);
+        window = kq::test::openMainWindow(capture);
         return *window;
     }
-    // The initialisation runs from a 10 ms timer; on a loaded machine that can take longer.
-    static void waitForInitialisation(const MainWindow& w) {
-        for (int i = 0; i < 200 && !w.initialised(); ++i) Fun_Delay(10);
-    }
-
     kq::test::TempHome home;
     kq::test::PatternCapture capture;
     std::unique_ptr<MainWindow> window;
@@ -61,16 +63,16 @@ TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
     window = std::make_unique<MainWindow>(&capture);
     MainWindow& w = *window;
     EXPECT_EQ(w.objectName(), QStringLiteral("Form_主界面"));
-    w.Frame遮挡->move(0, 40);
+    child<QFrame>(w, "Frame遮挡").move(0, 40);
     w.show();
     EXPECT_EQ(w.windowTitle(), "KQ-510 V1.8");
     EXPECT_FALSE(w.initialised());
-    EXPECT_TRUE(w.Timer主界面初始化->isActive());
-    EXPECT_EQ(w.Timer主界面初始化->interval(), 10);
-    waitForInitialisation(w);
+    EXPECT_TRUE(child<QTimer>(w, "Timer主界面初始化").isActive());
+    EXPECT_EQ(child<QTimer>(w, "Timer主界面初始化").interval(), 10);
+    for (int i = 0; i < 200 && !w.initialised(); ++i) Fun_Delay(10);
     EXPECT_TRUE(w.initialised());
-    EXPECT_FALSE(w.Timer主界面初始化->isActive());
-    EXPECT_EQ(w.Frame遮挡->y(), 0);
+    EXPECT_FALSE(child<QTimer>(w, "Timer主界面初始化").isActive());
+    EXPECT_EQ(child<QFrame>(w, "Frame遮挡").y(), 0);
     ASSERT_EQ(home.dialogs.shown.size(), 1);
     EXPECT_EQ(home.dialogs.shown[0].text, QStringLiteral("模型不存在"));
     for (const char* name : {"Combo素材", "Combo素材对应模型", "Combo显示位置窗口", "Combo_文件备份", "Combo素材编辑",
@@ -84,15 +86,15 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaults) {
     EXPECT_EQ(g_ColourOrder, 3);
     EXPECT_EQ(g_CurModel, 1);
     EXPECT_EQ(g_PosWinMode, 1);
-    EXPECT_EQ(w.Combo显示位置窗口->currentText(), QStringLiteral("显示方式1"));
-    EXPECT_EQ(w.similarityThreshold, 97);
-    EXPECT_EQ(w.similarityMinFrames, 6);
-    EXPECT_EQ(w.similarityMargin, 10);
-    EXPECT_EQ(w.currentMaterial(), 1);
+    EXPECT_EQ(child<QComboBox>(w, "Combo显示位置窗口").currentText(), QStringLiteral("显示方式1"));
+    EXPECT_EQ(only<RecordingPanel>(w).similarityThreshold(), 97);
+    EXPECT_EQ(only<RecordingPanel>(w).similarityMinFrames(), 6);
+    EXPECT_EQ(only<RecordingPanel>(w).similarityMargin(), 10);
+    EXPECT_EQ(only<RecordingPanel>(w).currentMaterial(), 1);
     EXPECT_EQ(g_ModelLength[1], 100);
     EXPECT_EQ(w.positionWindow()->transparencyPercent(), 30);
     EXPECT_TRUE(w.positionWindow()->isVisible());
-    EXPECT_TRUE(w.Option颜色选择[1]->isChecked()); // the LED test starts on red
+    EXPECT_TRUE(child<QRadioButton>(w, "Option颜色选择1").isChecked()); // the LED test starts on red
 }
 
 TEST_F(MainWindowTest, SettingsInRangeAreTakenAndOthersLeaveDefaults) {
@@ -112,14 +114,14 @@ TEST_F(MainWindowTest, SettingsInRangeAreTakenAndOthersLeaveDefaults) {
     EXPECT_EQ(g_CurModel, 1);
     EXPECT_EQ(g_PosWinMode, 0);
     EXPECT_FALSE(w.positionWindow()->isVisible());
-    EXPECT_EQ(w.similarityThreshold, 97);
-    EXPECT_EQ(w.similarityMinFrames, 12);
-    EXPECT_EQ(w.similarityMargin, 10);
-    EXPECT_EQ(w.currentMaterial(), 7);
-    EXPECT_EQ(w.Combo素材->currentText(), "7");
-    EXPECT_EQ(w.materialModel(7), 1);
-    EXPECT_EQ(w.materialModel(8), 4);
-    EXPECT_TRUE(w.Check重新录制->isChecked());
+    EXPECT_EQ(only<RecordingPanel>(w).similarityThreshold(), 97);
+    EXPECT_EQ(only<RecordingPanel>(w).similarityMinFrames(), 12);
+    EXPECT_EQ(only<RecordingPanel>(w).similarityMargin(), 10);
+    EXPECT_EQ(only<RecordingPanel>(w).currentMaterial(), 7);
+    EXPECT_EQ(child<QComboBox>(w, "Combo素材").currentText(), "7");
+    EXPECT_EQ(only<ModelMenus>(w).materialModel(7), 1);
+    EXPECT_EQ(only<ModelMenus>(w).materialModel(8), 4);
+    EXPECT_TRUE(child<QCheckBox>(w, "Check重新录制").isChecked());
     EXPECT_EQ(w.positionWindow()->transparencyPercent(), 30);
     EXPECT_EQ(PositionWindow::alphaForTransparency(30), 178);
     EXPECT_EQ(PositionWindow::alphaForTransparency(0), 254);
@@ -131,68 +133,71 @@ TEST_F(MainWindowTest, ModelAndColourMenus) {
     g_ModelLength[2] = 300;
     g_ModelWidth[2] = 200;
     MainWindow& w = open();
-    w.liveOutput().outputResetRequest = false;
-    w.CD_模型[2]->trigger();
+    only<RecordingPanel>(w).liveOutput().outputResetRequest = false;
+    child<QAction>(w, "CD_模型2").trigger();
     EXPECT_EQ(g_CurModel, 2);
-    EXPECT_EQ(w.CD_模型[1]->text(), QStringLiteral("模型1 "));
-    EXPECT_EQ(w.CD_模型[2]->text(), QStringLiteral("【模型2】(300,200) 舞台"));
-    EXPECT_EQ(w.CD_选择模型->title(), QStringLiteral("【模型2】"));
+    EXPECT_EQ(child<QAction>(w, "CD_模型1").text(), QStringLiteral("模型1 "));
+    EXPECT_EQ(child<QAction>(w, "CD_模型2").text(), QStringLiteral("【模型2】(300,200) 舞台"));
+    EXPECT_EQ(child<QMenu>(w, "CD_选择模型").title(), QStringLiteral("【模型2】"));
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "当前模型"), "2");
-    EXPECT_TRUE(w.liveOutput().outputResetRequest);
-    EXPECT_EQ(w.Combo素材对应模型->itemText(1), QStringLiteral("2 舞台"));
-    EXPECT_EQ(w.CD颜色调整->title(), QStringLiteral("【3GRB】"));
-    w.CD_颜色选择[5]->trigger();
+    EXPECT_TRUE(only<RecordingPanel>(w).liveOutput().outputResetRequest);
+    EXPECT_EQ(child<QComboBox>(w, "Combo素材对应模型").itemText(1), QStringLiteral("2 舞台"));
+    EXPECT_EQ(child<QMenu>(w, "CD颜色调整").title(), QStringLiteral("【3GRB】"));
+    child<QAction>(w, "CD_颜色选择5").trigger();
     EXPECT_EQ(g_ColourOrder, 5);
-    EXPECT_EQ(w.CD_颜色选择[5]->text(), QStringLiteral("【5BRG】"));
-    EXPECT_EQ(w.CD_颜色选择[3]->text(), QStringLiteral("3GRB"));
+    EXPECT_EQ(child<QAction>(w, "CD_颜色选择5").text(), QStringLiteral("【5BRG】"));
+    EXPECT_EQ(child<QAction>(w, "CD_颜色选择3").text(), QStringLiteral("3GRB"));
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "颜色选择"), "5");
 }
 
 TEST_F(MainWindowTest, ChoosingAModelForAMaterial) {
     MainWindow& w = open();
-    w.Combo素材->setCurrentIndex(6);
-    emit w.Combo素材->activated(6);
-    w.Combo素材对应模型->setCurrentIndex(3);
-    emit w.Combo素材对应模型->activated(3);
-    EXPECT_EQ(w.materialModel(7), 4);
+    child<QComboBox>(w, "Combo素材").setCurrentIndex(6);
+    emit child<QComboBox>(w, "Combo素材").activated(6);
+    child<QComboBox>(w, "Combo素材对应模型").setCurrentIndex(3);
+    emit child<QComboBox>(w, "Combo素材对应模型").activated(3);
+    EXPECT_EQ(only<ModelMenus>(w).materialModel(7), 4);
     EXPECT_EQ(g_CurModel, 4);
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "素材对应模型07"), "4");
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "当前素材"), "7");
-    EXPECT_TRUE(w.Frame素材录制->title().endsWith(QStringLiteral("素材录制   ")));
+    EXPECT_TRUE(child<QGroupBox>(w, "Frame素材录制").title().endsWith(QStringLiteral("素材录制   ")));
     // Typing into a pick list changes nothing.
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QCoreApplication::sendEvent(w.Combo素材, &down);
-    EXPECT_EQ(w.Combo素材->currentIndex(), 6);
+    QCoreApplication::sendEvent(&child<QComboBox>(w, "Combo素材"), &down);
+    EXPECT_EQ(child<QComboBox>(w, "Combo素材").currentIndex(), 6);
 }
 
 TEST_F(MainWindowTest, MaterialNotesCarryTheirPrefix) {
     MainWindow& w = open();
-    w.Fun_素材说明(3, QStringLiteral("红色追逐"));
+    only<ReviewPanel>(w).Fun_素材说明(3, QStringLiteral("红色追逐"));
     EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 红色追逐"));
-    w.Fun_素材说明调入(3);
-    EXPECT_EQ(w.Text素材说明->text(), QStringLiteral("红色追逐"));
+    only<ReviewPanel>(w).Fun_素材说明调入(3);
+    EXPECT_EQ(child<QLineEdit>(w, "Text素材说明").text(), QStringLiteral("红色追逐"));
     EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 红色追逐")); // loading stores nothing
-    // Typing a note stores it for the current material.
-    w.Text素材说明->setText(QStringLiteral("蓝"));
-    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材01"), QStringLiteral("[5-9] 蓝"));
+    // Typing a note stores it for the material whose note is shown.
+    child<QLineEdit>(w, "Text素材说明").setText(QStringLiteral("蓝"));
+    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 蓝"));
+    only<ReviewPanel>(w).Fun_素材说明调入(1);
+    child<QLineEdit>(w, "Text素材说明").setText(QStringLiteral("绿"));
+    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材01"), QStringLiteral("[5-9] 绿"));
 }
 
 TEST_F(MainWindowTest, AutomaticBackupNamesAndSettings) {
     const QDateTime at(QDate(2026, 12, 6), QTime(9, 5, 3));
-    EXPECT_EQ(MainWindow::backupPath("/h", at), QStringLiteral("/h/自动备份/2026年12月06日/09点05分03秒模型.mx20"));
+    EXPECT_EQ(FilePanel::backupPath("/h", at), QStringLiteral("/h/自动备份/2026年12月06日/09点05分03秒模型.mx20"));
     MainWindow& w = open();
     g_ModelNote[1] = QStringLiteral("备份");
     const QString inUse = g_ModelFilePath;
     writeIni("最后打开文件1", "/h/模型.mx20");
-    const QString path = w.Fun_自动备份(at);
-    EXPECT_EQ(path, MainWindow::backupPath(g_AppFolder, at));
+    const QString path = only<FilePanel>(w).Fun_自动备份(at);
+    EXPECT_EQ(path, FilePanel::backupPath(g_AppFolder, at));
     // A backup is a copy: later saves still go to the model file in use.
     EXPECT_EQ(g_ModelFilePath, inUse);
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "最后打开文件1"), "/h/模型.mx20");
     EXPECT_EQ(kq::readWholeFile(path).value_or(QByteArray()), kq::model::encodeModelFile(g_Models));
-    w.Combo_文件备份->setCurrentIndex(1);
-    emit w.Combo_文件备份->activated(1);
-    EXPECT_EQ(w.backupPeriodTicks(), 30);
+    child<QComboBox>(w, "Combo_文件备份").setCurrentIndex(1);
+    emit child<QComboBox>(w, "Combo_文件备份").activated(1);
+    EXPECT_EQ(only<FilePanel>(w).backupPeriodTicks(), 30);
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "参数文件自动备份"), "1");
 }
 
@@ -254,7 +259,7 @@ TEST_F(MainWindowTest, PositionWindowOutlinesTheAreaAndIsDraggedByItsHandle) {
     QMouseEvent release(QEvent::MouseButtonRelease, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&p, &release);
     EXPECT_EQ(p.areaTopLeft(), QPoint(210, 105));
-    EXPECT_EQ(w.positionWindowTopLeft(), QPoint(210, 105));
+    EXPECT_EQ(only<RecordingPanel>(w).positionWindowTopLeft(), QPoint(210, 105));
     p.Fun_Form位置示意_保存(&w);
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体top"), "1575");
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体left"), "3150");
@@ -268,9 +273,9 @@ TEST_F(MainWindowTest, ModelChangeMakesTheNextCaptureResetTheOutput) {
     g_Materials[1][1].Port = 1;
     g_Materials[1][1].StartAddr = 1;
     g_Materials[1][1].Coord[3] = 9;
-    w.CD_模型[1]->trigger();
-    w.Fun_截屏操作("0");
-    w.Fun_截屏操作("0");
+    child<QAction>(w, "CD_模型1").trigger();
+    only<RecordingPanel>(w).Fun_截屏操作("0");
+    only<RecordingPanel>(w).Fun_截屏操作("0");
     Fun_Delay(30);
     EXPECT_EQ(machines->machine(1)->received.value(0x8054), 2);
     EXPECT_EQ(machines->machine(1)->received.value(0x8055), 2);
@@ -290,14 +295,14 @@ TEST_F(MainWindowTest, AScreenThatCannotBeCopiedIsReportedOnceAndNothingIsSent) 
     g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
     home.dialogs.shown.clear();
     capture.failing = true;
-    for (int i = 0; i < 3; ++i) w.Fun_截屏操作("0");
+    for (int i = 0; i < 3; ++i) only<RecordingPanel>(w).Fun_截屏操作("0");
     Fun_Delay(30);
     ASSERT_EQ(home.dialogs.shown.size(), 1);
     EXPECT_TRUE(home.dialogs.shown[0].text.startsWith(QStringLiteral("无法截取屏幕（pattern）"))) << home.dialogs.shown[0].text.toStdString();
     EXPECT_EQ(machines->machine(1)->received.value(0x8050), 0);
     EXPECT_EQ(machines->machine(1)->received.value(0x8055), 0);
     capture.failing = false;
-    w.Fun_截屏操作("0");
+    only<RecordingPanel>(w).Fun_截屏操作("0");
     Fun_Delay(30);
     EXPECT_EQ(machines->machine(1)->received.value(0x8055), 1);
     EXPECT_EQ(home.dialogs.shown.size(), 1);
@@ -306,13 +311,13 @@ TEST_F(MainWindowTest, AScreenThatCannotBeCopiedIsReportedOnceAndNothingIsSent) 
 TEST_F(MainWindowTest, TheFrameIntervalIsShownOnlyBetweenTwoTicks) {
     MainWindow& w = open();
     kq::test::SimulatedTime time(3956053);
-    w.Label计数->setText("0");
-    w.Fun_截屏操作("0"); // the first tick, late behind a message box
-    EXPECT_EQ(w.Label计数->text(), "0");
+    child<QLabel>(w, "Label计数").setText("0");
+    only<RecordingPanel>(w).Fun_截屏操作("0"); // the first tick, late behind a message box
+    EXPECT_EQ(child<QLabel>(w, "Label计数").text(), "0");
     ASSERT_LT(time.clock.now - 3956053u, 100u);
     time.clock.now = 3956053 + 100;
-    w.Fun_截屏操作("0");
-    EXPECT_EQ(w.Label计数->text(), "100");
+    only<RecordingPanel>(w).Fun_截屏操作("0");
+    EXPECT_EQ(child<QLabel>(w, "Label计数").text(), "100");
 }
 
 TEST_F(MainWindowTest, ClosingRequestsTheExit) {

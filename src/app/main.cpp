@@ -9,7 +9,7 @@
 #include "link/transport.h"
 #include "link/udp_host.h"
 #include "show/show_cli.h"
-#include "record/main_window.h"
+#include "app/main_window.h"
 #include "record/position_window.h"
 
 #include <QApplication>
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     kq::setDialogs(&qtDialogs);
 
     MainWindow mainWindow;
-    mainWindow.Frame遮挡->move(mainWindow.Frame遮挡->x(), 0);
+    mainWindow.coverToTop();
     mainWindow.show();
     mainWindow.Fun_主界面位置();
     kq::appPump().pumpPending();

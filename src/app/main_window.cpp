@@ -1,0 +1,235 @@
+#include "main_window.h"
+
+#include "admin/dmx_panel.h"
+#include "admin/led_test_panel.h"
+#include "core/common_functions.h"
+#include "core/dialogs.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
+#include "link/transport.h"
+#include "link/udp_host.h"
+#include "model/model_file.h"
+#include "model/model_menus.h"
+#include "record/position_window.h"
+#include "record/recording_panel.h"
+#include "show/download_panel.h"
+#include "show/file_panel.h"
+#include "show/review_panel.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kInitDelayMs = 10;
+constexpr int kInitialHeightTwips = 6400;
+constexpr int kEdgeMarginTwips = 1500;
+constexpr int kFallbackTwips = 100;
+
+int toPixels(int twips) { return twips / kTwipsPerPixel; }
+int iniNumber(const QString& key, int fallback, int min, int max) {
+    return Fun_ReadIniNumber(g_IniPath, key, fallback, min, max);
+}
+} // namespace
+
+MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form_主界面"));
+    auto* background = new QFrame(this);
+    background->setObjectName(QStringLiteral("Picture背景"));
+    background->setAutoFillBackground(true);
+    setCentralWidget(background);
+    Frame遮挡 = new QFrame(background);
+    Frame遮挡->setObjectName(QStringLiteral("Frame遮挡"));
+    Frame遮挡->setGeometry(0, 0, 0, 0);
+
+    menus_ = new ModelMenus(menuBar(), this);
+    recording_ = new RecordingPanel(*menus_, capture);
+    review_ = new ReviewPanel;
+    dmx_ = new DmxPanel;
+    ledTest_ = new LedTestPanel;
+    download_ = new DownloadPanel;
+    files_ = new FilePanel([this] { return review_->selectedMaterial(); });
+
+    auto* layout = new QHBoxLayout(background);
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildStateSelector());
+    for (QWidget* panel : std::initializer_list<QWidget*>{recording_, review_, dmx_, ledTest_, download_, files_})
+        left->addWidget(panel);
+    left->addStretch(1);
+    layout->addLayout(left, 0);
+    layout->addWidget(recording_->pictureWidget(), 1, Qt::AlignTop | Qt::AlignLeft);
+    showPanels();
+
+    // The show material is one for recording and review; its note follows it.
+    connect(recording_, &RecordingPanel::materialChosen, review_, &ReviewPanel::Fun_素材说明调入);
+    connect(review_, &ReviewPanel::materialChosen, recording_, &RecordingPanel::setCurrentMaterial);
+    connect(download_, &DownloadPanel::transferRunning, files_, [this](bool running) { files_->setBuildEnabled(!running); });
+    connect(files_, &FilePanel::buildRunning, this, [this](bool running) { Fun_EnableEditControls(!running); });
+    connect(files_, &FilePanel::modelsLoaded, menus_, &ModelMenus::Fun_模型菜单显示);
+
+    Timer主界面初始化 = new QTimer(this);
+    Timer主界面初始化->setObjectName(QStringLiteral("Timer主界面初始化"));
+    Timer主界面初始化->setSingleShot(true);
+    Timer主界面初始化->setTimerType(Qt::PreciseTimer);
+    connect(Timer主界面初始化, &QTimer::timeout, this, [this] { Fun主界面初始化(); });
+    resize(760, toPixels(kInitialHeightTwips));
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildStateSelector() {
+    auto* box = new QGroupBox(QStringLiteral("操作状态"));
+    box->setObjectName(QStringLiteral("Frame操作状态"));
+    auto* grid = new QGridLayout(box);
+    const char* const captions[] = {"断开", "录制", "素材编辑", "DMX512模拟", "测试灯带", "下载文件", "文件操作"};
+    for (int k = 0; k < kOperationStates; ++k) {
+        Option连接状态[size_t(k)] = new QRadioButton(QString::fromUtf8(captions[k]), box);
+        Option连接状态[size_t(k)]->setObjectName(QStringLiteral("Option连接状态%1").arg(k));
+        grid->addWidget(Option连接状态[size_t(k)], k / 4, k % 4);
+        connect(Option连接状态[size_t(k)], &QRadioButton::clicked, this,
+                [this, k] { Option连接状态_Click(OperationState(k)); });
+    }
+    Option连接状态[size_t(state_)]->setChecked(true);
+    return box;
+}
+
+kq::StatePanel* MainWindow::panelFor(OperationState state) const {
+    switch (state) {
+    case OperationState::Recording: return recording_;
+    case OperationState::Review: return review_;
+    case OperationState::Dmx512: return dmx_;
+    case OperationState::LedTest: return ledTest_;
+    case OperationState::Download: return download_;
+    case OperationState::FileOperations: return files_;
+    case OperationState::Disconnected: break;
+    }
+    return nullptr;
+}
+
+void MainWindow::showPanels() {
+    for (int k = 0; k < kOperationStates; ++k)
+        if (kq::StatePanel* p = panelFor(OperationState(k))) p->setVisible(OperationState(k) == state_);
+    recording_->pictureWidget()->setVisible(state_ == OperationState::Recording);
+}
+
+void MainWindow::Option连接状态_Click(OperationState state) {
+    if (state != state_) {
+        state_ = state;
+        recording_->liveOutput().captureSwitch = int(state);
+        if (state == OperationState::Recording) recording_->showCurrentMaterial();
+        if (state == OperationState::Review) review_->showMaterial(recording_->currentMaterial());
+    }
+    Option连接状态[size_t(state)]->setChecked(true);
+    showPanels();
+    recording_->Fun_位置窗体显示判断();
+    recording_->Combo素材_Click();
+}
+
+void MainWindow::Fun_连接状态时间循环() {
+    if (g_ModellingOpen) return;
+    if (state_ == OperationState::Disconnected)
+        Fun_SendFrame(0, kq::link::code::Disconnect, {}, true);
+    else if (kq::StatePanel* p = panelFor(state_))
+        p->cycle();
+    showPanels();
+}
+
+void MainWindow::Fun_EnableEditControls(bool enabled) {
+    files_->setBuildControlsEnabled(enabled);
+    review_->setEditControlsEnabled(enabled);
+}
+
+void MainWindow::Fun_Timer截屏时间() { recording_->Fun_Timer截屏时间(); }
+
+PositionWindow* MainWindow::positionWindow() const { return recording_->positionWindow(); }
+
+void MainWindow::coverToTop() { Frame遮挡->move(Frame遮挡->x(), 0); }
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (loaded_) return;
+    loaded_ = true;
+    setWindowTitle(g_AppTitle);
+    Timer主界面初始化->start(kInitDelayMs);
+    files_->startBackup();
+}
+
+void MainWindow::Fun主界面初始化() {
+    if (initialised_) return;
+    initialised_ = true;
+    // 1, 2
+    coverToTop();
+    resize(width(), toPixels(kInitialHeightTwips));
+    g_SlotSize = 13500;
+    Form_UDP();
+    QPalette pal = centralWidget()->palette();
+    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xFF));
+    centralWidget()->setPalette(pal);
+    // 3
+    recording_->restoreCurrentMaterial();
+    // 4, 5: a model number past 20 has no tables behind it and is taken as 1.
+    g_ColourOrder = iniNumber(kq::key::ColourOrder, 3, 1, 6);
+    g_CurModel = iniNumber(kq::key::CurrentModel, 1, 1, kModelCount);
+    menus_->Fun_模型菜单显示();
+    // 6, 7
+    recording_->restoreRecordingOptions();
+    // 8, 9
+    recording_->createPositionWindow();
+    // 10, 11
+    menus_->Fun_素材对应模型读取初始化();
+    recording_->restoreSimilarityMargin();
+    g_UsePlugin = uint8_t(iniNumber(kq::key::UsePlugin, 0, 0, 255));
+    // 12
+    g_ModelLength[g_CurModel] = 100;
+    g_ModelWidth[g_CurModel] = 100;
+    menus_->Fun_模型菜单显示();
+    menus_->Fun_y颜色选择菜单显示();
+    // 13, 14: the LED test starts on red
+    ledTest_->selectTestColour(1);
+    recording_->liveOutput().captureSwitch = 1;
+    menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background-color: rgb(0, 255, 255); }"));
+    // 15
+    g_ModelFilePath = g_AppFolder + QStringLiteral("/模型.mx20");
+    if (QFile::exists(g_ModelFilePath)) {
+        Fun_OpenModel(g_ModelFilePath);
+        menus_->Fun_模型菜单显示();
+    } else {
+        Fun_MsgBox(QStringLiteral("模型不存在"));
+    }
+    // 17
+    download_->selectDownloadMachine(1);
+    recording_->Combo素材_Click();
+}
+
+void MainWindow::Fun_主界面位置() {
+    int topTwips = y() * kTwipsPerPixel;
+    int leftTwips = x() * kTwipsPerPixel;
+    const int savedTop = iniNumber(kq::key::MainWindowTop, 0, INT32_MIN, INT32_MAX);
+    const int savedLeft = iniNumber(kq::key::MainWindowLeft, 0, INT32_MIN, INT32_MAX);
+    if (savedTop > 0) topTwips = savedTop;
+    if (savedLeft > 0) leftTwips = savedLeft;
+    if (topTwips > Fun_ScreenSize(4) - kEdgeMarginTwips || leftTwips > Fun_ScreenSize(3) - kEdgeMarginTwips) {
+        topTwips = kFallbackTwips;
+        leftTwips = kFallbackTwips;
+    }
+    move(toPixels(leftTwips), toPixels(topTwips));
+    g_MainWinSavedTop = topTwips;
+    g_MainWinSavedLeft = leftTwips;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A recording (or one whose stop is still pending) is finished to its frame files first: closing
+    // must not throw away what was recorded.
+    recording_->finishBeforeClosing();
+    g_MainClosing = true;
+    g_ExitRequested = true;
+    event->accept();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+
+class DmxPanel;
+class DownloadPanel;
+class FilePanel;
+class LedTestPanel;
+class ModelMenus;
+class PositionWindow;
+class QFrame;
+class QRadioButton;
+class QTimer;
+class RecordingPanel;
+class ReviewPanel;
+
+namespace kq {
+class StatePanel;
+}
+namespace kq::record {
+class ScreenCapture;
+}
+
+// The operation states ("操作状态"): what the main window shows and drives on every frame tick.
+enum class OperationState { Disconnected = 0, Recording, Review, Dmx512, LedTest, Download, FileOperations };
+inline constexpr int kOperationStates = 7;
+
+// The main window, "Form_主界面": the menus, the operation-state selector and one panel per state. It
+// exists once for the program's life.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // capture: where the frame step copies the screen from (the platform's when null).
+    explicit MainWindow(kq::record::ScreenCapture* capture = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Restores the placement saved in the settings; a window near the screen's bottom or right edge
+    // goes back to 100, 100 (twips).
+    void Fun_主界面位置();
+    // The full initialisation, run once by the one-shot timer shortly after the window is shown.
+    void Fun主界面初始化();
+    bool initialised() const { return initialised_; }
+    // Puts the cover frame "Frame遮挡" back at the top.
+    void coverToTop();
+
+    void Option连接状态_Click(OperationState state);
+    OperationState operationState() const { return state_; }
+    // Once per frame tick after the frame step: the chosen state's work with the machines.
+    void Fun_连接状态时间循环();
+    bool Fun_录制界面判断() const { return state_ == OperationState::Recording; }
+    void Fun_EnableEditControls(bool enabled);
+
+    // The frame task and the placement task of the scheduler.
+    void Fun_Timer截屏时间();
+    PositionWindow* positionWindow() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildStateSelector();
+    kq::StatePanel* panelFor(OperationState state) const;
+    void showPanels();
+
+    bool loaded_ = false;
+    bool initialised_ = false;
+    OperationState state_ = OperationState::Recording;
+    ModelMenus* menus_ = nullptr;
+    RecordingPanel* recording_ = nullptr;
+    ReviewPanel* review_ = nullptr;
+    DmxPanel* dmx_ = nullptr;
+    LedTestPanel* ledTest_ = nullptr;
+    DownloadPanel* download_ = nullptr;
+    FilePanel* files_ = nullptr;
+    std::array<QRadioButton*, kOperationStates> Option连接状态{};
+    QFrame* Frame遮挡 = nullptr;
+    QTimer* Timer主界面初始化 = nullptr;
+};

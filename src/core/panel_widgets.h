@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+// What the panels of the main window have in common.
+namespace kq {
+
+// A panel of the operation-state selector: shown while its state is chosen, and asked once per frame
+// tick to do that state's work with the machines.
+class StatePanel : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+    virtual void cycle() {}
+};
+
+// A pick list: chosen with the mouse only, it takes no typing.
+QComboBox* makePickList(QWidget* parent, const QString& name);
+QCheckBox* makeCheckBox(QWidget* parent, const QString& name, const QString& caption);
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption);
+// The number a list of numbers shows, within 1..max.
+int numberIn(const QComboBox* box, int max);
+
+} // namespace kq

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The keys of "system.ini" (and of the material notes file), one name for every place that reads or
+// writes them.
+namespace kq::key {
+
+inline const QString FramePeriod = QStringLiteral("帧时间");
+inline const QString ColourOrder = QStringLiteral("颜色选择");
+inline const QString CurrentModel = QStringLiteral("当前模型");
+inline const QString CurrentMaterial = QStringLiteral("当前素材");
+inline const QString ContinueRecording = QStringLiteral("继续上次录制");
+inline const QString FindSimilar = QStringLiteral("自动查找相似帧");
+inline const QString SimilarityThreshold = QStringLiteral("相似度阈值");
+inline const QString SimilarityMinFrames = QStringLiteral("相似度最少帧");
+inline const QString SimilarityMargin = QStringLiteral("相似度正负");
+inline const QString UsePlugin = QStringLiteral("使用外挂程序");
+inline const QString MaterialModelPrefix = QStringLiteral("素材对应模型"); // + two-digit material number
+inline const QString LastModelFile = QStringLiteral("最后打开文件1");
+inline const QString BackupInterval = QStringLiteral("参数文件自动备份");
+inline const QString PositionWindowMode = QStringLiteral("位置窗体显示方式");
+inline const QString PositionWindowTransparency = QStringLiteral("位置窗体透明度");
+inline const QString PositionWindowTop = QStringLiteral("位置窗体top");
+inline const QString PositionWindowLeft = QStringLiteral("位置窗体left");
+inline const QString MainWindowTop = QStringLiteral("主窗体top");
+inline const QString MainWindowLeft = QStringLiteral("主窗体left");
+inline const QString MaterialNotePrefix = QStringLiteral("素材"); // + two-digit material number, in "素材说明.txt"
+
+} // namespace kq::key

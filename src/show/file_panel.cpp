@@ -1,0 +1,117 @@
+#include "file_panel.h"
+
+#include "core/common_functions.h"
+#include "core/dialogs.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
+#include "model/model_file.h"
+#include "playback_file.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+constexpr int kBackupTickMs = 1000;
+constexpr int kBackupPeriods[] = {1, 30, 60, 120, 300, 600, 1800};
+const char* const kBackupItems[] = {"不备份", "30秒", "1分钟", "2分钟", "5分钟", "10分钟", "30分钟"};
+} // namespace
+
+FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
+    : kq::StatePanel(QStringLiteral("文件操作"), parent), reviewedMaterial_(std::move(reviewedMaterial)) {
+    setObjectName(QStringLiteral("Frame文件操作"));
+    auto* form = new QFormLayout(this);
+    Command生成SD卡文件 = kq::makeButton(this, QStringLiteral("Command生成SD卡文件"), QStringLiteral("生成播放文件"));
+    Check只限当前素材 = kq::makeCheckBox(this, QStringLiteral("Check只限当前素材"), QStringLiteral("只限当前素材"));
+    Combo_文件备份 = kq::makePickList(this, QStringLiteral("Combo_文件备份"));
+    for (const char* item : kBackupItems) Combo_文件备份->addItem(QString::fromUtf8(item));
+    Command_读取文件 = kq::makeButton(this, QStringLiteral("Command_读取文件"), QStringLiteral("读取文件"));
+    Command_保存文件 = kq::makeButton(this, QStringLiteral("Command_保存文件"), QStringLiteral("保存文件"));
+    auto* build = new QHBoxLayout;
+    build->addWidget(Command生成SD卡文件);
+    build->addWidget(Check只限当前素材);
+    auto* files = new QHBoxLayout;
+    files->addWidget(Command_读取文件);
+    files->addWidget(Command_保存文件);
+    form->addRow(build);
+    form->addRow(files);
+    form->addRow(QStringLiteral("自动备份"), Combo_文件备份);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(Timer1, &QTimer::timeout, this, [this] { onBackupTick(); });
+    connect(Command生成SD卡文件, &QPushButton::clicked, this, [this] { Command生成SD卡文件_Click(); });
+    connect(Command_读取文件, &QPushButton::clicked, this, [this] {
+        Fun_OpenModel(QString());
+        emit modelsLoaded();
+    });
+    connect(Command_保存文件, &QPushButton::clicked, this, [] { Fun_SaveModelAs(); });
+    connect(Combo_文件备份, &QComboBox::activated, this, [this](int index) {
+        Fun_WriteIni(g_IniPath, kq::key::BackupInterval, QString::number(index));
+        setBackupIndex(index);
+    });
+}
+
+void FilePanel::setBuildEnabled(bool enabled) { Command生成SD卡文件->setEnabled(enabled); }
+
+void FilePanel::setBuildControlsEnabled(bool enabled) {
+    Check只限当前素材->setEnabled(enabled);
+    Command生成SD卡文件->setEnabled(enabled);
+}
+
+void FilePanel::Command生成SD卡文件_Click() {
+    emit buildRunning(true);
+    Command生成SD卡文件->setText(QStringLiteral("正在生成文件"));
+    const int filter = Check只限当前素材->isChecked() ? reviewedMaterial_() : 0;
+    bool ok = true;
+    QStringList damaged;
+    for (int m = 1; m <= kMaxMachine; ++m) ok = Fun_BuildPlaybackFile(m, filter, &damaged) && ok;
+    QString text = ok ? QStringLiteral("已经生成文件 !") : QStringLiteral("文件保存失败！");
+    if (!damaged.isEmpty())
+        text += QStringLiteral("\r\n以下素材文件已损坏，没有加入播放文件：\r\n") + damaged.join(QStringLiteral("\r\n"));
+    Fun_MsgBox(text);
+    Command生成SD卡文件->setText(QStringLiteral("生成播放文件"));
+    emit buildRunning(false);
+}
+
+void FilePanel::startBackup() {
+    if (backupPeriod_ == 0) {
+        const int index = Fun_ReadIniNumber(g_IniPath, kq::key::BackupInterval, 0, 0, 6);
+        Combo_文件备份->setCurrentIndex(index);
+        setBackupIndex(index);
+    }
+    Timer1->start(kBackupTickMs);
+}
+
+QString FilePanel::backupPath(const QString& appFolder, const QDateTime& now) {
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return QStringLiteral("%1/自动备份/%2年%3月%4日/%5点%6分%7秒模型.mx20")
+        .arg(appFolder)
+        .arg(d.year())
+        .arg(Fun_Pad2(d.month()), Fun_Pad2(d.day()), Fun_Pad2(t.hour()), Fun_Pad2(t.minute()), Fun_Pad2(t.second()));
+}
+
+QString FilePanel::Fun_自动备份(const QDateTime& now) {
+    // A backup is a copy: the model file in use and the one the next start opens stay what they are.
+    const QString path = backupPath(g_AppFolder, now);
+    QDir().mkpath(QFileInfo(path).path());
+    return Fun_WriteModelFile(path) ? path : QString();
+}
+
+void FilePanel::setBackupIndex(int index) { backupPeriod_ = kBackupPeriods[std::clamp(index, 0, 6)]; }
+
+void FilePanel::onBackupTick() {
+    if (backupPeriod_ <= 1) return;
+    if (++backupTicks_ > backupPeriod_) {
+        backupTicks_ = 0;
+        Fun_自动备份(QDateTime::currentDateTime());
+    }
+}
