@@ -4,7 +4,6 @@
 #include "core/dialogs.h"
 #include "core/event_pump.h"
 
-#include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
@@ -14,52 +13,20 @@
 namespace kq::link {
 
 QString socketErrorText(int number) {
+    // Only the numbers this endpoint can raise.
     static const std::map<int, const char*> texts = {
-        {10004, "Interrupted function call."},
         {10013, "Permission denied."},
-        {10014, "Bad address."},
-        {10022, "Invalid argument."},
-        {10024, "Too many open files."},
-        {10035, "Resource temporarily unavailable."},
-        {10036, "Operation now in progress."},
-        {10037, "Operation already in progress."},
-        {10038, "Socket operation on nonsocket."},
-        {10039, "Destination address required."},
         {10040, "Message too long."},
-        {10041, "Protocol wrong type for socket."},
-        {10042, "Bad protocol option."},
-        {10043, "Protocol not supported."},
-        {10044, "Socket type not supported."},
         {10045, "Operation not supported."},
-        {10046, "Protocol family not supported."},
-        {10047, "Address family not supported by protocol family."},
         {10048, "Address already in use."},
         {10049, "Cannot assign requested address."},
-        {10050, "Network is down."},
         {10051, "Network is unreachable."},
-        {10052, "Network dropped connection on reset."},
-        {10053, "Software caused connection abort."},
-        {10054, "Connection reset by peer."},
         {10055, "No buffer space available."},
-        {10056, "Socket is already connected."},
-        {10057, "Socket is not connected."},
-        {10058, "Cannot send after socket shutdown."},
         {10060, "Connection timed out."},
         {10061, "Connection refused."},
-        {10065, "No route to host."},
-        {10067, "Too many processes."},
-        {10091, "Network subsystem is unavailable."},
-        {10092, "Winsock.dll version out of range."},
-        {10093, "Successful WSAStartup not yet performed."},
         {11001, "Host not found."},
-        {11002, "Nonauthoritative host not found."},
-        {11003, "This is a nonrecoverable error."},
-        {11004, "Valid name, no data record of requested type."},
         {40006, "Wrong protocol or connection state for the requested transaction or request"},
         {40014, "The argument passed to a function was not in the correct format or in the specified range."},
-        {40018, "Unsupported variant type."},
-        {40020, "Invalid operation at current state"},
-        {7, "Out of memory"},
     };
     const auto it = texts.find(number);
     return QString::fromLatin1(it == texts.end() ? "Unknown error." : it->second);
@@ -141,27 +108,12 @@ void CSocketMaster::setRemoteHost(const QString& host) {
     resolvedRemote_.clear();
 }
 
-QString CSocketMaster::RemoteHostIP() const { return kq::link::literalAddress(remoteHost_).toString(); }
-
 int CSocketMaster::LocalPort() const { return socket_ ? int(socket_->localPort()) : localPort_; }
-
-QString CSocketMaster::LocalHostName() const { return QHostInfo::localHostName(); }
 
 QString CSocketMaster::LocalIP() const {
     // The plug-in program runs on this PC: an endpoint bound to every address answers on loopback.
     if (!boundAddress_.isNull() && boundAddress_ != QHostAddress::AnyIPv4) return boundAddress_.toString();
     return QStringLiteral("127.0.0.1");
-}
-
-qintptr CSocketMaster::SocketHandle() const { return socket_ ? socket_->socketDescriptor() : -1; }
-
-void CSocketMaster::CloseSck() {
-    if (socket_) {
-        socket_->close();
-        socket_->deleteLater();
-        socket_ = nullptr;
-    }
-    state_ = sckClosed;
 }
 
 void CSocketMaster::ensureSocket() {

@@ -39,16 +39,10 @@ struct SocketException : std::runtime_error {
 class CSocketMaster : public QObject {
     Q_OBJECT
 public:
+    // The states a UDP endpoint passes through, numbered as the socket control numbered them.
     enum State {
         sckClosed = 0,
         sckOpen = 1,
-        sckListening = 2,
-        sckConnectionPending = 3,
-        sckResolvingHost = 4,
-        sckHostResolved = 5,
-        sckConnecting = 6,
-        sckConnected = 7,
-        sckClosing = 8,
         sckError = 9,
     };
     static constexpr int kProtocolTcp = 0;
@@ -65,18 +59,12 @@ public:
     void setRemotePort(long port);
     QString RemoteHost() const { return remoteHost_; }
     void setRemoteHost(const QString& host);
-    QString RemoteHostIP() const;
     int LocalPort() const;
     void setLocalPort(long port);
     State state() const { return state_; }
-    QString LocalHostName() const;
-    // The bound address when the endpoint is bound to one, else the PC's first IPv4 address.
+    // The bound address when the endpoint is bound to one, else loopback.
     QString LocalIP() const;
-    qint64 BytesReceived() const { return 0; } // UDP keeps no receive buffer
-    qintptr SocketHandle() const;
-    QString Tag;
 
-    void CloseSck();
     // Binds to the port on the given local address (all addresses when empty). A failure is reported
     // through Error (and a message box unless cancelled) and returns false.
     bool Bind(long localPort, const QString& localIp = {});

@@ -52,17 +52,7 @@ void UdpHost::Fun_send_udpN(int n, const QByteArray& data) {
     Clients[size_t(n)]->SendData1111(data);
 }
 
-void UdpHost::Fun_send_udp2(const QByteArray& data) { Clients[2]->SendData1111(data); }
-
 void UdpHost::Fun_send_udp(const QByteArray& data) { Client->SendData1111(data); }
-
-void UdpHost::Fun_changeRemoteIP(const QString& ip) { Client->setRemoteHost(ip); }
-
-void UdpHost::Fun_changeReppppp(const QString& port) {
-    bool ok = false;
-    const int p = port.trimmed().toInt(&ok);
-    if (ok && p >= 0 && p <= 65535) Client->setRemotePort(p);
-}
 
 void UdpHost::Fun_外挂_send_udp(const QByteArray& data) {
     UDP_Send->SendData1111(data);

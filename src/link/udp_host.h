@@ -18,10 +18,7 @@ public:
     explicit UdpHost(QObject* parent = nullptr);
 
     void Fun_send_udpN(int n, const QByteArray& data);
-    void Fun_send_udp2(const QByteArray& data);
     void Fun_send_udp(const QByteArray& data);
-    void Fun_changeRemoteIP(const QString& ip);
-    void Fun_changeReppppp(const QString& port);
     void Fun_外挂_send_udp(const QByteArray& data);
     void Fun_外挂_初始化();
 
