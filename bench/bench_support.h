@@ -8,7 +8,6 @@
 #include <QHostAddress>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -41,7 +40,8 @@ inline std::vector<int> bindReceivers(const QString& base) {
 }
 
 inline void closeAll(const std::vector<int>& fds) {
-    for (int fd : fds) close(fd);
+    for (int fd : fds)
+        close(fd);
 }
 
 // A temporary application folder whose settings point the link at loopback addresses of the bench's
@@ -83,8 +83,7 @@ inline double peakRssMb() {
     return double(u.ru_maxrss) / 1024.0;
 }
 
-template <typename T>
-double percentile(std::vector<T> v, double q) {
+template <typename T> double percentile(std::vector<T> v, double q) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return double(v[size_t(q * double(v.size() - 1))]);

@@ -1,25 +1,23 @@
 // The frame step for a full model (2000 materials on 10 machines x 6 ports x 750 pixels) over a
 // 1000 x 1000 area. Needs an X server: run it as  tests/support/with_xvfb.sh build/bench/frame_step_bench
 // Usage: frame_step_bench [steps] [loop-seconds]
+#include "app/main_window.h"
+#include "bench_support.h"
 #include "core/clock.h"
 #include "core/common_functions.h"
 #include "core/scheduler.h"
 #include "core/shared_state.h"
 #include "link/link_settings.h"
 #include "link/udp_host.h"
-#include "app/main_window.h"
 #include "model/model_data.h"
-#include "record/recording_panel.h"
 #include "record/position_window.h"
+#include "record/recording_panel.h"
 #include "record/x11_capture.h"
 
 #include <QApplication>
 #include <QHostAddress>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include "bench_support.h"
-
 #include <cstdio>
 #include <vector>
 
@@ -38,8 +36,17 @@ void fullModel() {
                 const int length = std::min(22, 750 - start + 1);
                 const int row = ((machine - 1) * 6 + port - 1) * 16 + k % 16;
                 const int x = (k / 16) * 330 + (i % 7) * 3;
-                t = {machine, port, start, i % 3, uint8_t(i % 2), {0, x, row, x + length - 1, row + (i % 3 == 2 ? 5 : 0)},
-                     {}, 0, 0, {}, 0};
+                t = {machine,
+                     port,
+                     start,
+                     i % 3,
+                     uint8_t(i % 2),
+                     {0, x, row, x + length - 1, row + (i % 3 == 2 ? 5 : 0)},
+                     {},
+                     0,
+                     0,
+                     {},
+                     0};
                 if (t.Shape == kShapeVertical) t.Coord[3] = x, t.Coord[4] = row + length - 1;
             }
 }
@@ -56,7 +63,8 @@ int main(int argc, char** argv) {
     MainWindow window;
     window.move(1100, 0);
     window.show();
-    for (int k = 0; k < 10; ++k) Fun_Delay(20);
+    for (int k = 0; k < 10; ++k)
+        Fun_Delay(20);
     fullModel();
     window.positionWindow()->moveArea(QPoint(0, 0));
 
@@ -75,11 +83,16 @@ int main(int argc, char** argv) {
     }
     std::printf("frame step, 2000 materials on 10 machines x 6 ports x 750 pixels, 1000 x 1000 area, %s\n",
                 qPrintable(QGuiApplication::platformName()));
-    std::printf("  step without the 1 ms port spacing  p50 %.3f ms  p99 %.3f ms\n", bench::percentile(work, 0.5), bench::percentile(work, 0.99));
-    std::printf("    capture    p50 %.3f ms  p99 %.3f ms\n", bench::percentile(capture, 0.5), bench::percentile(capture, 0.99));
-    std::printf("    sampling   p50 %.3f ms  p99 %.3f ms\n", bench::percentile(sampling, 0.5), bench::percentile(sampling, 0.99));
-    std::printf("    sending    p50 %.3f ms  p99 %.3f ms\n", bench::percentile(sending, 0.5), bench::percentile(sending, 0.99));
-    std::printf("  step with the spacing (6 x Fun_Delay(1))  p50 %.3f ms  p99 %.3f ms\n", bench::percentile(total, 0.5), bench::percentile(total, 0.99));
+    std::printf("  step without the 1 ms port spacing  p50 %.3f ms  p99 %.3f ms\n", bench::percentile(work, 0.5),
+                bench::percentile(work, 0.99));
+    std::printf("    capture    p50 %.3f ms  p99 %.3f ms\n", bench::percentile(capture, 0.5),
+                bench::percentile(capture, 0.99));
+    std::printf("    sampling   p50 %.3f ms  p99 %.3f ms\n", bench::percentile(sampling, 0.5),
+                bench::percentile(sampling, 0.99));
+    std::printf("    sending    p50 %.3f ms  p99 %.3f ms\n", bench::percentile(sending, 0.5),
+                bench::percentile(sending, 0.99));
+    std::printf("  step with the spacing (6 x Fun_Delay(1))  p50 %.3f ms  p99 %.3f ms\n", bench::percentile(total, 0.5),
+                bench::percentile(total, 0.99));
     // For scale: the X server's copy of the area alone.
     kq::record::X11Capture x11;
     kq::record::CapturedPicture picture;
@@ -89,8 +102,8 @@ int main(int argc, char** argv) {
         x11.grab(QRect(0, 0, 1000, 1000), picture);
         grabs.push_back(double(kq::MonotonicClock::nowNs() - t0) / 1e6);
     }
-    std::printf("  the screen copy alone (%s)  p50 %.3f ms  p99 %.3f ms\n", qPrintable(x11.name()), bench::percentile(grabs, 0.5),
-                bench::percentile(grabs, 0.99));
+    std::printf("  the screen copy alone (%s)  p50 %.3f ms  p99 %.3f ms\n", qPrintable(x11.name()),
+                bench::percentile(grabs, 0.5), bench::percentile(grabs, 0.99));
 
     // The real loop at 36 ms for a while: the process's CPU share.
     kq::schedulerHooks().frameCapture = [&window] { window.Fun_Timer截屏时间(); };
@@ -100,7 +113,8 @@ int main(int argc, char** argv) {
     kq::TaskScheduler scheduler(36);
     kq::Fun_RunLoop(scheduler);
     const double wall = double(kq::MonotonicClock::nowNs() - wall0) / 1e9;
-    std::printf("  running at 36 ms for %d s: %.1f %% of one core\n", loopSeconds, (bench::cpuSeconds() - cpu0) / wall * 100);
+    std::printf("  running at 36 ms for %d s: %.1f %% of one core\n", loopSeconds,
+                (bench::cpuSeconds() - cpu0) / wall * 100);
     kq::schedulerHooks() = {};
     Fun_UnloadFormUdp();
     return 0;

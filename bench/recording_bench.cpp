@@ -1,5 +1,6 @@
 // Records frames of a full model (2000 materials on 10 machines) at the 36 ms period through the real
 // loop, then stops. Needs an X server: tests/support/with_xvfb.sh build/bench/recording_bench [frames]
+#include "app/main_window.h"
 #include "bench_support.h"
 #include "core/clock.h"
 #include "core/common_functions.h"
@@ -7,17 +8,15 @@
 #include "core/shared_state.h"
 #include "link/link_settings.h"
 #include "link/udp_host.h"
-#include "app/main_window.h"
 #include "model/model_data.h"
-#include "record/recording_panel.h"
 #include "record/position_window.h"
+#include "record/recording_panel.h"
 #include "show/frame_store.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
-
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -29,13 +28,15 @@ int main(int argc, char** argv) {
     MainWindow window;
     window.move(1100, 0);
     window.show();
-    for (int i = 0; i < 200 && !window.initialised(); ++i) Fun_Delay(10);
+    for (int i = 0; i < 200 && !window.initialised(); ++i)
+        Fun_Delay(10);
     g_CurModel = 1;
     g_ModelLength[1] = 1000;
     g_ModelWidth[1] = 1000;
     for (int i = 1; i <= kMaterialCount; ++i) {
         const int k = i - 1, machine = 1 + k / 200, port = 1 + (k % 200) / 34, start = 1 + (k % 34) * 22;
-        g_Materials[1][i] = makeMaterial(machine, port, start, kShapeHorizontal, (k % 7) * 40, k / 2, (k % 7) * 40 + 21, k / 2);
+        g_Materials[1][i] =
+            makeMaterial(machine, port, start, kShapeHorizontal, (k % 7) * 40, k / 2, (k % 7) * 40 + 21, k / 2);
     }
     window.positionWindow()->moveArea(QPoint(0, 0));
     const double rss0 = bench::peakRssMb();
@@ -66,8 +67,8 @@ int main(int argc, char** argv) {
                 qPrintable(QGuiApplication::platformName()));
     std::printf("  frames recorded %d in %.1f s: %.0f frame periods elapsed, %d dropped\n", recorded, seconds,
                 seconds * 1000 / 36, std::max(0, int(seconds * 1000 / 36 + 0.5) - recorded));
-    std::printf("  peak memory %.0f MB (%.0f MB before recording); one machine's frame file %.1f MB\n", bench::peakRssMb(),
-                rss0, double(fileBytes) / 1e6);
+    std::printf("  peak memory %.0f MB (%.0f MB before recording); one machine's frame file %.1f MB\n",
+                bench::peakRssMb(), rss0, double(fileBytes) / 1e6);
     std::printf("  stop to files on disk: %.0f ms\n", double(filesWrittenNs - stopRequestedNs) / 1e6);
     kq::schedulerHooks() = {};
     Fun_UnloadFormUdp();

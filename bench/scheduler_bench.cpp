@@ -1,16 +1,14 @@
 // Runs the real scheduler loop with the main window shown and prints how late the frame task starts
 // and how much CPU the process uses. Usage: scheduler_bench [seconds] [period-ms]
+#include "app/main_window.h"
+#include "bench_support.h"
 #include "core/clock.h"
 #include "core/scheduler.h"
 #include "core/shared_state.h"
-#include "app/main_window.h"
-
-#include "bench_support.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>

@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -42,9 +41,17 @@ void benchModels(const QString& dir) {
         s.note[m] = QStringLiteral("模型%1").arg(m);
         for (int i = 1; i <= kMaterialCount; ++i) {
             T_Material& t = s.materials[m][i];
-            t = {1 + i % 10, 1 + i % 6, 1 + i % 700, i % 4, uint8_t(i % 2), {0, i % 500, i % 300, i % 500 + 40, i % 300},
-                 {0, i % 500 * 100, i % 300 * 100, (i % 500 + 40) * 100, i % 300 * 100}, i % 360, i % 360,
-                 QStringLiteral("灯%1").arg(i), i % 30};
+            t = {1 + i % 10,
+                 1 + i % 6,
+                 1 + i % 700,
+                 i % 4,
+                 uint8_t(i % 2),
+                 {0, i % 500, i % 300, i % 500 + 40, i % 300},
+                 {0, i % 500 * 100, i % 300 * 100, (i % 500 + 40) * 100, i % 300 * 100},
+                 i % 360,
+                 i % 360,
+                 QStringLiteral("灯%1").arg(i),
+                 i % 30};
         }
     }
     const QString path = dir + QStringLiteral("/full.mx20");
@@ -64,7 +71,8 @@ void benchModels(const QString& dir) {
 
 void benchPacking() {
     std::vector<FrameImage> frames;
-    for (int i = 0; i < 64; ++i) frames.push_back(showFrame(i));
+    for (int i = 0; i < 64; ++i)
+        frames.push_back(showFrame(i));
     std::vector<QByteArray> packed;
     const int n = 20000;
     QElapsedTimer t;
@@ -77,7 +85,8 @@ void benchPacking() {
     const double packS = double(t.nsecsElapsed()) / 1e9;
     FrameImage out;
     t.restart();
-    for (int i = 0; i < n; ++i) unpackFrame(packed[size_t(i % packed.size())], out);
+    for (int i = 0; i < n; ++i)
+        unpackFrame(packed[size_t(i % packed.size())], out);
     const double unpackS = double(t.nsecsElapsed()) / 1e9;
     std::printf("frame packing: %.0f frames/s; unpacking: %.0f frames/s (show-like frames, L about %lld bytes)\n",
                 n / packS, n / unpackS, qlonglong(packed.back().size()));
@@ -98,7 +107,8 @@ void benchPlayback(const QString& dir, int machines, int materials, int frames) 
         for (int k = 1; k <= materials; ++k) {
             QByteArray file = encodeFrameFileHeader(RecordingMode::Rgb, frames);
             file.reserve(kFrameFileHeaderBytes + qsizetype(kSlotBytes) * (frames + 1) + 1);
-            for (int f = 0; f < frames; ++f) file += slotSamples[size_t((f + k + m) % 16)];
+            for (int f = 0; f < frames; ++f)
+                file += slotSamples[size_t((f + k + m) % 16)];
             file += QByteArray(kSlotBytes + 1, '\0');
             kq::writeFileAtomically(frameFilePath(dir, m, k), file);
             frameBytes += file.size();
@@ -110,10 +120,12 @@ void benchPlayback(const QString& dir, int machines, int materials, int frames) 
     for (int m = 1; m <= machines; ++m) {
         QFile out(dir + QStringLiteral("/copy-%1.bin").arg(m));
         out.open(QIODevice::WriteOnly);
-        for (int k = 1; k <= materials; ++k) out.write(kq::readWholeFile(frameFilePath(dir, m, k)).value());
+        for (int k = 1; k <= materials; ++k)
+            out.write(kq::readWholeFile(frameFilePath(dir, m, k)).value());
     }
     const double copyS = double(t.nsecsElapsed()) / 1e9;
-    for (int m = 1; m <= machines; ++m) QFile::remove(dir + QStringLiteral("/copy-%1.bin").arg(m));
+    for (int m = 1; m <= machines; ++m)
+        QFile::remove(dir + QStringLiteral("/copy-%1.bin").arg(m));
     t.restart();
     qint64 playbackBytes = 0;
     for (int m = 1; m <= machines; ++m) {

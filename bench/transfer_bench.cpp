@@ -17,7 +17,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <cstdio>
 
 namespace {
@@ -53,12 +52,15 @@ int main(int argc, char** argv) {
     const QString playback = kq::show::playbackFilePath(g_AppFolder, 1);
     QRandomGenerator rng(510);
     QByteArray dense(10 * 1000 * 1000, '\0');
-    for (auto& b : dense) b = char(1 + rng.bounded(253)); // no zeros, no 254: every byte codes as itself
+    for (auto& b : dense)
+        b = char(1 + rng.bounded(253)); // no zeros, no 254: every byte codes as itself
     QByteArray sparse(10 * 1000 * 1000, '\0');
-    for (qsizetype i = 0; i < sparse.size(); i += 4096) sparse[i] = char(100);
+    for (qsizetype i = 0; i < sparse.size(); i += 4096)
+        sparse[i] = char(100);
 
     QuietLog log;
-    for (const auto& [name, bytes] : {std::pair{"show download, 10 MB dense", dense}, std::pair{"show download, 10 MB mostly zeros", sparse}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{"show download, 10 MB dense", dense}, std::pair{"show download, 10 MB mostly zeros", sparse}}) {
         kq::writeFileAtomically(playback, bytes);
         const size_t packets = kq::show::codeDownloadPackets(bytes).size() + 2; // handshake and end
         QElapsedTimer t;
@@ -68,7 +70,8 @@ int main(int argc, char** argv) {
     }
 
     QByteArray image(256 * 1024, '\0');
-    for (auto& b : image) b = char(rng.bounded(256));
+    for (auto& b : image)
+        b = char(rng.bounded(256));
     image.replace(64, 20, "KQ510biaoji123456789");
     const QString firmware = home.path(QStringLiteral("fw.bin"));
     kq::writeFileAtomically(firmware, image);

@@ -6,7 +6,8 @@ namespace kq::admin {
 
 QByteArray dmxPayload(const std::array<int, kDmxChannels + 1>& levels, int colourOrder) {
     QByteArray payload;
-    for (int i = 1; i <= kDmxChannels; ++i) payload.append(char(levels[size_t(i)] & 0xFF));
+    for (int i = 1; i <= kDmxChannels; ++i)
+        payload.append(char(levels[size_t(i)] & 0xFF));
     return payload.append(char(colourOrder & 0xFF));
 }
 
@@ -14,10 +15,13 @@ QByteArray ledTestPayload(int machine, int port, int colour, bool chaseSlow, boo
     const int chase = chaseSlow ? 1 : chaseFast ? 6 : 0;
     const int bytes[] = {machine == 0 ? 0xFF : machine, port == 0 ? 0xFF : port, colour, chase, colourOrder};
     QByteArray payload;
-    for (int b : bytes) payload.append(char(b & 0xFF));
+    for (int b : bytes)
+        payload.append(char(b & 0xFF));
     return payload;
 }
 
-QString versionText(QByteArrayView reply) { return gbk::decode(reply); }
+QString versionText(QByteArrayView reply) {
+    return gbk::decode(reply);
+}
 
 } // namespace kq::admin

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <array>
 
 // Payloads of the device utilities.

@@ -25,8 +25,10 @@ LedTestPanel::LedTestPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("测
         options[0]->setChecked(true);
     };
     QStringList machines{QStringLiteral("All")}, ports{QStringLiteral("ALL")};
-    for (int i = 1; i <= 10; ++i) machines << QString::number(i);
-    for (int i = 1; i <= 8; ++i) ports << QString::number(i);
+    for (int i = 1; i <= 10; ++i)
+        machines << QString::number(i);
+    for (int i = 1; i <= 8; ++i)
+        ports << QString::number(i);
     row(0, QStringLiteral("机器"), QStringLiteral("Option机器"), Option机器, machines);
     row(1, QStringLiteral("端口"), QStringLiteral("Option端口"), Option端口, ports);
     row(2, QStringLiteral("颜色"), QStringLiteral("Option颜色选择"), Option颜色选择,
@@ -44,7 +46,9 @@ LedTestPanel::LedTestPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("测
     });
 }
 
-void LedTestPanel::selectTestColour(int index) { Option颜色选择[size_t(index)]->setChecked(true); }
+void LedTestPanel::selectTestColour(int index) {
+    Option颜色选择[size_t(index)]->setChecked(true);
+}
 
 void LedTestPanel::Fun_测试LED灯带() {
     const auto selected = [](const auto& options) {

@@ -37,8 +37,12 @@ FactoryTestWindow::FactoryTestWindow(QWidget* parent) : QWidget(parent) {
     Timer时间循环->start();
 }
 
-void FactoryTestWindow::mousePressEvent(QMouseEvent*) { g_ExitRequested = true; }
-void FactoryTestWindow::closeEvent(QCloseEvent*) { g_ExitRequested = true; }
+void FactoryTestWindow::mousePressEvent(QMouseEvent*) {
+    g_ExitRequested = true;
+}
+void FactoryTestWindow::closeEvent(QCloseEvent*) {
+    g_ExitRequested = true;
+}
 
 R770SwitchWindow::R770SwitchWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form不检测R_770"));
@@ -47,8 +51,10 @@ R770SwitchWindow::R770SwitchWindow(QWidget* parent) : QWidget(parent) {
     Command关闭->setObjectName(QStringLiteral("Command关闭"));
     Command开启 = new QPushButton(QStringLiteral("开启"), this);
     Command开启->setObjectName(QStringLiteral("Command开启"));
-    connect(Command关闭, &QPushButton::clicked, this, [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x00), true); });
-    connect(Command开启, &QPushButton::clicked, this, [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x01), true); });
+    connect(Command关闭, &QPushButton::clicked, this,
+            [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x00), true); });
+    connect(Command开启, &QPushButton::clicked, this,
+            [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x01), true); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label显示);
     layout->addWidget(Command关闭);
@@ -57,5 +63,9 @@ R770SwitchWindow::R770SwitchWindow(QWidget* parent) : QWidget(parent) {
     Form_UDP();
 }
 
-void R770SwitchWindow::mousePressEvent(QMouseEvent*) { g_ExitRequested = true; }
-void R770SwitchWindow::closeEvent(QCloseEvent*) { g_ExitRequested = true; }
+void R770SwitchWindow::mousePressEvent(QMouseEvent*) {
+    g_ExitRequested = true;
+}
+void R770SwitchWindow::closeEvent(QCloseEvent*) {
+    g_ExitRequested = true;
+}

@@ -1,4 +1,5 @@
 #include "admin/tool_windows.h"
+#include "app/main_window.h"
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
@@ -8,15 +9,13 @@
 #include "link/send_cli.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
-#include "show/show_cli.h"
-#include "app/main_window.h"
 #include "record/position_window.h"
+#include "show/show_cli.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
-
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -68,7 +67,9 @@ constexpr char kUsage[] =
     "The application folder (settings, models, shows) is the program's own folder unless --home names\n"
     "another. 'kq510 COMMAND --help' describes a command.\n";
 
-bool isHelp(const char* a) { return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0; }
+bool isHelp(const char* a) {
+    return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
+}
 
 int runTool(const Subcommand& tool, int argc, char** argv) {
     for (int i = 2; i < argc; ++i)
@@ -100,7 +101,8 @@ std::optional<Window> windowOptions(int argc, char** argv) {
         } else if (std::strcmp(a, "--r770-switch") == 0) {
             window = Window::R770Switch;
         } else if (std::strncmp(a, "--home=", 7) == 0 && a[7] != '\0') {
-        } else if ((std::strcmp(a, "--home") == 0 || std::strcmp(a, "-platform") == 0 || std::strcmp(a, "-display") == 0) &&
+        } else if ((std::strcmp(a, "--home") == 0 || std::strcmp(a, "-platform") == 0 ||
+                    std::strcmp(a, "-display") == 0) &&
                    i + 1 < argc) {
             ++i; // Qt's own -platform and -display pass through to it
         } else {
@@ -114,8 +116,7 @@ std::optional<Window> windowOptions(int argc, char** argv) {
 } // namespace
 
 // The two stand-alone tool windows: kq510 --factory-test, kq510 --r770-switch.
-template <typename Window>
-int runToolWindow() {
+template <typename Window> int runToolWindow() {
     kq::QtDialogs qtDialogs;
     kq::setDialogs(&qtDialogs);
     Window window;

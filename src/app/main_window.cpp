@@ -34,7 +34,9 @@ constexpr int kInitialHeightTwips = 6400;
 constexpr int kEdgeMarginTwips = 1500;
 constexpr int kFallbackTwips = 100;
 
-int toPixels(int twips) { return twips / kTwipsPerPixel; }
+int toPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 int iniNumber(const QString& key, int fallback, int min, int max) {
     return Fun_ReadIniNumber(g_IniPath, key, fallback, min, max);
 }
@@ -71,7 +73,8 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     // The show material is one for recording and review; its note follows it.
     connect(recording_, &RecordingPanel::materialChosen, review_, &ReviewPanel::Fun_素材说明调入);
     connect(review_, &ReviewPanel::materialChosen, recording_, &RecordingPanel::setCurrentMaterial);
-    connect(download_, &DownloadPanel::transferRunning, files_, [this](bool running) { files_->setBuildEnabled(!running); });
+    connect(download_, &DownloadPanel::transferRunning, files_,
+            [this](bool running) { files_->setBuildEnabled(!running); });
     connect(files_, &FilePanel::buildRunning, this, [this](bool running) { Fun_EnableEditControls(!running); });
     connect(files_, &FilePanel::modelsLoaded, menus_, &ModelMenus::Fun_模型菜单显示);
 
@@ -103,13 +106,20 @@ QWidget* MainWindow::buildStateSelector() {
 
 kq::StatePanel* MainWindow::panelFor(OperationState state) const {
     switch (state) {
-    case OperationState::Recording: return recording_;
-    case OperationState::Review: return review_;
-    case OperationState::Dmx512: return dmx_;
-    case OperationState::LedTest: return ledTest_;
-    case OperationState::Download: return download_;
-    case OperationState::FileOperations: return files_;
-    case OperationState::Disconnected: break;
+    case OperationState::Recording:
+        return recording_;
+    case OperationState::Review:
+        return review_;
+    case OperationState::Dmx512:
+        return dmx_;
+    case OperationState::LedTest:
+        return ledTest_;
+    case OperationState::Download:
+        return download_;
+    case OperationState::FileOperations:
+        return files_;
+    case OperationState::Disconnected:
+        break;
     }
     return nullptr;
 }
@@ -147,11 +157,17 @@ void MainWindow::Fun_EnableEditControls(bool enabled) {
     review_->setEditControlsEnabled(enabled);
 }
 
-void MainWindow::Fun_Timer截屏时间() { recording_->Fun_Timer截屏时间(); }
+void MainWindow::Fun_Timer截屏时间() {
+    recording_->Fun_Timer截屏时间();
+}
 
-PositionWindow* MainWindow::positionWindow() const { return recording_->positionWindow(); }
+PositionWindow* MainWindow::positionWindow() const {
+    return recording_->positionWindow();
+}
 
-void MainWindow::coverToTop() { Frame遮挡->move(Frame遮挡->x(), 0); }
+void MainWindow::coverToTop() {
+    Frame遮挡->move(Frame遮挡->x(), 0);
+}
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

@@ -10,7 +10,9 @@ int64_t MonotonicClock::nowNs() {
     return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-uint32_t MonotonicClock::nowMs() { return uint32_t(nowNs() / 1'000'000); }
+uint32_t MonotonicClock::nowMs() {
+    return uint32_t(nowNs() / 1'000'000);
+}
 
 int64_t MonotonicClock::instantOfMs(uint32_t ms) {
     const int64_t nowMs64 = nowNs() / 1'000'000;
@@ -23,7 +25,11 @@ MonotonicClock g_realClock;
 Clock* g_clock = &g_realClock;
 } // namespace
 
-Clock& appClock() { return *g_clock; }
-void setAppClock(Clock* clock) { g_clock = clock ? clock : &g_realClock; }
+Clock& appClock() {
+    return *g_clock;
+}
+void setAppClock(Clock* clock) {
+    g_clock = clock ? clock : &g_realClock;
+}
 
 } // namespace kq

@@ -25,6 +25,8 @@ Clock& appClock();
 void setAppClock(Clock* clock);
 
 // Milliseconds from `from` to `to` on the wrapping clock; negative when `to` lies behind.
-inline int32_t msBetween(uint32_t from, uint32_t to) { return int32_t(to - from); }
+inline int32_t msBetween(uint32_t from, uint32_t to) {
+    return int32_t(to - from);
+}
 
 } // namespace kq

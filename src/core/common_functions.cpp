@@ -11,7 +11,8 @@ void Fun_Delay(uint32_t ms) {
     kq::EventPump& pump = kq::appPump();
     const uint32_t start = clock.nowMs();
     const uint32_t deadline = start + ms + 1;
-    while (uint32_t(clock.nowMs() - start) <= ms) pump.waitForEvents(deadline);
+    while (uint32_t(clock.nowMs() - start) <= ms)
+        pump.waitForEvents(deadline);
 }
 
 QString Fun_PadLeft(const QString& value, int width, QChar pad) {
@@ -23,7 +24,9 @@ QString Fun_ZeroPad(long long value, int width) {
     return Fun_PadLeft(QString::number(value), width, QLatin1Char('0'));
 }
 
-QString Fun_Pad2(long long value) { return Fun_ZeroPad(value, 2); }
+QString Fun_Pad2(long long value) {
+    return Fun_ZeroPad(value, 2);
+}
 
 namespace {
 QString hexDigits(uint32_t value, int width) {
@@ -45,7 +48,8 @@ QString Fun_HexWordOfBytes(int32_t hi, int32_t lo) {
 QString Fun_TextToHex4(const QString& text) {
     QString out;
     out.reserve(text.size() * 4);
-    for (QChar c : text) out += hexDigits(c.unicode(), 4);
+    for (QChar c : text)
+        out += hexDigits(c.unicode(), 4);
     return out;
 }
 
@@ -65,19 +69,23 @@ QString Fun_Hex4ToText(const QString& hex) {
 namespace kq {
 int32_t screenSizeValue(int which, int widthPx, int heightPx) {
     switch (which) {
-    case 1: return widthPx;
-    case 2: return heightPx;
-    case 3: return widthPx * kTwipsPerPixel;
-    case 4: return heightPx * kTwipsPerPixel;
-    default: return 0;
+    case 1:
+        return widthPx;
+    case 2:
+        return heightPx;
+    case 3:
+        return widthPx * kTwipsPerPixel;
+    case 4:
+        return heightPx * kTwipsPerPixel;
+    default:
+        return 0;
     }
 }
 } // namespace kq
 
 int32_t Fun_ScreenSize(int which) {
-    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
+    const QScreen* screen =
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
     if (!screen) return 0;
     const QSize size = screen->size();
     return kq::screenSizeValue(which, size.width(), size.height());

@@ -3,7 +3,6 @@
 #include "shared_state.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 namespace kq {
@@ -26,8 +25,12 @@ QString ScriptedDialogs::nextFileName(const FileDialogRequest& request) {
     return name;
 }
 
-QString ScriptedDialogs::openFileName(const FileDialogRequest& request) { return nextFileName(request); }
-QString ScriptedDialogs::saveFileName(const FileDialogRequest& request) { return nextFileName(request); }
+QString ScriptedDialogs::openFileName(const FileDialogRequest& request) {
+    return nextFileName(request);
+}
+QString ScriptedDialogs::saveFileName(const FileDialogRequest& request) {
+    return nextFileName(request);
+}
 
 MessageAnswer ConsoleDialogs::message(const QString& text, const QString& title, MessageButtons buttons) {
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
@@ -45,13 +48,18 @@ FileDialogRequest fileRequest(const QString& ext, bool mustExist) {
 // The dialog's buffer could leave trailing blanks and a NUL behind the name.
 QString cleanChosenPath(QString path) {
     if (path.endsWith(QChar(0))) path.chop(1);
-    while (path.endsWith(QLatin1Char(' '))) path.chop(1);
+    while (path.endsWith(QLatin1Char(' ')))
+        path.chop(1);
     return path;
 }
 } // namespace
 
-Dialogs& dialogs() { return *g_dialogs; }
-void setDialogs(Dialogs* d) { g_dialogs = d ? d : &g_silentDialogs; }
+Dialogs& dialogs() {
+    return *g_dialogs;
+}
+void setDialogs(Dialogs* d) {
+    g_dialogs = d ? d : &g_silentDialogs;
+}
 
 } // namespace kq
 

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <deque>
 
 // Message boxes, Yes/No questions and file dialogs go through this seam, so that tests can answer them

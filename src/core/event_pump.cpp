@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QSocketNotifier>
-
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -72,7 +71,11 @@ EventPump& qtEventPump() {
     return pump;
 }
 
-EventPump& appPump() { return g_pump ? *g_pump : qtEventPump(); }
-void setAppPump(EventPump* pump) { g_pump = pump; }
+EventPump& appPump() {
+    return g_pump ? *g_pump : qtEventPump();
+}
+void setAppPump(EventPump* pump) {
+    g_pump = pump;
+}
 
 } // namespace kq

@@ -77,8 +77,8 @@ size_t utf16CharBytes(const char* p, size_t left) {
 
 QByteArray encode(const QString& text) {
     static Converter toGbk("CP936", "UTF-16LE");
-    return toGbk.run(reinterpret_cast<const char*>(text.utf16()), size_t(text.size()) * 2,
-                     utf16CharBytes, QByteArray("?"));
+    return toGbk.run(reinterpret_cast<const char*>(text.utf16()), size_t(text.size()) * 2, utf16CharBytes,
+                     QByteArray("?"));
 }
 
 QString decode(QByteArrayView bytes) {

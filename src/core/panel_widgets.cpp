@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QPushButton>
-
 #include <algorithm>
 
 namespace kq {
@@ -39,6 +38,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     return button;
 }
 
-int numberIn(const QComboBox* box, int max) { return std::clamp(box->currentText().toInt(), 1, max); }
+int numberIn(const QComboBox* box, int max) {
+    return std::clamp(box->currentText().toInt(), 1, max);
+}
 
 } // namespace kq

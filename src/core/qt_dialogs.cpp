@@ -19,14 +19,13 @@ MessageAnswer QtDialogs::message(const QString& text, const QString& title, Mess
 }
 
 QString QtDialogs::openFileName(const FileDialogRequest& request) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, request.directory,
-                                        request.filter);
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, request.directory, request.filter);
 }
 
 QString QtDialogs::saveFileName(const FileDialogRequest& request) {
     // Like the dialog the installers know, this one does not ask before replacing a file.
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, request.directory,
-                                        request.filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, request.directory, request.filter,
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace kq

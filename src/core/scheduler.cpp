@@ -1,9 +1,8 @@
 #include "scheduler.h"
 
-#include "core/settings_keys.h"
-
 #include "clock.h"
 #include "common_functions.h"
+#include "core/settings_keys.h"
 #include "event_pump.h"
 #include "settings_file.h"
 #include "shared_state.h"
@@ -71,14 +70,22 @@ void callHook(const std::function<void()>& hook) {
 }
 } // namespace
 
-void Fun_Tick10ms() { callHook(kq::schedulerHooks().pluginStep); }
+void Fun_Tick10ms() {
+    callHook(kq::schedulerHooks().pluginStep);
+}
 
 void Fun_TickFrame() {
     callHook(kq::schedulerHooks().frameCapture);
     callHook(kq::schedulerHooks().stateCycle);
 }
 
-void Fun_Tick100ms() { callHook(kq::schedulerHooks().modellingTest); }
-void Fun_Tick50ms() { callHook(kq::schedulerHooks().placementSave); }
+void Fun_Tick100ms() {
+    callHook(kq::schedulerHooks().modellingTest);
+}
+void Fun_Tick50ms() {
+    callHook(kq::schedulerHooks().placementSave);
+}
 
-int32_t Fun_ReadFramePeriod() { return Fun_ReadIniNumber(g_IniPath, kq::key::FramePeriod, 36, 30, 200); }
+int32_t Fun_ReadFramePeriod() {
+    return Fun_ReadIniNumber(g_IniPath, kq::key::FramePeriod, 36, 30, 200);
+}

@@ -7,9 +7,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
-
 #include <cstdio>
-
 #include <vector>
 
 namespace kq::ini {
@@ -36,13 +34,13 @@ ParsedFile parse(const QByteArray& bytes) {
 
 // Calls fn(line) for each line; a line ends at CR LF, a lone CR or a lone LF. A last line without an
 // ending counts; the ending of the last line does not start an empty one. Stops when fn returns false.
-template <typename Fn>
-void forEachLine(QByteArrayView text, Fn fn) {
+template <typename Fn> void forEachLine(QByteArrayView text, Fn fn) {
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end) {
         const char* e = p;
-        while (e < end && *e != '\r' && *e != '\n') ++e;
+        while (e < end && *e != '\r' && *e != '\n')
+            ++e;
         if (!fn(QByteArrayView(p, e - p))) return;
         if (e < end && *e == '\r') {
             ++e;
@@ -107,7 +105,9 @@ AtomicFile::AtomicFile(const QString& path) : path_(path), temp_(path + QStringL
 
 AtomicFile::~AtomicFile() = default;
 
-bool AtomicFile::open() { return temp_.open(); }
+bool AtomicFile::open() {
+    return temp_.open();
+}
 
 bool AtomicFile::commit() {
     if (!temp_.isOpen() || !temp_.flush()) return false;

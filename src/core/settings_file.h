@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryFile>
-
 #include <optional>
 
 // "system.ini" and the material notes file: lines of key "=" value, CR LF, no sections, no trimming.

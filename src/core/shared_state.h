@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 // Process-wide state that more than one subsystem reads or writes. Everything here is touched from the
@@ -15,8 +14,8 @@ inline constexpr int kLivePlaneSize = 3001; // positions 0..3000 of one port's l
 inline constexpr int kPortBlockBytes = 2250;
 
 // Application core.
-inline QString g_AppFolder;   // the application folder (the executable's folder, or --home)
-inline QString g_IniPath;     // g_AppFolder + "/system.ini"
+inline QString g_AppFolder; // the application folder (the executable's folder, or --home)
+inline QString g_IniPath;   // g_AppFolder + "/system.ini"
 inline QString g_AppTitle = QStringLiteral("KQ-510 V1.8");
 inline int32_t g_FramePeriodMs = 36;
 inline bool g_PauseTasks = false;    // set during show download and firmware upgrade
@@ -24,9 +23,9 @@ inline bool g_ExitRequested = false; // the main window was closed: the loop end
 inline bool g_MainClosing = false;   // the main window is closing: its placement is no longer saved
 
 // Output and recording.
-inline int32_t g_ColourOrder = 3;                                         // 1RGB .. 6BGR
+inline int32_t g_ColourOrder = 3;                                                // 1RGB .. 6BGR
 inline uint8_t g_LivePlanes[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize] = {}; // machine, port, position
-inline uint8_t g_PortHasData[kMaxPort + 1][kMaxMachine + 1] = {};         // port, machine
+inline uint8_t g_PortHasData[kMaxPort + 1][kMaxMachine + 1] = {};                // port, machine
 inline int32_t g_SlotSize = 13500;
 inline bool g_StepFlag = false;
 inline uint8_t g_UsePlugin = 0;

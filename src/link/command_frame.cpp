@@ -23,7 +23,8 @@ uint32_t byteSum(const uint8_t* p, size_t n) {
         w = (w & 0x0000FFFF0000FFFFull) + ((w >> 16) & 0x0000FFFF0000FFFFull);
         total += (w & 0xFFFFFFFFull) + (w >> 32);
     }
-    for (; i < n; ++i) total += p[i];
+    for (; i < n; ++i)
+        total += p[i];
     return uint32_t(total);
 }
 } // namespace
@@ -31,8 +32,10 @@ uint32_t byteSum(const uint8_t* p, size_t n) {
 bool buildFrame(std::span<uint8_t> buf, int32_t& len, uint8_t machine, uint16_t commandCode, QByteArrayView payload) {
     if (size_t(kFrameHeaderBytes + payload.size() + 2) > buf.size()) return false;
     len = 0;
-    for (int i = 0; i < kNetworkNameLength; ++i) appendFrameByte(buf, len, kNetworkName[i]);
-    for (int v : {0, 1, 0, int(machine), commandCode >> 8, commandCode & 0xFF}) appendFrameByte(buf, len, v);
+    for (int i = 0; i < kNetworkNameLength; ++i)
+        appendFrameByte(buf, len, kNetworkName[i]);
+    for (int v : {0, 1, 0, int(machine), commandCode >> 8, commandCode & 0xFF})
+        appendFrameByte(buf, len, v);
     if (!payload.isEmpty()) std::memcpy(buf.data() + len, payload.data(), size_t(payload.size()));
     len += int32_t(payload.size());
     const uint32_t sum = byteSum(buf.data(), size_t(len)); // only its low 16 bits count
@@ -52,7 +55,8 @@ QByteArray portDataPayload(int port, int start, int colourOrder, QByteArrayView 
     QByteArray p;
     p.reserve(kPortDataSubHeaderBytes + data.size());
     const auto count = int(data.size());
-    for (int v : {0, port, count >> 8, count & 0xFF, start >> 8, start & 0xFF, colourOrder, 0}) p.append(char(v));
+    for (int v : {0, port, count >> 8, count & 0xFF, start >> 8, start & 0xFF, colourOrder, 0})
+        p.append(char(v));
     p.append(data);
     return p;
 }
@@ -74,7 +78,8 @@ std::optional<QByteArray> parseHexBytes(const QString& text, QString* error) {
         if (error) *error = why;
         return std::nullopt;
     };
-    if (digits.size() % 2 != 0) return fail(QStringLiteral("hex data has an odd number of digits (%1)").arg(digits.size()));
+    if (digits.size() % 2 != 0)
+        return fail(QStringLiteral("hex data has an odd number of digits (%1)").arg(digits.size()));
     QByteArray out;
     out.reserve(digits.size() / 2);
     for (qsizetype i = 0; i < digits.size(); i += 2) {

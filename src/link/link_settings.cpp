@@ -8,7 +8,8 @@
 namespace kq::link {
 
 LinkAddresses::LinkAddresses() {
-    for (int k = 1; k <= 10; ++k) machine[size_t(k)] = QStringLiteral("192.168.1.%1").arg(200 + k);
+    for (int k = 1; k <= 10; ++k)
+        machine[size_t(k)] = QStringLiteral("192.168.1.%1").arg(200 + k);
 }
 
 namespace {
@@ -36,7 +37,8 @@ LinkAddresses readLinkAddresses(const QString& iniPath) {
     LinkAddresses a;
     readAddress(iniPath, kKeyBroadcast, a.broadcast);
     readPort(iniPath, kKeyCommandPort, a.commandPort);
-    for (int k = 1; k <= 10; ++k) readAddress(iniPath, kKeyMachinePrefix + Fun_Pad2(k), a.machine[size_t(k)]);
+    for (int k = 1; k <= 10; ++k)
+        readAddress(iniPath, kKeyMachinePrefix + Fun_Pad2(k), a.machine[size_t(k)]);
     readAddress(iniPath, kKeyPluginListenAddress, a.pluginListenAddress);
     readPort(iniPath, kKeyPluginListenPort, a.pluginListenPort);
     readPort(iniPath, kKeyPluginSendPort, a.pluginSendPort);
@@ -48,7 +50,8 @@ void writeLoopbackAddresses(const QString& iniPath, const QString& base, int com
     const QHostAddress b(base);
     Fun_WriteIni(iniPath, kKeyBroadcast, offsetAddress(b, 55));
     Fun_WriteIni(iniPath, kKeyCommandPort, QString::number(commandPort));
-    for (int k = 1; k <= 10; ++k) Fun_WriteIni(iniPath, kKeyMachinePrefix + Fun_Pad2(k), offsetAddress(b, k));
+    for (int k = 1; k <= 10; ++k)
+        Fun_WriteIni(iniPath, kKeyMachinePrefix + Fun_Pad2(k), offsetAddress(b, k));
     Fun_WriteIni(iniPath, kKeyPluginListenAddress, offsetAddress(b, -199));
     Fun_WriteIni(iniPath, kKeyPluginListenPort, QString::number(pluginListenPort));
     Fun_WriteIni(iniPath, kKeyPluginSendPort, QString::number(pluginSendPort));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 // Where the endpoints send and listen. The machines' network is the default; the settings file can

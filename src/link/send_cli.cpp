@@ -16,7 +16,9 @@ int usage(const QString& why) {
     return 2;
 }
 
-QString spacedHex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString spacedHex(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
 } // namespace
 
@@ -55,9 +57,8 @@ int runSendCommand(const QStringList& args) {
 
     UdpHost& udp = Form_UDP();
     bool failed = false;
-    QObject::connect(udp.Client, &CSocketMaster::Error, [&](int, const QString&, const QString&, bool*) {
-        failed = true;
-    });
+    QObject::connect(udp.Client, &CSocketMaster::Error,
+                     [&](int, const QString&, const QString&, bool*) { failed = true; });
     int replies = 0;
     QObject::connect(udp.Client, &CSocketMaster::DataArrival111111, [&](const QByteArray& data, int) {
         ++replies;

@@ -6,7 +6,6 @@
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
-
 #include <cstdio>
 #include <map>
 
@@ -38,7 +37,9 @@ bool loopbackOnly() {
     return only;
 }
 
-bool destinationAllowed(const QHostAddress& address) { return !loopbackOnly() || address.isLoopback(); }
+bool destinationAllowed(const QHostAddress& address) {
+    return !loopbackOnly() || address.isLoopback();
+}
 
 SocketException::SocketException(int n, const QString& text, const QString& src)
     : std::runtime_error(text.toStdString()), number(n), source(src) {}
@@ -48,17 +49,28 @@ namespace {
 // The socket library's errors in the numbers the message boxes have always carried.
 int errorNumber(QAbstractSocket::SocketError e) {
     switch (e) {
-    case QAbstractSocket::SocketAccessError: return 10013;
-    case QAbstractSocket::SocketResourceError: return 10055;
-    case QAbstractSocket::DatagramTooLargeError: return 10040;
-    case QAbstractSocket::NetworkError: return 10051;
-    case QAbstractSocket::AddressInUseError: return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError: return 10045;
-    case QAbstractSocket::HostNotFoundError: return 11001;
-    case QAbstractSocket::ConnectionRefusedError: return 10061;
-    case QAbstractSocket::SocketTimeoutError: return 10060;
-    default: return 0;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    case QAbstractSocket::DatagramTooLargeError:
+        return 10040;
+    case QAbstractSocket::NetworkError:
+        return 10051;
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10045;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    default:
+        return 0;
     }
 }
 
@@ -108,7 +120,9 @@ void CSocketMaster::setRemoteHost(const QString& host) {
     resolvedRemote_.clear();
 }
 
-int CSocketMaster::LocalPort() const { return socket_ ? int(socket_->localPort()) : localPort_; }
+int CSocketMaster::LocalPort() const {
+    return socket_ ? int(socket_->localPort()) : localPort_;
+}
 
 QString CSocketMaster::LocalIP() const {
     // The plug-in program runs on this PC: an endpoint bound to every address answers on loopback.
@@ -162,10 +176,11 @@ bool CSocketMaster::SendData1111(const QByteArray& data) {
     const QHostAddress& address = resolvedRemote_;
     if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
         state_ = sckError;
-        raiseError(kq::link::kErrHostNotFound,
-                   QStringLiteral("地址“%1”不是IPv4地址，没有发送。请在system.ini中填写数字地址（例如 192.168.1.201）。")
-                       .arg(remoteHost_),
-                   source);
+        raiseError(
+            kq::link::kErrHostNotFound,
+            QStringLiteral("地址“%1”不是IPv4地址，没有发送。请在system.ini中填写数字地址（例如 192.168.1.201）。")
+                .arg(remoteHost_),
+            source);
         return false;
     }
     if (!kq::link::destinationAllowed(address)) {

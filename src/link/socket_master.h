@@ -4,7 +4,6 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
-
 #include <set>
 #include <stdexcept>
 

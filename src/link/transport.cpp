@@ -5,22 +5,26 @@
 #include "udp_host.h"
 
 #include <QtGlobal>
-
 #include <algorithm>
 
 using namespace kq::link;
 
-void Fun_FrameAppend(int value) { appendFrameByte(g_FrameBuf, g_FrameLen, value); }
+void Fun_FrameAppend(int value) {
+    appendFrameByte(g_FrameBuf, g_FrameLen, value);
+}
 
 void Fun_FrameHeader() {
-    for (int i = 0; i < kNetworkNameLength; ++i) Fun_FrameAppend(kNetworkName[i]);
+    for (int i = 0; i < kNetworkNameLength; ++i)
+        Fun_FrameAppend(kNetworkName[i]);
 }
 
 namespace {
 
 // The endpoint sends the elements below the array's upper bound, so the low byte of the sum, the
 // frame's last element, never leaves the PC.
-QByteArray frameArray() { return QByteArray(reinterpret_cast<const char*>(g_FrameBuf), g_FrameLen); }
+QByteArray frameArray() {
+    return QByteArray(reinterpret_cast<const char*>(g_FrameBuf), g_FrameLen);
+}
 
 bool buildInFrameBuf(int machine, int commandCode, QByteArrayView data) {
     if (machine < 0 || machine > 255) {
@@ -90,4 +94,6 @@ void Fun_SendBlockChunked(int machine, int port, int32_t& remaining, QByteArrayV
     remaining = 0;
 }
 
-void Fun_SendExitCommand() { Fun_SendFrame(0, code::Disconnect, {}, true); }
+void Fun_SendExitCommand() {
+    Fun_SendFrame(0, code::Disconnect, {}, true);
+}

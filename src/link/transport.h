@@ -5,7 +5,6 @@
 
 #include <QByteArrayView>
 #include <QString>
-
 #include <cstdint>
 
 // The frame under construction and the machines' replies, shared by every sender and requester.

@@ -32,8 +32,7 @@ UdpHost::UdpHost(QObject* parent) : QObject(parent) {
     connect(Client, &CSocketMaster::DataArrival111111, this,
             [this](const QByteArray& data, int length) { Client_DataArrival111111(data, length); });
     for (int k = 1; k <= 10; ++k)
-        Clients[size_t(k)] =
-            makeEndpoint(this, QStringLiteral("Client%1").arg(k), a.machine[size_t(k)], a.commandPort);
+        Clients[size_t(k)] = makeEndpoint(this, QStringLiteral("Client%1").arg(k), a.machine[size_t(k)], a.commandPort);
 }
 
 void UdpHost::Fun_外挂_初始化() {
@@ -52,7 +51,9 @@ void UdpHost::Fun_send_udpN(int n, const QByteArray& data) {
     Clients[size_t(n)]->SendData1111(data);
 }
 
-void UdpHost::Fun_send_udp(const QByteArray& data) { Client->SendData1111(data); }
+void UdpHost::Fun_send_udp(const QByteArray& data) {
+    Client->SendData1111(data);
+}
 
 void UdpHost::Fun_外挂_send_udp(const QByteArray& data) {
     UDP_Send->SendData1111(data);
@@ -76,7 +77,9 @@ UdpHost& Form_UDP() {
     return *g_formUdp;
 }
 
-bool Fun_FormUdpLoaded() { return g_formUdp != nullptr; }
+bool Fun_FormUdpLoaded() {
+    return g_formUdp != nullptr;
+}
 
 void Fun_UnloadFormUdp() {
     delete g_formUdp;

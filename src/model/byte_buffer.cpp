@@ -38,7 +38,8 @@ void ByteCursor::putBytes(QByteArrayView bytes) {
         limit_ = std::max<qsizetype>(limit_, pos_);
         return;
     }
-    for (char b : bytes) putByte(uint8_t(b));
+    for (char b : bytes)
+        putByte(uint8_t(b));
 }
 
 void ByteCursor::putText(const QString& text) {
@@ -71,10 +72,20 @@ QString ByteCursor::getText() {
 } // namespace kq
 
 namespace {
-kq::ByteCursor globalCursor() { return kq::ByteCursor(g_ByteBuf, g_BufPos); }
+kq::ByteCursor globalCursor() {
+    return kq::ByteCursor(g_ByteBuf, g_BufPos);
+}
 } // namespace
 
-void Fun_PutByte(int b) { globalCursor().putByte(b); }
-uint8_t Fun_GetByte() { return globalCursor().getByte(); }
-void Fun_PutText(const QString& text) { globalCursor().putText(text); }
-QString Fun_GetText() { return globalCursor().getText(); }
+void Fun_PutByte(int b) {
+    globalCursor().putByte(b);
+}
+uint8_t Fun_GetByte() {
+    return globalCursor().getByte();
+}
+void Fun_PutText(const QString& text) {
+    globalCursor().putText(text);
+}
+QString Fun_GetText() {
+    return globalCursor().getText();
+}

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <algorithm>
 #include <cstdint>
 
@@ -55,7 +54,7 @@ private:
     void putByteSlow(int b);
 
     QByteArray& buf_;
-    char* data_;      // buf_'s bytes, detached once
+    char* data_; // buf_'s bytes, detached once
     qsizetype size_;
     int32_t& pos_;
     qsizetype limit_;

@@ -3,8 +3,12 @@
 #include <algorithm>
 
 namespace {
-bool validMaterial(int n) { return n >= 1 && n <= kMaterialCount; }
-bool validModel(int m) { return m >= 1 && m <= kModelCount; }
+bool validMaterial(int n) {
+    return n >= 1 && n <= kMaterialCount;
+}
+bool validModel(int m) {
+    return m >= 1 && m <= kModelCount;
+}
 } // namespace
 
 void Fun_ClearMaterial(int n) {
@@ -57,7 +61,8 @@ T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1,
     t.Coord[2] = y1;
     t.Coord[3] = x2;
     t.Coord[4] = y2;
-    for (int k = 1; k <= 4; ++k) t.FineCoord[k] = t.Coord[k] * 100;
+    for (int k = 1; k <= 4; ++k)
+        t.FineCoord[k] = t.Coord[k] * 100;
     t.PointCount = pointCount;
     return t;
 }

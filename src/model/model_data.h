@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 
@@ -59,8 +58,8 @@ void Fun_CopyOne();
 void Fun_PasteOne(int n);
 
 // A material with the fields that place it; note and angles empty.
-T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1, int y1, int x2, int y2, int reverse = 0,
-                        int pointCount = 0);
+T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1, int y1, int x2, int y2,
+                        int reverse = 0, int pointCount = 0);
 
 // Empties every model (tests and start-up).
 void Fun_ClearAllModels();

@@ -1,11 +1,10 @@
 #include "model_file.h"
 
-#include "core/settings_keys.h"
-
 #include "core/dialogs.h"
-#include "core/settings_file.h"
-#include "core/shared_state.h"
 #include "core/gbk_codec.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
 
 #include <QFile>
 #include <QStringList>
@@ -14,26 +13,33 @@ namespace kq::model {
 namespace {
 
 void putMagic(ByteCursor& c, const uint8_t* bytes, int n) {
-    for (int i = 0; i < n; ++i) c.putByte(bytes[i]);
+    for (int i = 0; i < n; ++i)
+        c.putByte(bytes[i]);
 }
 
 bool getMagic(ByteCursor& c, const uint8_t* bytes, int n) {
     bool same = true;
-    for (int i = 0; i < n; ++i) same = (c.getByte() == bytes[i]) && same;
+    for (int i = 0; i < n; ++i)
+        same = (c.getByte() == bytes[i]) && same;
     return same;
 }
 
-bool validModel(int m) { return m >= 1 && m <= kModelCount; }
+bool validModel(int m) {
+    return m >= 1 && m <= kModelCount;
+}
 
 constexpr int kRecordBytes = 28; // a material record without its note
 
-int16_t word(const uint8_t* p) { return int16_t(uint16_t(p[0] << 8 | p[1])); }
+int16_t word(const uint8_t* p) {
+    return int16_t(uint16_t(p[0] << 8 | p[1]));
+}
 
 void readMaterial(ByteCursor& c, T_Material& t) {
     uint8_t spare[kRecordBytes];
     const uint8_t* p = c.takeBytes(kRecordBytes);
     if (!p) { // the file ends inside this record: read what is there, the rest as 0
-        for (uint8_t& b : spare) b = c.getByte();
+        for (uint8_t& b : spare)
+            b = c.getByte();
         p = spare;
     }
     t.Machine = word(p);
@@ -41,8 +47,10 @@ void readMaterial(ByteCursor& c, T_Material& t) {
     t.StartAddr = word(p + 4);
     t.Shape = p[6];
     t.Reverse = p[7];
-    for (int i = 1; i <= 4; ++i) t.Coord[i] = word(p + 6 + 2 * i);
-    for (int i = 1; i <= 4; ++i) t.FineCoord[i] = word(p + 14 + 2 * i);
+    for (int i = 1; i <= 4; ++i)
+        t.Coord[i] = word(p + 6 + 2 * i);
+    for (int i = 1; i <= 4; ++i)
+        t.FineCoord[i] = word(p + 14 + 2 * i);
     t.Angle = word(p + 24);
     t.AppliedAngle = word(p + 26);
     t.Note = c.getText();
@@ -73,8 +81,10 @@ void writeModelBlock(ByteCursor& c, const ModelStore& s, int m) {
         putWordAt(r + 4, t.StartAddr);
         r[6] = uint8_t(t.Shape & 0xFF);
         r[7] = t.Reverse;
-        for (int k = 1; k <= 4; ++k) putWordAt(r + 6 + 2 * k, t.Coord[k]);
-        for (int k = 1; k <= 4; ++k) putWordAt(r + 14 + 2 * k, t.FineCoord[k]);
+        for (int k = 1; k <= 4; ++k)
+            putWordAt(r + 6 + 2 * k, t.Coord[k]);
+        for (int k = 1; k <= 4; ++k)
+            putWordAt(r + 14 + 2 * k, t.FineCoord[k]);
         putWordAt(r + 24, t.Angle);
         putWordAt(r + 26, t.AppliedAngle);
         c.putBytes(QByteArrayView(reinterpret_cast<const char*>(r), kRecordBytes));
@@ -84,7 +94,8 @@ void writeModelBlock(ByteCursor& c, const ModelStore& s, int m) {
 
 void writePointBlock(ByteCursor& c, const ModelStore& s, int m) {
     uint8_t block[2 * kMaterialCount + 4] = {};
-    for (int i = 1; i <= kMaterialCount; ++i) putWordAt(block + 2 * (i - 1), s.materials[m][i].PointCount);
+    for (int i = 1; i <= kMaterialCount; ++i)
+        putWordAt(block + 2 * (i - 1), s.materials[m][i].PointCount);
     c.putBytes(QByteArrayView(reinterpret_cast<const char*>(block), sizeof block));
 }
 
@@ -94,19 +105,24 @@ void readModelBlock(ByteCursor& c, ModelStore& s, int m) {
     s.note[m] = c.getText();
     const int count = c.getWord();
     T_Material spare;
-    for (int i = 1; i <= count && !c.overrun(); ++i) readMaterial(c, i <= kMaterialCount ? s.materials[m][i] : spare);
+    for (int i = 1; i <= count && !c.overrun(); ++i)
+        readMaterial(c, i <= kMaterialCount ? s.materials[m][i] : spare);
 }
 
 void readPointBlock(ByteCursor& c, ModelStore& s, int m) {
-    for (int i = 1; i <= kMaterialCount; ++i) s.materials[m][i].PointCount = c.getWord();
-    for (int i = 0; i < 4; ++i) c.getByte();
+    for (int i = 1; i <= kMaterialCount; ++i)
+        s.materials[m][i].PointCount = c.getWord();
+    for (int i = 0; i < 4; ++i)
+        c.getByte();
 }
 
 void writeModelFile(ByteCursor& c, const ModelStore& s) {
     putMagic(c, kModelFileHeader, 3);
-    for (int m = 1; m <= kModelCount; ++m) writeModelBlock(c, s, m);
+    for (int m = 1; m <= kModelCount; ++m)
+        writeModelBlock(c, s, m);
     putMagic(c, kPointMarker, 4);
-    for (int m = 1; m <= kModelCount; ++m) writePointBlock(c, s, m);
+    for (int m = 1; m <= kModelCount; ++m)
+        writePointBlock(c, s, m);
 }
 
 void writeTemplateFile(ByteCursor& c, const ModelStore& s, int m) {
@@ -119,11 +135,13 @@ void writeTemplateFile(ByteCursor& c, const ModelStore& s, int m) {
 ReadResult readModelFile(ByteCursor& c, ModelStore& s) {
     ReadResult r;
     r.headerOk = getMagic(c, kModelFileHeader, 3);
-    for (int m = 1; m <= kModelCount; ++m) readModelBlock(c, s, m);
+    for (int m = 1; m <= kModelCount; ++m)
+        readModelBlock(c, s, m);
     // Files from before point groups end after the model blocks: their point counts stay as they are.
     if (!c.overrun() && c.remaining() > 0 && getMagic(c, kPointMarker, 4) && !c.overrun()) {
         r.pointsRead = true;
-        for (int m = 1; m <= kModelCount; ++m) readPointBlock(c, s, m);
+        for (int m = 1; m <= kModelCount; ++m)
+            readPointBlock(c, s, m);
     }
     return finish(c, r);
 }
@@ -174,9 +192,12 @@ ReadResult decodeTemplateFile(QByteArrayView bytes, ModelStore& s, int m) {
 
 QString copyRecord(const T_Material& t) {
     QStringList lines;
-    for (int v : {t.Machine, t.Port, t.StartAddr, t.Shape, int(t.Reverse)}) lines << QString::number(v);
-    for (int k = 1; k <= 4; ++k) lines << QString::number(t.Coord[k]);
-    for (int k = 1; k <= 4; ++k) lines << QString::number(t.FineCoord[k]);
+    for (int v : {t.Machine, t.Port, t.StartAddr, t.Shape, int(t.Reverse)})
+        lines << QString::number(v);
+    for (int k = 1; k <= 4; ++k)
+        lines << QString::number(t.Coord[k]);
+    for (int k = 1; k <= 4; ++k)
+        lines << QString::number(t.FineCoord[k]);
     lines << QString::number(t.Angle) << QString::number(t.AppliedAngle) << t.Note << QString::number(t.PointCount);
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
@@ -190,8 +211,10 @@ T_Material parseCopyRecord(const QStringList& lines, qsizetype line) {
     t.StartAddr = number(2);
     t.Shape = number(3);
     t.Reverse = uint8_t(number(4));
-    for (int k = 1; k <= 4; ++k) t.Coord[k] = number(4 + k);
-    for (int k = 1; k <= 4; ++k) t.FineCoord[k] = number(8 + k);
+    for (int k = 1; k <= 4; ++k)
+        t.Coord[k] = number(4 + k);
+    for (int k = 1; k <= 4; ++k)
+        t.FineCoord[k] = number(8 + k);
     t.Angle = number(13);
     t.AppliedAngle = number(14);
     t.Note = text(15);
@@ -205,8 +228,9 @@ using namespace kq::model;
 
 namespace {
 
-kq::ByteCursor globalCursor(qsizetype limit = -1) { return kq::ByteCursor(g_ByteBuf, g_BufPos, limit); }
-
+kq::ByteCursor globalCursor(qsizetype limit = -1) {
+    return kq::ByteCursor(g_ByteBuf, g_BufPos, limit);
+}
 
 // Builds the 20 models in the shared buffer and writes them to path in one piece.
 bool writeModels(const QString& path) {
@@ -254,7 +278,9 @@ void Fun_ReadPointBlock(int m) {
     readPointBlock(c, g_Models, m);
 }
 
-bool Fun_WriteModelFile(const QString& path) { return writeModels(path); }
+bool Fun_WriteModelFile(const QString& path) {
+    return writeModels(path);
+}
 
 void Fun_SaveModelAs() {
     const QString path = Fun_SaveFileDialog(QStringLiteral("mx20"));
@@ -313,7 +339,9 @@ void Fun_OpenTemplate() {
     if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
 }
 
-QString Fun_CopyFilePath() { return g_AppFolder + QStringLiteral("/copytemp"); }
+QString Fun_CopyFilePath() {
+    return g_AppFolder + QStringLiteral("/copytemp");
+}
 
 void Fun_CopyMaterials(int count) {
     if (count > 1 && Fun_AskYesNo(QStringLiteral("要复制 %1个素材吗？").arg(count))) {

@@ -25,7 +25,7 @@ void writeModelFile(ByteCursor& c, const ModelStore& s);
 void writeTemplateFile(ByteCursor& c, const ModelStore& s, int m);
 
 struct ReadResult {
-    bool headerOk = false;  // the three header bytes were those of the file kind
+    bool headerOk = false;   // the three header bytes were those of the file kind
     bool pointsRead = false; // the point-count marker was found and the blocks read
     bool truncated = false;  // the file ended before its blocks did (missing bytes read as 0)
 };

@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-
 #include <algorithm>
 
 namespace {
@@ -51,8 +50,11 @@ void ModelMenus::Fun_模型菜单显示() {
         CD_模型[size_t(i)]->setText(QStringLiteral("模型%1 %2").arg(i).arg(g_ModelNote[i]));
     const int n = g_CurModel;
     if (n >= 1 && n <= kModelCount) {
-        CD_模型[size_t(n)]->setText(
-            QStringLiteral("【模型%1】(%2,%3) %4").arg(n).arg(g_ModelLength[n]).arg(g_ModelWidth[n]).arg(g_ModelNote[n]));
+        CD_模型[size_t(n)]->setText(QStringLiteral("【模型%1】(%2,%3) %4")
+                                        .arg(n)
+                                        .arg(g_ModelLength[n])
+                                        .arg(g_ModelWidth[n])
+                                        .arg(g_ModelNote[n]));
         CD_选择模型->setTitle(QStringLiteral("【模型%1】").arg(n));
     }
     emit modelsChanged();
@@ -65,7 +67,8 @@ void ModelMenus::CD_模型_Click(int index) {
 }
 
 void ModelMenus::Fun_y颜色选择菜单显示() {
-    for (int i = 1; i <= 6; ++i) CD_颜色选择[size_t(i)]->setText(QString::fromUtf8(kColourItems[i]));
+    for (int i = 1; i <= 6; ++i)
+        CD_颜色选择[size_t(i)]->setText(QString::fromUtf8(kColourItems[i]));
     if (g_ColourOrder >= 1 && g_ColourOrder <= 6) {
         const QString current = QStringLiteral("【%1】").arg(QString::fromUtf8(kColourItems[g_ColourOrder]));
         CD_颜色选择[size_t(g_ColourOrder)]->setText(current);
@@ -79,7 +82,9 @@ void ModelMenus::Fun_素材对应模型读取初始化() {
             uint8_t(Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(n), 1, 1, kModelCount));
 }
 
-QString ModelMenus::modelCaption(int model) const { return CD_模型[size_t(std::clamp(model, 1, kModelCount))]->text(); }
+QString ModelMenus::modelCaption(int model) const {
+    return CD_模型[size_t(std::clamp(model, 1, kModelCount))]->text();
+}
 
 int ModelMenus::materialModel(int material) const {
     return material >= 1 && material <= kShowMaterials ? materialModel_[size_t(material)] : 0;

@@ -4,7 +4,6 @@
 #include "model_data.h"
 
 #include <QObject>
-
 #include <array>
 #include <cstdint>
 

@@ -6,7 +6,6 @@
 #include "model/model_data.h"
 
 #include <QElapsedTimer>
-
 #include <cstring>
 
 namespace kq::record {
@@ -105,11 +104,14 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     phase.restart();
 
     int skip = 0;
-    if (tag == kModellingTest && g_CurMaterial >= 1 && g_CurMaterial <= kMaterialCount && g_Materials[m][g_CurMaterial].used()) {
+    if (tag == kModellingTest && g_CurMaterial >= 1 && g_CurMaterial <= kMaterialCount &&
+        g_Materials[m][g_CurMaterial].used()) {
         // The material being edited is dark for 4 of every 10 steps.
         ++blinkCounter;
-        if (blinkCounter < 5) skip = g_CurMaterial;
-        else if (blinkCounter > 9) blinkCounter = 0;
+        if (blinkCounter < 5)
+            skip = g_CurMaterial;
+        else if (blinkCounter > 9)
+            blinkCounter = 0;
     }
     if (view_.linesShown())
         for (int i = 1; i <= kMaterialCount; ++i) {

@@ -6,7 +6,6 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -36,13 +35,13 @@ public:
 
 // Filled in by recording and the plug-in protocol.
 struct FrameStepHooks {
-    std::function<void()> startRecording;          // served at the next tick after the start request
-    std::function<void()> stopRecording;           // likewise for the stop request
-    std::function<void()> showMaterialInfo;        // the recording caption
+    std::function<void()> startRecording;   // served at the next tick after the start request
+    std::function<void()> stopRecording;    // likewise for the stop request
+    std::function<void()> showMaterialInfo; // the recording caption
     // Once per tick while recording, after sampling: true when the similar-frame search stopped the
     // recording, which ends the step there.
     std::function<bool(const SamplePlan& plan, const CapturedPicture& picture)> recordFrame;
-    std::function<void()> afterOutput;             // recording counters and fade while recording
+    std::function<void()> afterOutput; // recording counters and fade while recording
     std::function<bool()> recordingScreenSelected;
     std::function<void()> notifyPlugin;
 };

@@ -14,14 +14,19 @@ void PictureView::setPicture(const QImage& picture) {
     update();
 }
 
-void PictureView::addLine(const QLine& line) { lines_.push_back(line); }
+void PictureView::addLine(const QLine& line) {
+    lines_.push_back(line);
+}
 
-QSize PictureView::sizeHint() const { return picture_.isNull() ? QSize(100, 100) : picture_.size(); }
+QSize PictureView::sizeHint() const {
+    return picture_.isNull() ? QSize(100, 100) : picture_.size();
+}
 
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(0xC0, 0xC0, 0xFF));
     if (!picture_.isNull()) p.drawImage(0, 0, picture_);
     p.setPen(QColor(255, 0, 0));
-    for (const QLine& l : lines_) p.drawLine(l);
+    for (const QLine& l : lines_)
+        p.drawLine(l);
 }

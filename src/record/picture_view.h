@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QLine>
 #include <QWidget>
-
 #include <vector>
 
 // "Picture_显示": the last captured picture, one pixel per canvas unit, with the material lines drawn

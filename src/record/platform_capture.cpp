@@ -16,11 +16,11 @@ public:
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen) return false;
         const CaptureGeometry g = captureGeometry(wanted, screen->size());
-        const QImage shot = g.source.isEmpty() ? QImage()
-                                               : screen->grabWindow(0, g.source.x(), g.source.y(), g.source.width(),
-                                                                    g.source.height())
-                                                     .toImage()
-                                                     .convertToFormat(QImage::Format_RGB32);
+        const QImage shot = g.source.isEmpty()
+                                ? QImage()
+                                : screen->grabWindow(0, g.source.x(), g.source.y(), g.source.width(), g.source.height())
+                                      .toImage()
+                                      .convertToFormat(QImage::Format_RGB32);
         // A desktop that lets no program copy the screen (a Wayland session) gives no picture at all.
         if (!g.source.isEmpty() && shot.isNull()) return false;
         placeIntoPicture(picture, wanted.size(), g, shot.isNull() ? nullptr : shot.constBits(), shot.bytesPerLine());

@@ -1,9 +1,8 @@
 #include "position_window.h"
 
-#include "core/settings_keys.h"
-
 #include "core/common_functions.h"
 #include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 
 #include <QKeyEvent>
@@ -11,14 +10,15 @@
 #include <QMoveEvent>
 #include <QPainter>
 #include <QRegion>
-
 #include <algorithm>
 
 namespace {
 constexpr int kEdgeMarginTwips = 1500;
 constexpr int kFallbackTwips = 100;
 
-int toPixels(int twips) { return twips / kTwipsPerPixel; }
+int toPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 } // namespace
 
 PositionWindow::PositionWindow(QWidget* parent)
@@ -42,7 +42,9 @@ PositionWindow::PositionWindow(QWidget* parent)
     setCanvasSize(canvas_);
 }
 
-int PositionWindow::alphaForTransparency(int percent) { return int((100 - percent) * 2.55); }
+int PositionWindow::alphaForTransparency(int percent) {
+    return int((100 - percent) * 2.55);
+}
 
 namespace {
 QSize windowSizeFor(const QSize& canvas) {
@@ -116,8 +118,11 @@ void PositionWindow::paintEvent(QPaintEvent*) {
     p.fillRect(handle, hasFocus() ? QColor(0, 96, 192) : QColor(64, 64, 64));
     p.setPen(Qt::white);
     p.drawText(handle.adjusted(6, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("位置示意 %1×%2  (%3, %4)").arg(canvas_.width()).arg(canvas_.height())
-                   .arg(areaTopLeft().x()).arg(areaTopLeft().y()));
+               QStringLiteral("位置示意 %1×%2  (%3, %4)")
+                   .arg(canvas_.width())
+                   .arg(canvas_.height())
+                   .arg(areaTopLeft().x())
+                   .arg(areaTopLeft().y()));
 }
 
 void PositionWindow::mousePressEvent(QMouseEvent* e) {
@@ -133,23 +138,38 @@ void PositionWindow::mouseMoveEvent(QMouseEvent* e) {
     if (dragging_) move(pos() + e->position().toPoint() - pressPoint_);
 }
 
-void PositionWindow::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void PositionWindow::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+}
 
 void PositionWindow::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
     update(handleRect()); // the handle shows where the area lies
 }
 
-void PositionWindow::moveBy(int dx, int dy) { move(x() + dx, y() + dy); }
+void PositionWindow::moveBy(int dx, int dy) {
+    move(x() + dx, y() + dy);
+}
 
 void PositionWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
-    case Qt::Key_W: moveBy(0, -1); break;
-    case Qt::Key_S: moveBy(0, 1); break;
-    case Qt::Key_A: moveBy(-1, 0); break;
-    case Qt::Key_D: moveBy(1, 0); break;
+    case Qt::Key_W:
+        moveBy(0, -1);
+        break;
+    case Qt::Key_S:
+        moveBy(0, 1);
+        break;
+    case Qt::Key_A:
+        moveBy(-1, 0);
+        break;
+    case Qt::Key_D:
+        moveBy(1, 0);
+        break;
     case Qt::Key_Return:
-    case Qt::Key_Enter: g_StepFlag = true; break;
-    default: QWidget::keyPressEvent(e);
+    case Qt::Key_Enter:
+        g_StepFlag = true;
+        break;
+    default:
+        QWidget::keyPressEvent(e);
     }
 }

@@ -5,7 +5,6 @@
 #include "show/frame_store.h"
 
 #include <QDir>
-
 #include <cmath>
 #include <cstring>
 
@@ -33,7 +32,8 @@ int similaritySample(QByteArrayView bitmap, std::vector<uint8_t>& sample) {
     return int(e);
 }
 
-int similarityPercent(const std::vector<uint8_t>& reference, const std::vector<uint8_t>& current, int n, int tolerance) {
+int similarityPercent(const std::vector<uint8_t>& reference, const std::vector<uint8_t>& current, int n,
+                      int tolerance) {
     n = std::min<int>(n, int(std::min(reference.size(), current.size())));
     if (n <= 0) return 0;
     int matches = 0;
@@ -142,13 +142,15 @@ QStringList Recorder::finish(const QString& appFolder) {
     recording = false;
     similarState = 0;
     lastPercent = -1;
-    for (auto& c : columns_) c = QByteArray();
+    for (auto& c : columns_)
+        c = QByteArray();
     return failed;
 }
 
 qsizetype Recorder::bufferBytes() const {
     qsizetype total = 0;
-    for (const auto& c : columns_) total += c.capacity();
+    for (const auto& c : columns_)
+        total += c.capacity();
     return total;
 }
 

@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <cstdio>
 
 namespace {
@@ -29,7 +28,9 @@ const char* const kPositionModes[] = {"不显示", "显示方式1", "显示方�
 int iniNumber(const QString& key, int fallback, int min, int max) {
     return Fun_ReadIniNumber(g_IniPath, key, fallback, min, max);
 }
-void writeIni(const QString& key, int value) { Fun_WriteIni(g_IniPath, key, QString::number(value)); }
+void writeIni(const QString& key, int value) {
+    Fun_WriteIni(g_IniPath, key, QString::number(value));
+}
 // A check box's stored state: "0" or "1"; anything else leaves the box as it is.
 void restoreCheck(QCheckBox* box, const QString& key) {
     if (const QString v = Fun_ReadIni(g_IniPath, key); v == QLatin1String("0") || v == QLatin1String("1"))
@@ -68,19 +69,23 @@ RecordingPanel::~RecordingPanel() {
     if (Picture_显示 && !Picture_显示->parent()) delete Picture_显示;
 }
 
-QWidget* RecordingPanel::pictureWidget() const { return Picture_显示; }
+QWidget* RecordingPanel::pictureWidget() const {
+    return Picture_显示;
+}
 
 void RecordingPanel::buildControls() {
     auto* v = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     Combo素材 = kq::makePickList(this, QStringLiteral("Combo素材"));
-    for (int i = 1; i <= kShowMaterials; ++i) Combo素材->addItem(QString::number(i));
+    for (int i = 1; i <= kShowMaterials; ++i)
+        Combo素材->addItem(QString::number(i));
     Combo素材对应模型 = kq::makePickList(this, QStringLiteral("Combo素材对应模型"));
     Text当前帧 = new QLineEdit(this);
     Text当前帧->setObjectName(QStringLiteral("Text当前帧"));
     Text当前帧->setReadOnly(true);
     Combo显示位置窗口 = kq::makePickList(this, QStringLiteral("Combo显示位置窗口"));
-    for (const char* item : kPositionModes) Combo显示位置窗口->addItem(QString::fromUtf8(item));
+    for (const char* item : kPositionModes)
+        Combo显示位置窗口->addItem(QString::fromUtf8(item));
     Label计数 = new QLabel(QStringLiteral("0"), this);
     Label计数->setObjectName(QStringLiteral("Label计数"));
     form->addRow(QStringLiteral("素材"), Combo素材);
@@ -91,7 +96,8 @@ void RecordingPanel::buildControls() {
     v->addLayout(form);
     auto* checks = new QGridLayout;
     Check重新录制 = kq::makeCheckBox(this, QStringLiteral("Check重新录制"), QStringLiteral("重新录制"));
-    Check自动查找相似帧 = kq::makeCheckBox(this, QStringLiteral("Check自动查找相似帧"), QStringLiteral("自动查找相似帧"));
+    Check自动查找相似帧 =
+        kq::makeCheckBox(this, QStringLiteral("Check自动查找相似帧"), QStringLiteral("自动查找相似帧"));
     Check淡入淡出 = kq::makeCheckBox(this, QStringLiteral("Check淡入淡出"), QStringLiteral("淡入淡出"));
     Check单步录制 = kq::makeCheckBox(this, QStringLiteral("Check单步录制"), QStringLiteral("单步录制"));
     Check线条显示 = kq::makeCheckBox(this, QStringLiteral("Check线条显示"), QStringLiteral("线条显示"));
@@ -104,7 +110,8 @@ void RecordingPanel::buildControls() {
     auto* buttons = new QHBoxLayout;
     const char* const captions[] = {"RGB录制", "R录制", "G录制", "B录制"};
     for (int i = 0; i < 4; ++i) {
-        Command录制方式[size_t(i)] = kq::makeButton(this, QStringLiteral("Command录制方式%1").arg(i), QString::fromUtf8(captions[i]));
+        Command录制方式[size_t(i)] =
+            kq::makeButton(this, QStringLiteral("Command录制方式%1").arg(i), QString::fromUtf8(captions[i]));
         buttons->addWidget(Command录制方式[size_t(i)]);
         connect(Command录制方式[size_t(i)], &QPushButton::clicked, this, [this, i] { Command录制方式_Click(i); });
     }
@@ -114,7 +121,8 @@ void RecordingPanel::buildControls() {
     v->addLayout(buttons);
     connect(Command停止录制, &QPushButton::clicked, this, [this] { Command停止录制_Click(); });
     Check单步录制->setToolTip(QStringLiteral("在位置显示界面按确认键到下一步"));
-    connect(Check重新录制, &QCheckBox::toggled, this, [](bool on) { writeIni(kq::key::ContinueRecording, on ? 1 : 0); });
+    connect(Check重新录制, &QCheckBox::toggled, this,
+            [](bool on) { writeIni(kq::key::ContinueRecording, on ? 1 : 0); });
     connect(Check自动查找相似帧, &QCheckBox::toggled, this, [this](bool on) {
         writeIni(kq::key::FindSimilar, on ? 1 : 0);
         if (on && Check淡入淡出->isChecked()) Check淡入淡出->setChecked(false);
@@ -158,14 +166,19 @@ void RecordingPanel::createPositionWindow() {
     Fun_位置窗体显示判断();
 }
 
-void RecordingPanel::restoreSimilarityMargin() { similarityMargin_ = iniNumber(kq::key::SimilarityMargin, 10, 1, 100); }
+void RecordingPanel::restoreSimilarityMargin() {
+    similarityMargin_ = iniNumber(kq::key::SimilarityMargin, 10, 1, 100);
+}
 
-void RecordingPanel::showCurrentMaterial() { Combo素材->setCurrentIndex(currentMaterial_ - 1); }
+void RecordingPanel::showCurrentMaterial() {
+    Combo素材->setCurrentIndex(currentMaterial_ - 1);
+}
 
 void RecordingPanel::Fun_素材对应模型combox显示() {
     associationLoading_ = true;
     Combo素材对应模型->clear();
-    for (int i = 1; i <= kModelCount; ++i) Combo素材对应模型->addItem(QStringLiteral("%1 %2").arg(i).arg(g_ModelNote[i]));
+    for (int i = 1; i <= kModelCount; ++i)
+        Combo素材对应模型->addItem(QStringLiteral("%1 %2").arg(i).arg(g_ModelNote[i]));
     Combo素材对应模型->setCurrentIndex(std::max(0, menus_.materialModel(currentMaterial_) - 1));
     associationLoading_ = false;
 }
@@ -193,10 +206,12 @@ void RecordingPanel::Combo素材_Click() {
 }
 
 void RecordingPanel::Fun_EnableRecordControls(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Check线条显示, Combo显示位置窗口, Check淡入淡出, Check自动查找相似帧,
-                                                     Check单步录制, Check重新录制, Combo素材, Command停止录制})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Check线条显示, Combo显示位置窗口, Check淡入淡出, Check自动查找相似帧,
+                                         Check单步录制, Check重新录制, Combo素材, Command停止录制})
         w->setEnabled(enabled);
-    for (QPushButton* b : Command录制方式) b->setEnabled(enabled);
+    for (QPushButton* b : Command录制方式)
+        b->setEnabled(enabled);
 }
 
 void RecordingPanel::Command录制方式_Click(int index) {
@@ -272,7 +287,8 @@ bool RecordingPanel::recordFrame(const kq::record::SamplePlan& plan, const kq::r
         return false;
     };
     bool any = false;
-    for (int m = 1; m <= kMaxMachine && !any; ++m) any = machineUsed(m);
+    for (int m = 1; m <= kMaxMachine && !any; ++m)
+        any = machineUsed(m);
     const bool found = any && recorder_.similarFrameFound(picture.bits);
     if (recorder_.lastPercent >= 0)
         Check自动查找相似帧->setText(QStringLiteral("%1%").arg(recorder_.lastPercent, 2, 10, QLatin1Char('0')));
@@ -311,11 +327,17 @@ void RecordingPanel::showPicture(const kq::record::CapturedPicture& picture) {
     Picture_显示->setPicture(image.copy());
 }
 
-void RecordingPanel::showCaptureInterval(uint32_t ms) { Label计数->setText(QString::number(ms)); }
+void RecordingPanel::showCaptureInterval(uint32_t ms) {
+    Label计数->setText(QString::number(ms));
+}
 
-bool RecordingPanel::linesShown() const { return Check线条显示->isEnabled() && Check线条显示->isChecked(); }
+bool RecordingPanel::linesShown() const {
+    return Check线条显示->isEnabled() && Check线条显示->isChecked();
+}
 
-void RecordingPanel::drawMaterialLine(const QPoint& from, const QPoint& to) { Picture_显示->addLine(QLine(from, to)); }
+void RecordingPanel::drawMaterialLine(const QPoint& from, const QPoint& to) {
+    Picture_显示->addLine(QLine(from, to));
+}
 
 void RecordingPanel::hidePositionWindow() {
     if (positionWindow_) positionWindow_->hide();

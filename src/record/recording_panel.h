@@ -7,7 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
-
 #include <array>
 #include <memory>
 
@@ -37,10 +36,10 @@ public:
     QWidget* pictureWidget() const;
 
     // The initialisation's steps for this panel, in the main window's order.
-    void restoreCurrentMaterial();   // "当前素材"
-    void restoreRecordingOptions();  // the two check boxes and the similarity settings
-    void createPositionWindow();     // display mode and the position window
-    void restoreSimilarityMargin();  // "相似度正负"
+    void restoreCurrentMaterial();  // "当前素材"
+    void restoreRecordingOptions(); // the two check boxes and the similarity settings
+    void createPositionWindow();    // display mode and the position window
+    void restoreSimilarityMargin(); // "相似度正负"
 
     void Combo素材_Click();
     void Fun_素材对应模型combox显示();

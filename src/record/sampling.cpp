@@ -9,30 +9,40 @@
 namespace kq::record {
 namespace {
 
-int roundHalfEven(double v) { return int(std::nearbyint(v)); } // the default rounding mode
+int roundHalfEven(double v) {
+    return int(std::nearbyint(v));
+} // the default rounding mode
 
 // n of a material: its pixel count - 1, or -1 when it has none.
 int lastIndex(const T_Material& t) {
     const int x1 = t.Coord[1], y1 = t.Coord[2], x2 = t.Coord[3], y2 = t.Coord[4];
     switch (t.Shape) {
-    case kShapeHorizontal: return std::abs(x1 - x2);
-    case kShapeVertical: return std::abs(y1 - y2);
-    case kShapeDiagonal: return roundHalfEven(std::sqrt(double(x1 - x2) * (x1 - x2) + double(y1 - y2) * (y1 - y2)));
-    case kShapePoints: return t.PointCount - 1;
-    default: return -1;
+    case kShapeHorizontal:
+        return std::abs(x1 - x2);
+    case kShapeVertical:
+        return std::abs(y1 - y2);
+    case kShapeDiagonal:
+        return roundHalfEven(std::sqrt(double(x1 - x2) * (x1 - x2) + double(y1 - y2) * (y1 - y2)));
+    case kShapePoints:
+        return t.PointCount - 1;
+    default:
+        return -1;
     }
 }
 
 QPoint pixelAt(const T_Material& t, int p, int n) {
     const int x1 = t.Coord[1], y1 = t.Coord[2], x2 = t.Coord[3], y2 = t.Coord[4];
     switch (t.Shape) {
-    case kShapeHorizontal: return {std::min(x1, x2) + p, y1};
-    case kShapeVertical: return {x1, std::min(y1, y2) + p};
+    case kShapeHorizontal:
+        return {std::min(x1, x2) + p, y1};
+    case kShapeVertical:
+        return {x1, std::min(y1, y2) + p};
     case kShapeDiagonal:
         // On the straight segment from point 1 to point 2, evenly stepped, each rounded to a pixel.
         if (n == 0) return {x1, y1};
         return {x1 + int(std::lround(double(x2 - x1) * p / n)), y1 + int(std::lround(double(y2 - y1) * p / n))};
-    default: return {x1, y1};
+    default:
+        return {x1, y1};
     }
 }
 
@@ -41,11 +51,13 @@ QPoint pixelAt(const T_Material& t, int p, int n) {
 std::vector<QPoint> materialPixels(const T_Material& t) {
     std::vector<QPoint> pixels;
     const int n = lastIndex(t);
-    for (int p = 0; p <= n; ++p) pixels.push_back(pixelAt(t, p, n));
+    for (int p = 0; p <= n; ++p)
+        pixels.push_back(pixelAt(t, p, n));
     return pixels;
 }
 
-SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow, qsizetype pictureBytes) {
+SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow,
+                           qsizetype pictureBytes) {
     SamplePlan plan;
     // Offsets past the picture read its last whole pixel (whose blue byte is at S - 4).
     const qsizetype smax = std::max<qsizetype>(0, pictureBytes - 4);
@@ -63,8 +75,8 @@ SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qs
             const int p = reverse ? n - e : e;
             const QPoint at = pixelAt(t, p, n);
             const qsizetype o = qsizetype(at.y()) * bytesPerRow + qsizetype(at.x()) * 4;
-            plan.points.push_back({i, uint8_t(t.Machine), uint8_t(t.Port), uint16_t(t.StartAddr + e - 1), at.x(), at.y(),
-                                   std::clamp<qsizetype>(o, 0, smax)});
+            plan.points.push_back({i, uint8_t(t.Machine), uint8_t(t.Port), uint16_t(t.StartAddr + e - 1), at.x(),
+                                   at.y(), std::clamp<qsizetype>(o, 0, smax)});
         }
     }
     return plan;
@@ -74,7 +86,8 @@ void samplePicture(const uint8_t* picture, const SamplePlan& plan, int fadeLevel
     std::memset(&out, 0, sizeof out);
     uint8_t scaled[256];
     const double f = double(std::clamp(fadeLevel, 0, 255)) / 255.0;
-    for (int v = 0; v < 256; ++v) scaled[v] = uint8_t(roundHalfEven(v * f));
+    for (int v = 0; v < 256; ++v)
+        scaled[v] = uint8_t(roundHalfEven(v * f));
     for (const SamplePoint& s : plan.points) {
         if (s.material == skipMaterial) continue;
         const uint8_t* px = picture + s.offset;

@@ -4,7 +4,6 @@
 #include "model/model_data.h"
 
 #include <QPoint>
-
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -15,9 +14,9 @@
 
 namespace kq::record {
 
-inline constexpr int kMaxAddress = 760;      // addresses past it all land here
-inline constexpr int kPixelsPerPort = 750;   // positions 0..749 are sent
-inline constexpr int kOutputPorts = 6;       // ports 7 and 8 are sampled but never sent
+inline constexpr int kMaxAddress = 760;    // addresses past it all land here
+inline constexpr int kPixelsPerPort = 750; // positions 0..749 are sent
+inline constexpr int kOutputPorts = 6;     // ports 7 and 8 are sampled but never sent
 
 // The canvas points of a material's pixels in order p = 0..n (n + 1 points), or none.
 std::vector<QPoint> materialPixels(const T_Material& t);
@@ -38,7 +37,8 @@ struct SamplePlan {
 
 // Every used material of the table (StartAddr >= 1, Machine 1..10, Port 1..8), for a picture of
 // bytesPerRow x rows bytes in blue, green, red, x order.
-SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow, qsizetype pictureBytes);
+SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow,
+                           qsizetype pictureBytes);
 
 struct SampleTables {
     uint8_t red[kMaxMachine + 1][kMaxPort + 1][kMaxAddress + 1];
@@ -48,7 +48,8 @@ struct SampleTables {
 
 // Reads every planned pixel, scaled by fadeLevel / 255 (rounded half to even). Points of the material
 // `skipMaterial` are left out (the blinking of the modelling test); 0 skips none.
-void samplePicture(const uint8_t* picture, const SamplePlan& plan, int fadeLevel, SampleTables& out, int skipMaterial = 0);
+void samplePicture(const uint8_t* picture, const SamplePlan& plan, int fadeLevel, SampleTables& out,
+                   int skipMaterial = 0);
 
 // Quantised levels of the used ports 1..6 into the live planes (red 0..749, green 750.., blue 1,500..)
 // and their flags.

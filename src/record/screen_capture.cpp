@@ -21,7 +21,8 @@ void placeIntoPicture(CapturedPicture& picture, const QSize& size, const Capture
     if (!whole) std::fill(px, px + bytes / 4, kPictureBackground);
     if (g.source.isEmpty() || !sourceBits) return;
     for (int row = 0; row < g.source.height(); ++row)
-        std::memcpy(picture.bits.data() + (qsizetype(g.destination.y()) + row) * picture.bytesPerRow() + qsizetype(g.destination.x()) * 4,
+        std::memcpy(picture.bits.data() + (qsizetype(g.destination.y()) + row) * picture.bytesPerRow() +
+                        qsizetype(g.destination.x()) * 4,
                     sourceBits + qsizetype(row) * sourceBytesPerRow, size_t(g.source.width()) * 4);
 }
 

@@ -24,7 +24,7 @@ inline constexpr uint32_t kPictureBackground = 0x00C0C0FF; // x, red, green, blu
 
 // Which part of the screen to copy for the wanted rectangle, and where it lands in the picture.
 struct CaptureGeometry {
-    QRect source;     // on the screen, never empty unless nothing of wanted is on it
+    QRect source; // on the screen, never empty unless nothing of wanted is on it
     QPoint destination;
 };
 CaptureGeometry captureGeometry(const QRect& wanted, const QSize& screen);

@@ -1,7 +1,6 @@
 #include "x11_capture.h"
 
 #include <QString>
-
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -18,8 +17,7 @@ int recordError(Display*, XErrorEvent*) {
 }
 
 // Runs fn with X errors caught instead of ending the program; true when none occurred.
-template <typename Fn>
-bool withoutXErrors(Display* d, Fn fn) {
+template <typename Fn> bool withoutXErrors(Display* d, Fn fn) {
     XSync(d, False);
     g_xError = false;
     auto* old = XSetErrorHandler(recordError);
@@ -31,7 +29,8 @@ bool withoutXErrors(Display* d, Fn fn) {
 
 int shiftOf(unsigned long mask) {
     int s = 0;
-    while (mask && !(mask & 1)) mask >>= 1, ++s;
+    while (mask && !(mask & 1))
+        mask >>= 1, ++s;
     return s;
 }
 
@@ -134,10 +133,16 @@ X11Capture::~X11Capture() {
     XCloseDisplay(s_->display);
 }
 
-bool X11Capture::available() const { return s_->display != nullptr; }
-bool X11Capture::usesSharedMemory() const { return s_->shm; }
+bool X11Capture::available() const {
+    return s_->display != nullptr;
+}
+bool X11Capture::usesSharedMemory() const {
+    return s_->shm;
+}
 
-QString X11Capture::name() const { return s_->shm ? QStringLiteral("X11 MIT-SHM") : QStringLiteral("X11 XGetImage"); }
+QString X11Capture::name() const {
+    return s_->shm ? QStringLiteral("X11 MIT-SHM") : QStringLiteral("X11 XGetImage");
+}
 
 bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
     if (!s_->display || wanted.isEmpty()) return false;
@@ -163,7 +168,8 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
             if (shared && g.source.size() == wanted.size() && bytesPerRow == qsizetype(wanted.width()) * 4) {
                 // The whole area is on the screen: the picture is the shared segment itself, valid
                 // until the next copy, with nothing copied at all.
-                picture.bits = QByteArray::fromRawData(reinterpret_cast<const char*>(bits), bytesPerRow * wanted.height());
+                picture.bits =
+                    QByteArray::fromRawData(reinterpret_cast<const char*>(bits), bytesPerRow * wanted.height());
                 picture.width = wanted.width();
                 picture.height = wanted.height();
                 return true;

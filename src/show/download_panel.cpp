@@ -30,7 +30,9 @@ public:
     void caretToEnd() override { text_->moveCursor(QTextCursor::End); }
 
 protected:
-    void changed() override { text_->setPlainText(QString(text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))); }
+    void changed() override {
+        text_->setPlainText(QString(text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
 
 private:
     QPlainTextEdit* text_;
@@ -84,7 +86,8 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("�
         buttons->addWidget(b, r, c);
     };
     button(CommandSD卡文件, QStringLiteral("CommandSD卡文件"), QStringLiteral("下载到选中机器"), 0, 0);
-    button(Command下载所有灯光文件, QStringLiteral("Command下载所有灯光文件"), QStringLiteral("下载所有灯光文件"), 0, 1);
+    button(Command下载所有灯光文件, QStringLiteral("Command下载所有灯光文件"), QStringLiteral("下载所有灯光文件"), 0,
+           1);
     button(Command升级程序, QStringLiteral("Command升级程序"), QStringLiteral("升级程序"), 0, 2);
     button(Command获取版本号, QStringLiteral("Command获取版本号"), QStringLiteral("查看版本号"), 1, 0);
     button(Command重启, QStringLiteral("Command重启"), QStringLiteral("重启所有机器"), 1, 1);
@@ -114,7 +117,8 @@ void DownloadPanel::selectDownloadMachine(int machine) {
 }
 
 void DownloadPanel::setTransferButtonsEnabled(bool enabled) {
-    for (QPushButton* b : {CommandSD卡文件, Command下载所有灯光文件, Command升级程序, Command获取版本号}) b->setEnabled(enabled);
+    for (QPushButton* b : {CommandSD卡文件, Command下载所有灯光文件, Command升级程序, Command获取版本号})
+        b->setEnabled(enabled);
 }
 
 void DownloadPanel::CommandSD卡文件_Click() {
@@ -141,11 +145,14 @@ void DownloadPanel::Command获取版本号_Click() {
         Fun_SendFrame(k, kq::link::code::VersionQuery, {}, true);
         Fun_Delay(400);
         const QString line =
-            g_ReplyLen < 1 ? QStringLiteral("获取失败")
-                           : kq::admin::versionText(QByteArrayView(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen));
+            g_ReplyLen < 1
+                ? QStringLiteral("获取失败")
+                : kq::admin::versionText(QByteArrayView(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen));
         Text下载SD卡文件信息->setPlainText(Text下载SD卡文件信息->toPlainText() + line + QLatin1Char('\n'));
         if (g_ExitRequested) return;
     }
 }
 
-void DownloadPanel::Command重启_Click() { Fun_SendFrame(0, kq::link::code::Restart, {}, true); }
+void DownloadPanel::Command重启_Click() {
+    Fun_SendFrame(0, kq::link::code::Restart, {}, true);
+}

@@ -16,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace {
@@ -32,7 +31,8 @@ FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
     Command生成SD卡文件 = kq::makeButton(this, QStringLiteral("Command生成SD卡文件"), QStringLiteral("生成播放文件"));
     Check只限当前素材 = kq::makeCheckBox(this, QStringLiteral("Check只限当前素材"), QStringLiteral("只限当前素材"));
     Combo_文件备份 = kq::makePickList(this, QStringLiteral("Combo_文件备份"));
-    for (const char* item : kBackupItems) Combo_文件备份->addItem(QString::fromUtf8(item));
+    for (const char* item : kBackupItems)
+        Combo_文件备份->addItem(QString::fromUtf8(item));
     Command_读取文件 = kq::makeButton(this, QStringLiteral("Command_读取文件"), QStringLiteral("读取文件"));
     Command_保存文件 = kq::makeButton(this, QStringLiteral("Command_保存文件"), QStringLiteral("保存文件"));
     auto* build = new QHBoxLayout;
@@ -59,7 +59,9 @@ FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
     });
 }
 
-void FilePanel::setBuildEnabled(bool enabled) { Command生成SD卡文件->setEnabled(enabled); }
+void FilePanel::setBuildEnabled(bool enabled) {
+    Command生成SD卡文件->setEnabled(enabled);
+}
 
 void FilePanel::setBuildControlsEnabled(bool enabled) {
     Check只限当前素材->setEnabled(enabled);
@@ -72,7 +74,8 @@ void FilePanel::Command生成SD卡文件_Click() {
     const int filter = Check只限当前素材->isChecked() ? reviewedMaterial_() : 0;
     bool ok = true;
     QStringList damaged;
-    for (int m = 1; m <= kMaxMachine; ++m) ok = Fun_BuildPlaybackFile(m, filter, &damaged) && ok;
+    for (int m = 1; m <= kMaxMachine; ++m)
+        ok = Fun_BuildPlaybackFile(m, filter, &damaged) && ok;
     QString text = ok ? QStringLiteral("已经生成文件 !") : QStringLiteral("文件保存失败！");
     if (!damaged.isEmpty())
         text += QStringLiteral("\r\n以下素材文件已损坏，没有加入播放文件：\r\n") + damaged.join(QStringLiteral("\r\n"));
@@ -106,7 +109,9 @@ QString FilePanel::Fun_自动备份(const QDateTime& now) {
     return Fun_WriteModelFile(path) ? path : QString();
 }
 
-void FilePanel::setBackupIndex(int index) { backupPeriod_ = kBackupPeriods[std::clamp(index, 0, 6)]; }
+void FilePanel::setBackupIndex(int index) {
+    backupPeriod_ = kBackupPeriods[std::clamp(index, 0, 6)];
+}
 
 void FilePanel::onBackupTick() {
     if (backupPeriod_ <= 1) return;

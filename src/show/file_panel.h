@@ -3,7 +3,6 @@
 #include "core/panel_widgets.h"
 
 #include <QDateTime>
-
 #include <functional>
 
 class QCheckBox;

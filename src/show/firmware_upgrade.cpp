@@ -9,7 +9,6 @@
 #include "show_download.h"
 
 #include <QFileInfo>
-
 #include <cstring>
 
 namespace kq::show {
@@ -23,7 +22,8 @@ std::optional<qsizetype> findFirmwareMarker(QByteArrayView image) {
 
 uint16_t firmwareChecksum(QByteArrayView image) {
     uint16_t sum = 0;
-    for (char b : image) sum = uint16_t(sum + uint8_t(b));
+    for (char b : image)
+        sum = uint16_t(sum + uint8_t(b));
     return sum;
 }
 
@@ -33,7 +33,8 @@ std::vector<QByteArray> firmwareDataPayloads(QByteArrayView image) {
     for (qsizetype p = 0; p <= length;) {
         const qsizetype count = length - p > kFirmwareChunk - 1 ? kFirmwareChunk : length - p;
         QByteArray payload(kFirmwarePayloadBytes, '\0');
-        for (int i = 0; i < 4; ++i) payload[i] = char(quint32(p) >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i)
+            payload[i] = char(quint32(p) >> (24 - 8 * i));
         payload[4] = char(count >> 8);
         payload[5] = char(count & 0xFF);
         if (count > 0) std::memcpy(payload.data() + 6, image.data() + p, size_t(count));
@@ -47,7 +48,8 @@ QByteArray firmwareVerifyPayload(QByteArrayView image, const QByteArray& lastDat
     QByteArray payload = lastDataPayload.left(20);
     payload.resize(20, '\0');
     const auto length = quint32(image.size());
-    for (int i = 0; i < 4; ++i) payload[i] = char(length >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        payload[i] = char(length >> (24 - 8 * i));
     const uint16_t sum = firmwareChecksum(image);
     payload[4] = char(sum >> 8);
     payload[5] = char(sum & 0xFF);
@@ -73,7 +75,8 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     log.setText(QStringLiteral("->机器 ") + QString::number(machine));
     log.append(QStringLiteral("\r\n->读取文件"));
     log.append(QStringLiteral("\r\n->文件路径=") + path);
-    log.append(QStringLiteral("\r\n->文件长度=【") + QString::number(double(length) / 1024.0, 'f', 1) + QStringLiteral("K】"));
+    log.append(QStringLiteral("\r\n->文件长度=【") + QString::number(double(length) / 1024.0, 'f', 1) +
+               QStringLiteral("K】"));
     const std::optional<QByteArray> read = kq::readWholeFile(path);
     if (!read || read->size() != length) {
         log.append(QStringLiteral("\r\n->读取文件失败！没有升级\r\n"));

@@ -5,7 +5,6 @@
 #include "core/shared_state.h"
 
 #include <QFile>
-
 #include <algorithm>
 #include <cstring>
 
@@ -14,7 +13,8 @@ namespace {
 
 constexpr std::array<uint8_t, 256> kQuantised = [] {
     std::array<uint8_t, 256> q{};
-    for (int v = 0; v < 256; ++v) q[size_t(v)] = v <= 7 ? 0 : v <= 15 ? 10 : v >= 251 ? 250 : uint8_t(v);
+    for (int v = 0; v < 256; ++v)
+        q[size_t(v)] = v <= 7 ? 0 : v <= 15 ? 10 : v >= 251 ? 250 : uint8_t(v);
     return q;
 }();
 
@@ -59,7 +59,8 @@ QByteArray packCompact(const FrameImage& image) {
             continue;
         }
         int zeros = 0;
-        while (j + zeros < kPackedImageEnd && image[size_t(j + zeros)] == 0) ++zeros;
+        while (j + zeros < kPackedImageEnd && image[size_t(j + zeros)] == 0)
+            ++zeros;
         j += zeros;
         while (zeros >= 3) {
             const int n = std::min(zeros, kMaxRun);
@@ -97,8 +98,8 @@ void unpackFrame(QByteArrayView packed, FrameImage& image) {
 QByteArray encodeSlot(int frameNumber, QByteArrayView packed) {
     QByteArray slot(kFrameHeaderBytes, '\0');
     const auto L = int(packed.size());
-    const uint8_t head[8] = {0x17, 0x08, 0x09, 0x88, uint8_t(frameNumber >> 8), uint8_t(frameNumber),
-                             uint8_t(L >> 8), uint8_t(L)};
+    const uint8_t head[8] = {
+        0x17, 0x08, 0x09, 0x88, uint8_t(frameNumber >> 8), uint8_t(frameNumber), uint8_t(L >> 8), uint8_t(L)};
     std::memcpy(slot.data(), head, sizeof head);
     slot.append(packed);
     return slot;
@@ -130,7 +131,8 @@ QByteArray withoutFrame(QByteArrayView file, int frame) {
     if (frame < 1 || frame > n) return file.toByteArray();
     // So does a file that claims more frames than it has slots for: rebuilding it would turn a few
     // damaged bytes into up to a gigabyte of zeros.
-    const qsizetype slotsHeld = file.size() > kFrameFileHeaderBytes ? (file.size() - kFrameFileHeaderBytes - 1) / kSlotBytes + 1 : 0;
+    const qsizetype slotsHeld =
+        file.size() > kFrameFileHeaderBytes ? (file.size() - kFrameFileHeaderBytes - 1) / kSlotBytes + 1 : 0;
     if (n > slotsHeld) return file.toByteArray();
     const int left = n - 1;
     header[6] = char((left >> 8) & 0xFF);
@@ -141,9 +143,10 @@ QByteArray withoutFrame(QByteArrayView file, int frame) {
     for (int k = 1; k <= n; ++k) {
         if (k == frame) continue;
         out.resize(out.size() - (out.size() > kFrameFileHeaderBytes ? kFrameImageBytes - kSlotBytes : 0));
-        QByteArray slot = file.sliced(std::min(slotOffset(k), file.size()))
-                              .first(std::min<qsizetype>(kFrameImageBytes, std::max<qsizetype>(0, file.size() - slotOffset(k))))
-                              .toByteArray();
+        QByteArray slot =
+            file.sliced(std::min(slotOffset(k), file.size()))
+                .first(std::min<qsizetype>(kFrameImageBytes, std::max<qsizetype>(0, file.size() - slotOffset(k))))
+                .toByteArray();
         slot.resize(kFrameImageBytes, '\0');
         out.append(slot);
     }
@@ -162,9 +165,13 @@ QString frameFilePath(const QString& appFolder, int machine, int material) {
 
 using namespace kq::show;
 
-int Fun_PortOffset(int port) { return port >= 1 && port <= 8 ? (port - 1) * kPortBlockBytes : 0; }
+int Fun_PortOffset(int port) {
+    return port >= 1 && port <= 8 ? (port - 1) * kPortBlockBytes : 0;
+}
 
-uint8_t Fun_QuantizeLevel(int level) { return kQuantised[size_t(std::clamp(level, 0, 255))]; }
+uint8_t Fun_QuantizeLevel(int level) {
+    return kQuantised[size_t(std::clamp(level, 0, 255))];
+}
 
 int32_t Fun_ReadFrameCount(const QString& path) {
     QFile f(path);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -11,10 +10,10 @@
 
 namespace kq::show {
 
-inline constexpr int kFrameImageBytes = 18101;  // indices 0..18,100
+inline constexpr int kFrameImageBytes = 18101; // indices 0..18,100
 inline constexpr int kFrameHeaderBytes = 20;
 inline constexpr int kSlotBytes = 13500;
-inline constexpr int kPackedImageEnd = 13500;   // image bytes 20..13,499 are stored
+inline constexpr int kPackedImageEnd = 13500;                               // image bytes 20..13,499 are stored
 inline constexpr int kMaxPackedBytes = kPackedImageEnd - kFrameHeaderBytes; // 13,480
 inline constexpr int kFrameFileHeaderBytes = 1024;
 inline constexpr int kRecordedPorts = 6;
@@ -43,7 +42,9 @@ QByteArrayView slotPackedData(QByteArrayView slot);
 QByteArray encodeFrameFileHeader(RecordingMode mode, int frameCount);
 int frameCountOf(QByteArrayView frameFile);
 // File offset of frame k's slot.
-constexpr qsizetype slotOffset(int k) { return kFrameFileHeaderBytes + qsizetype(kSlotBytes) * (k - 1); }
+constexpr qsizetype slotOffset(int k) {
+    return kFrameFileHeaderBytes + qsizetype(kSlotBytes) * (k - 1);
+}
 
 // The frame file with frame `frame` (1-based) taken out, as the frame deletion leaves it.
 QByteArray withoutFrame(QByteArrayView frameFile, int frame);

@@ -7,7 +7,6 @@
 #include "playback_file.h"
 
 #include <QMap>
-
 #include <memory>
 #include <set>
 
@@ -16,17 +15,23 @@ namespace {
 
 quint32 be(QByteArrayView b, qsizetype at, int size) {
     quint32 v = 0;
-    for (int i = 0; i < size; ++i) v = v << 8 | (at + i < b.size() ? uint8_t(b[at + i]) : 0u);
+    for (int i = 0; i < size; ++i)
+        v = v << 8 | (at + i < b.size() ? uint8_t(b[at + i]) : 0u);
     return v;
 }
 
 const char* modeName(int mode) {
     switch (mode) {
-    case 0: return "RGB";
-    case 1: return "red only";
-    case 2: return "green only";
-    case 3: return "blue only";
-    default: return "unknown";
+    case 0:
+        return "RGB";
+    case 1:
+        return "red only";
+    case 2:
+        return "green only";
+    case 3:
+        return "blue only";
+    default:
+        return "unknown";
     }
 }
 
@@ -42,15 +47,17 @@ QString modelSummary(const ModelStore& s, int m) {
     }
     if (used == 0 && s.length[m] == 0 && s.width[m] == 0 && s.note[m].isEmpty()) return {};
     QStringList machineList;
-    for (int k : machines) machineList << QString::number(k);
+    for (int k : machines)
+        machineList << QString::number(k);
     return QStringLiteral("model %1 (%2 x %3) \"%4\": %5 materials in use%6")
         .arg(m)
         .arg(s.length[m])
         .arg(s.width[m])
         .arg(s.note[m])
         .arg(used)
-        .arg(used ? QStringLiteral(" on machines %1, %2 ports").arg(machineList.join(','), QString::number(ports.size()))
-                  : QString());
+        .arg(used
+                 ? QStringLiteral(" on machines %1, %2 ports").arg(machineList.join(','), QString::number(ports.size()))
+                 : QString());
 }
 
 } // namespace
@@ -78,12 +85,16 @@ Inspection inspectModelFile(QByteArrayView bytes, bool isTemplate) {
     auto store = std::make_unique<ModelStore>();
     const model::ReadResult read =
         isTemplate ? model::decodeTemplateFile(bytes, *store, 1) : model::decodeModelFile(bytes, *store);
-    r.lines << QStringLiteral("%1, %2 bytes%3").arg(r.kind).arg(bytes.size())
+    r.lines << QStringLiteral("%1, %2 bytes%3")
+                   .arg(r.kind)
+                   .arg(bytes.size())
                    .arg(read.pointsRead ? QString() : QStringLiteral(", without point counts"));
     for (int m = 1; m <= (isTemplate ? 1 : kModelCount); ++m)
         if (const QString line = modelSummary(*store, m); !line.isEmpty()) r.lines << line;
-    if (!read.headerOk) r.problem = QStringLiteral("the header is not that of a %1").arg(r.kind);
-    else if (read.truncated) r.problem = QStringLiteral("the file ends before its models do");
+    if (!read.headerOk)
+        r.problem = QStringLiteral("the header is not that of a %1").arg(r.kind);
+    else if (read.truncated)
+        r.problem = QStringLiteral("the file ends before its models do");
     return r;
 }
 
@@ -92,7 +103,8 @@ Inspection inspectFrameFile(QByteArrayView bytes) {
     r.kind = QStringLiteral("frame file");
     const int n = frameCountOf(bytes);
     const int mode = bytes.size() > 5 ? uint8_t(bytes[5]) : 0;
-    r.lines << QStringLiteral("frame file, %1 bytes, %2 frames, recorded %3").arg(bytes.size()).arg(n).arg(modeName(mode));
+    r.lines
+        << QStringLiteral("frame file, %1 bytes, %2 frames, recorded %3").arg(bytes.size()).arg(n).arg(modeName(mode));
     if (bytes.size() < kFrameFileHeaderBytes) {
         r.problem = QStringLiteral("the file is shorter than its 1,024-byte header");
         return r;
@@ -102,7 +114,8 @@ Inspection inspectFrameFile(QByteArrayView bytes) {
     for (int k = 1; k <= n; ++k) {
         const qsizetype at = slotOffset(k);
         if (at + kFrameHeaderBytes > bytes.size()) {
-            r.problem = QStringLiteral("frame %1 of %2 is missing: the file ends at %3 bytes").arg(k).arg(n).arg(bytes.size());
+            r.problem =
+                QStringLiteral("frame %1 of %2 is missing: the file ends at %3 bytes").arg(k).arg(n).arg(bytes.size());
             return r;
         }
         if (be(bytes, at, 4) != 0x17080988u) {
@@ -128,7 +141,9 @@ Inspection inspectFrameFile(QByteArrayView bytes) {
     }
     if (n > 0)
         r.lines << QStringLiteral("packed sizes: smallest %1, largest %2, average %3 bytes")
-                       .arg(minL).arg(maxL).arg(double(sumL) / n, 0, 'f', 0);
+                       .arg(minL)
+                       .arg(maxL)
+                       .arg(double(sumL) / n, 0, 'f', 0);
     return r;
 }
 
@@ -150,7 +165,8 @@ Inspection inspectPlaybackFile(QByteArrayView bytes) {
         if (offset == 0) continue;
         const int n = int(be(bytes, e + 8, 2));
         const int mode = uint8_t(bytes[e + 10]);
-        if (offset != expectedOffset) return fail(QStringLiteral("material %1's block is not where the one before it ends").arg(k));
+        if (offset != expectedOffset)
+            return fail(QStringLiteral("material %1's block is not where the one before it ends").arg(k));
         if (qsizetype(offset) + kFrameFileHeaderBytes + 6 * n > bytes.size())
             return fail(QStringLiteral("material %1's block lies past the end of the file").arg(k));
         const QByteArrayView header = bytes.sliced(offset, kFrameFileHeaderBytes);
@@ -170,15 +186,22 @@ Inspection inspectPlaybackFile(QByteArrayView bytes) {
             record = at + kFrameHeaderBytes + quint32(L);
         }
         r.lines << QStringLiteral("material %1: %2 frames, recorded %3, block at %4, frame file of %5 bytes")
-                       .arg(k).arg(n).arg(modeName(mode)).arg(offset).arg(be(bytes, e + 4, 4));
+                       .arg(k)
+                       .arg(n)
+                       .arg(modeName(mode))
+                       .arg(offset)
+                       .arg(be(bytes, e + 4, 4));
         expectedOffset = record;
     }
-    if (infoOffset != expectedOffset) return fail(QStringLiteral("the information block is not after the last material"));
+    if (infoOffset != expectedOffset)
+        return fail(QStringLiteral("the information block is not after the last material"));
     const QByteArrayView info = bytes.sliced(std::min<qsizetype>(infoOffset, bytes.size()));
     if (info.size() < 5 || be(info, 0, 3) != 0x180122u) return fail(QStringLiteral("the information block is missing"));
     const quint32 infoLength = be(info, 3, 2);
     if (infoLength != quint32(info.size()) || infoLength % 2 == 0)
-        return fail(QStringLiteral("the information block is %1 bytes long, its header says %2").arg(info.size()).arg(infoLength));
+        return fail(QStringLiteral("the information block is %1 bytes long, its header says %2")
+                        .arg(info.size())
+                        .arg(infoLength));
     const QByteArray b = QByteArray::fromHex(info.sliced(5).toByteArray());
     if (b.size() * 2 != info.size() - 5 || b.left(5) != info.first(5).toByteArray())
         return fail(QStringLiteral("the information block's text is not its bytes in hex"));

@@ -8,9 +8,9 @@
 namespace kq::show {
 
 struct Inspection {
-    QString kind;       // "model file", "template file", "frame file", "playback file", or empty
-    QStringList lines;  // the summary
-    QString problem;    // empty when the file is sound
+    QString kind;      // "model file", "template file", "frame file", "playback file", or empty
+    QStringList lines; // the summary
+    QString problem;   // empty when the file is sound
     bool ok() const { return problem.isEmpty(); }
 };
 

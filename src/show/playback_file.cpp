@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSysInfo>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -20,9 +19,9 @@ namespace kq::show {
 namespace {
 
 void putBigEndian(QByteArray& bytes, qsizetype at, quint32 value, int size) {
-    for (int i = size - 1; i >= 0; --i, value >>= 8) bytes[at + i] = char(value & 0xFF);
+    for (int i = size - 1; i >= 0; --i, value >>= 8)
+        bytes[at + i] = char(value & 0xFF);
 }
-
 
 struct Entry {
     quint32 offset = 0;
@@ -91,7 +90,8 @@ QByteArray encodeMaterialBlock(QByteArrayView frameFile, quint32 blockOffset) {
     // Records are copied, not unpacked: only each slot's packed length is read. What a damaged file
     // lacks goes as zeros.
     qsizetype total = kFrameFileHeaderBytes + 6 * qsizetype(n);
-    for (int f = 1; f <= n; ++f) total += kFrameHeaderBytes + (byteAt(slotOffset(f) + 6) << 8 | byteAt(slotOffset(f) + 7));
+    for (int f = 1; f <= n; ++f)
+        total += kFrameHeaderBytes + (byteAt(slotOffset(f) + 6) << 8 | byteAt(slotOffset(f) + 7));
     QByteArray block(total, '\0');
     char* out = block.data();
     std::memcpy(out, frameFile.data(), size_t(std::min<qsizetype>(frameFile.size(), kFrameFileHeaderBytes)));
@@ -101,8 +101,8 @@ QByteArray encodeMaterialBlock(QByteArrayView frameFile, quint32 blockOffset) {
         const qsizetype at = slotOffset(f);
         const int L = byteAt(at + 6) << 8 | byteAt(at + 7);
         const quint32 offset = blockOffset + quint32(record);
-        const uint8_t entry[6] = {uint8_t(offset >> 24), uint8_t(offset >> 16), uint8_t(offset >> 8), uint8_t(offset),
-                                  uint8_t(L >> 8), uint8_t(L)};
+        const uint8_t entry[6] = {uint8_t(offset >> 24), uint8_t(offset >> 16), uint8_t(offset >> 8),
+                                  uint8_t(offset),       uint8_t(L >> 8),       uint8_t(L)};
         std::memcpy(out + table, entry, 6);
         table += 6;
         const qsizetype available = std::clamp<qsizetype>(frameFile.size() - at, 0, kFrameHeaderBytes + L);
@@ -132,7 +132,9 @@ bool writePlaybackFile(QIODevice& out, const std::function<std::optional<QByteAr
     return out.seek(0) && out.write(directory) == directory.size();
 }
 
-QString playbackFolder(const QString& appFolder) { return appFolder + QStringLiteral("/Q_glow/KQ-510"); }
+QString playbackFolder(const QString& appFolder) {
+    return appFolder + QStringLiteral("/Q_glow/KQ-510");
+}
 
 QString playbackFilePath(const QString& appFolder, int machine) {
     return playbackFolder(appFolder) + QStringLiteral("/ID-") + Fun_Pad2(machine) + QStringLiteral(".KQ4");

@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
 

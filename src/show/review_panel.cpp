@@ -15,20 +15,24 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
-
 #include <cstring>
 #include <optional>
 
 namespace {
-QString notePrefix(int n) { return QStringLiteral("[%1-%2] ").arg(5 * n).arg(5 * n + 4); }
-QString notesPath() { return g_AppFolder + QStringLiteral("/素材说明.txt"); }
+QString notePrefix(int n) {
+    return QStringLiteral("[%1-%2] ").arg(5 * n).arg(5 * n + 4);
+}
+QString notesPath() {
+    return g_AppFolder + QStringLiteral("/素材说明.txt");
+}
 } // namespace
 
 ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素材编辑"), parent) {
     setObjectName(QStringLiteral("Frame素材编辑"));
     auto* form = new QFormLayout(this);
     Combo素材编辑 = kq::makePickList(this, QStringLiteral("Combo素材编辑"));
-    for (int i = 1; i <= kShowMaterials; ++i) Combo素材编辑->addItem(QString::number(i));
+    for (int i = 1; i <= kShowMaterials; ++i)
+        Combo素材编辑->addItem(QString::number(i));
     HScroll帧数 = new QScrollBar(Qt::Horizontal, this);
     HScroll帧数->setObjectName(QStringLiteral("HScroll帧数"));
     HScroll帧数->setRange(1, 1);
@@ -64,9 +68,13 @@ ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素�
     });
 }
 
-int ReviewPanel::selectedMaterial() const { return kq::numberIn(Combo素材编辑, kShowMaterials); }
+int ReviewPanel::selectedMaterial() const {
+    return kq::numberIn(Combo素材编辑, kShowMaterials);
+}
 
-void ReviewPanel::showMaterial(int material) { Combo素材编辑->setCurrentIndex(material - 1); }
+void ReviewPanel::showMaterial(int material) {
+    Combo素材编辑->setCurrentIndex(material - 1);
+}
 
 void ReviewPanel::cycle() {
     if (deleteRequest_)
@@ -107,7 +115,8 @@ void ReviewPanel::Fun_素材编辑() {
 
 void ReviewPanel::Fun_删除一帧() {
     const int material = selectedMaterial();
-    for (int m = 1; m <= kMaxMachine; ++m) Fun_DeleteMaterialFrame(m, material, HScroll帧数->value());
+    for (int m = 1; m <= kMaxMachine; ++m)
+        Fun_DeleteMaterialFrame(m, material, HScroll帧数->value());
     deleteRequest_ = false;
 }
 

@@ -2,18 +2,15 @@
 
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "firmware_upgrade.h"
 #include "frame_store.h"
 #include "inspect.h"
 #include "playback_file.h"
-
-#include "firmware_upgrade.h"
 #include "show_download.h"
 #include "transfer_log.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
-
 #include <cstdio>
 #include <unistd.h>
 
@@ -55,7 +52,8 @@ private:
         QString bar;
         if (total_ > 0) {
             const int filled = int(40 * std::min(done_, total_) / total_);
-            bar = QStringLiteral("  [%1%2] %3%").arg(QString(filled, QLatin1Char('#')), QString(40 - filled, QLatin1Char('.')))
+            bar = QStringLiteral("  [%1%2] %3%")
+                      .arg(QString(filled, QLatin1Char('#')), QString(40 - filled, QLatin1Char('.')))
                       .arg(100 * std::min(done_, total_) / total_);
         }
         std::fprintf(out_, "\r\033[K%s%s", qPrintable(line), qPrintable(bar));
@@ -167,8 +165,7 @@ int runBuild(const QStringList& args) {
         }
     }
     std::printf("已经生成文件 !\n");
-    if (!damaged.isEmpty())
-        std::fprintf(stderr, "%lld damaged frame files were left out\n", qlonglong(damaged.size()));
+    if (!damaged.isEmpty()) std::fprintf(stderr, "%lld damaged frame files were left out\n", qlonglong(damaged.size()));
     return failures || !damaged.isEmpty() ? 1 : 0;
 }
 
@@ -183,10 +180,12 @@ int runInspect(const QStringList& args) {
         return 2;
     }
     const Inspection r = inspectFile(*bytes);
-    for (const QString& line : r.lines) std::printf("%s\n", qPrintable(line));
+    for (const QString& line : r.lines)
+        std::printf("%s\n", qPrintable(line));
     if (!r.ok()) {
-        std::fprintf(stderr, "kq510 inspect: %s%s%s\n", qPrintable(r.kind.isEmpty() ? args[0] : QStringLiteral("damaged ") + r.kind),
-                     ": ", qPrintable(r.problem));
+        std::fprintf(stderr, "kq510 inspect: %s%s%s\n",
+                     qPrintable(r.kind.isEmpty() ? args[0] : QStringLiteral("damaged ") + r.kind), ": ",
+                     qPrintable(r.problem));
         return 1;
     }
     return 0;

@@ -14,15 +14,18 @@ int runDownload(const QStringList& args);
 // `kq510 upgrade --machine N FILE.bin`: upgrades one machine's firmware; 0 only when it verified.
 int runUpgrade(const QStringList& args);
 
-inline constexpr char kBuildUsage[] = "usage: kq510 build [--material N] [--home DIR]\n"
-                                      "  builds Q_glow/KQ-510/ID-nn.KQ4 for every machine from its recorded frame files\n"
-                                      "  (only show material N with --material); damaged frame files are named and left out\n";
-inline constexpr char kInspectUsage[] = "usage: kq510 inspect FILE\n"
-                                        "  summarises a model (.mx20), template (.mb10), frame (.KQ3) or playback (.KQ4) file;\n"
-                                        "  exit status 1 names the first damage, 2 when the file cannot be read\n";
-inline constexpr char kDownloadUsage[] = "usage: kq510 download (--machine N | --all) [--home DIR]   (N from 1 to 10)\n"
-                                         "  downloads the playback files to the machines; exit status 0 only when every\n"
-                                         "  machine acknowledged everything\n";
+inline constexpr char kBuildUsage[] =
+    "usage: kq510 build [--material N] [--home DIR]\n"
+    "  builds Q_glow/KQ-510/ID-nn.KQ4 for every machine from its recorded frame files\n"
+    "  (only show material N with --material); damaged frame files are named and left out\n";
+inline constexpr char kInspectUsage[] =
+    "usage: kq510 inspect FILE\n"
+    "  summarises a model (.mx20), template (.mb10), frame (.KQ3) or playback (.KQ4) file;\n"
+    "  exit status 1 names the first damage, 2 when the file cannot be read\n";
+inline constexpr char kDownloadUsage[] =
+    "usage: kq510 download (--machine N | --all) [--home DIR]   (N from 1 to 10)\n"
+    "  downloads the playback files to the machines; exit status 0 only when every\n"
+    "  machine acknowledged everything\n";
 inline constexpr char kUpgradeUsage[] = "usage: kq510 upgrade --machine N FILE.bin [--home DIR]   (N from 1 to 10)\n"
                                         "  upgrades the machine's firmware; exit status 0 only when it verified\n";
 

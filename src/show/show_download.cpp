@@ -43,7 +43,8 @@ DownloadPacket DownloadCoder::next() {
 
 std::vector<DownloadPacket> codeDownloadPackets(QByteArrayView file) {
     std::vector<DownloadPacket> packets;
-    for (DownloadCoder coder(file); !coder.atEnd();) packets.push_back(coder.next());
+    for (DownloadCoder coder(file); !coder.atEnd();)
+        packets.push_back(coder.next());
     return packets;
 }
 
@@ -56,7 +57,8 @@ QByteArray dataPacketPayload(QByteArrayView coded) {
 
 QByteArray endPacketPayload(quint32 fileLength) {
     QByteArray payload(20, '\0');
-    for (int i = 0; i < 4; ++i) payload[i] = char(fileLength >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        payload[i] = char(fileLength >> (24 - 8 * i));
     return payload;
 }
 
@@ -66,9 +68,13 @@ using namespace kq::show;
 
 namespace {
 
-bool ackArrived() { return g_ReplyLen == 2 && g_ReplyBuf[0] == 0x88 && g_ReplyBuf[1] == 0x66; }
+bool ackArrived() {
+    return g_ReplyLen == 2 && g_ReplyBuf[0] == 0x88 && g_ReplyBuf[1] == 0x66;
+}
 
-QString megabytes(qint64 bytes) { return QString::number(double(bytes) / 1048576.0, 'f', 2); }
+QString megabytes(qint64 bytes) {
+    return QString::number(double(bytes) / 1048576.0, 'f', 2);
+}
 
 // Suspends the periodic tasks for the life of a transfer.
 struct PauseTasks {
@@ -88,7 +94,8 @@ bool Fun_WaitAck(int rounds) {
     const uint32_t limit = 2 * uint32_t(std::max(rounds, 0));
     const uint32_t start = clock.nowMs();
     const uint32_t deadline = start + limit;
-    while (!ackArrived() && uint32_t(clock.nowMs() - start) < limit) kq::appPump().waitForEvents(deadline);
+    while (!ackArrived() && uint32_t(clock.nowMs() - start) < limit)
+        kq::appPump().waitForEvents(deadline);
     return ackArrived();
 }
 

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <vector>
 
 // Downloading a machine's playback file: handshake "80B0", data packets "80B1" with the file re-coded
@@ -13,12 +12,12 @@
 
 namespace kq::show {
 
-inline constexpr int kPacketCloseCoded = 1200;    // close a packet once it holds this many coded bytes
+inline constexpr int kPacketCloseCoded = 1200;     // close a packet once it holds this many coded bytes
 inline constexpr int kPacketCloseFileBytes = 9216; // or once this many file bytes went into it
 
 struct DownloadPacket {
-    QByteArray coded;     // P coded bytes
-    qint64 fileBytesEnd;  // file bytes coded up to the end of this packet
+    QByteArray coded;    // P coded bytes
+    qint64 fileBytesEnd; // file bytes coded up to the end of this packet
 };
 
 // Cuts the file into packets and codes them one at a time: 254 as 254, 255; zeros in runs 254, n (n up

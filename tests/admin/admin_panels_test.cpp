@@ -4,11 +4,11 @@
 #include "admin/dmx_panel.h"
 #include "admin/led_test_panel.h"
 #include "admin/tool_windows.h"
-#include "link/transport.h"
 #include "app/main_window.h"
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/transport.h"
 #include "model/model_data.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
@@ -26,7 +26,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
-
 #include <gtest/gtest.h>
 
 namespace {

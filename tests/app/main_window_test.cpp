@@ -1,3 +1,4 @@
+#include "app/main_window.h"
 #include "core/clock.h"
 #include "core/common_functions.h"
 #include "core/scheduler.h"
@@ -5,41 +6,38 @@
 #include "core/shared_state.h"
 #include "link/transport.h"
 #include "model/model_file.h"
-#include "app/main_window.h"
-#include "record/position_window.h"
-#include "standin/stand_in_machines.h"
-#include "support/fakes.h"
 #include "model/model_menus.h"
+#include "record/position_window.h"
 #include "record/recording_panel.h"
 #include "show/file_panel.h"
 #include "show/review_panel.h"
+#include "standin/stand_in_machines.h"
+#include "support/fakes.h"
 #include "support/open_window.h"
-#include "support/widgets.h"
 #include "support/pattern_capture.h"
+#include "support/widgets.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QRegion>
 #include <QLabel>
-#include <QRadioButton>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QRegion>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 using kq::test::child;
 using kq::test::only;
-
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -49,7 +47,9 @@ protected:
         Fun_ClearAllModels();
         kq::schedulerHooks() = {};
     }
-    void writeIni(const char* key, const char* value) { Fun_WriteIni(g_IniPath, QString::fromUtf8(key), QString::fromUtf8(value)); }
+    void writeIni(const char* key, const char* value) {
+        Fun_WriteIni(g_IniPath, QString::fromUtf8(key), QString::fromUtf8(value));
+    }
     MainWindow& open() {
         window = kq::test::openMainWindow(capture);
         return *window;
@@ -69,7 +69,8 @@ TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
     EXPECT_FALSE(w.initialised());
     EXPECT_TRUE(child<QTimer>(w, "Timer主界面初始化").isActive());
     EXPECT_EQ(child<QTimer>(w, "Timer主界面初始化").interval(), 10);
-    for (int i = 0; i < 200 && !w.initialised(); ++i) Fun_Delay(10);
+    for (int i = 0; i < 200 && !w.initialised(); ++i)
+        Fun_Delay(10);
     EXPECT_TRUE(w.initialised());
     EXPECT_FALSE(child<QTimer>(w, "Timer主界面初始化").isActive());
     EXPECT_EQ(child<QFrame>(w, "Frame遮挡").y(), 0);
@@ -173,7 +174,8 @@ TEST_F(MainWindowTest, MaterialNotesCarryTheirPrefix) {
     EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 红色追逐"));
     only<ReviewPanel>(w).Fun_素材说明调入(3);
     EXPECT_EQ(child<QLineEdit>(w, "Text素材说明").text(), QStringLiteral("红色追逐"));
-    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 红色追逐")); // loading stores nothing
+    EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"),
+              QStringLiteral("[15-19] 红色追逐")); // loading stores nothing
     // Typing a note stores it for the material whose note is shown.
     child<QLineEdit>(w, "Text素材说明").setText(QStringLiteral("蓝"));
     EXPECT_EQ(Fun_ReadIni(home.path("素材说明.txt"), "素材03"), QStringLiteral("[15-19] 蓝"));
@@ -239,9 +241,10 @@ TEST_F(MainWindowTest, PositionWindowOutlinesTheAreaAndIsDraggedByItsHandle) {
     // outside it.
     const QRect area(p.areaTopLeft() - p.pos(), canvas);
     EXPECT_TRUE(mask.intersected(area).isEmpty());
-    for (const QPoint& onOutline : {area.topLeft() - QPoint(1, 1), area.bottomRight() + QPoint(1, 1),
-                                    QPoint(area.left() - 1, area.center().y()), QPoint(area.right() + 1, area.center().y()),
-                                    QPoint(area.center().x(), area.top() - 1), QPoint(area.center().x(), area.bottom() + 1)})
+    for (const QPoint& onOutline :
+         {area.topLeft() - QPoint(1, 1), area.bottomRight() + QPoint(1, 1), QPoint(area.left() - 1, area.center().y()),
+          QPoint(area.right() + 1, area.center().y()), QPoint(area.center().x(), area.top() - 1),
+          QPoint(area.center().x(), area.bottom() + 1)})
         EXPECT_TRUE(mask.contains(onOutline)) << onOutline.x() << "," << onOutline.y();
     const QRect handle = p.handleRect();
     EXPECT_TRUE(mask.contains(handle));
@@ -251,12 +254,14 @@ TEST_F(MainWindowTest, PositionWindowOutlinesTheAreaAndIsDraggedByItsHandle) {
 
     // Dragging the handle moves the area; what is saved and sampled is the area's own place.
     const QPointF grab = handle.center();
-    QMouseEvent press(QEvent::MouseButtonPress, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(&p, &press);
     QMouseEvent drag(QEvent::MouseMove, grab + QPointF(10, 5), p.mapToGlobal(grab + QPointF(10, 5)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&p, &drag);
-    QMouseEvent release(QEvent::MouseButtonRelease, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, grab, p.mapToGlobal(grab), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QCoreApplication::sendEvent(&p, &release);
     EXPECT_EQ(p.areaTopLeft(), QPoint(210, 105));
     EXPECT_EQ(only<RecordingPanel>(w).positionWindowTopLeft(), QPoint(210, 105));
@@ -284,7 +289,7 @@ TEST_F(MainWindowTest, ModelChangeMakesTheNextCaptureResetTheOutput) {
     const QByteArray& block = machines->machine(1)->portBlocks[1];
     EXPECT_EQ(uint8_t(block[0]), 0);   // red 6 quantises to 0
     EXPECT_EQ(uint8_t(block[9]), 10);  // red 15: 8..15 become 10
-    EXPECT_EQ(uint8_t(block[750]), 0);  // green 6
+    EXPECT_EQ(uint8_t(block[750]), 0); // green 6
     EXPECT_EQ(uint8_t(block[1500]), 200);
 }
 
@@ -295,10 +300,12 @@ TEST_F(MainWindowTest, AScreenThatCannotBeCopiedIsReportedOnceAndNothingIsSent) 
     g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
     home.dialogs.shown.clear();
     capture.failing = true;
-    for (int i = 0; i < 3; ++i) only<RecordingPanel>(w).Fun_截屏操作("0");
+    for (int i = 0; i < 3; ++i)
+        only<RecordingPanel>(w).Fun_截屏操作("0");
     Fun_Delay(30);
     ASSERT_EQ(home.dialogs.shown.size(), 1);
-    EXPECT_TRUE(home.dialogs.shown[0].text.startsWith(QStringLiteral("无法截取屏幕（pattern）"))) << home.dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(home.dialogs.shown[0].text.startsWith(QStringLiteral("无法截取屏幕（pattern）")))
+        << home.dialogs.shown[0].text.toStdString();
     EXPECT_EQ(machines->machine(1)->received.value(0x8050), 0);
     EXPECT_EQ(machines->machine(1)->received.value(0x8055), 0);
     capture.failing = false;

@@ -3,7 +3,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,7 +15,8 @@ struct ProgramRun {
 ProgramRun runProgram(const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("KQ510_LOOPBACK_ONLY"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(KQ510_PROGRAM), args);

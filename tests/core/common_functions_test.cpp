@@ -2,7 +2,6 @@
 #include "core/common_functions.h"
 
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,9 +22,9 @@ TEST(HexText, BytesOfWordsAndWordsOfBytes) {
         const char* expected;
     };
     const Case cases[] = {
-        {300, 1, "&H01"}, {300, 2, "&H2C"}, {300, 0, ""}, {300, 3, ""},  {0, 1, "&H00"},
-        {65535, 2, "&HFF"}, {70000, 1, "&H11"}, // only the low 16 bits count
-        {-1, 1, "&HFF"},                        // the two's complement of the word
+        {300, 1, "&H01"}, {300, 2, "&H2C"},   {300, 0, ""},       {300, 3, ""},
+        {0, 1, "&H00"},   {65535, 2, "&HFF"}, {70000, 1, "&H11"}, // only the low 16 bits count
+        {-1, 1, "&HFF"},                                          // the two's complement of the word
     };
     for (const auto& c : cases)
         EXPECT_EQ(Fun_HexByteOfWord(c.value, c.which), c.expected) << c.value << " " << c.which;

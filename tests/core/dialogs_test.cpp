@@ -23,8 +23,10 @@ TEST(FileDialogs, SaveAppendsTheExtensionWhenMissing) {
         const char* expected;
     };
     const Case cases[] = {
-        {"/m/show", "/m/show.mb10"},         {"/m/show.mb10", "/m/show.mb10"},
-        {"/m/show.MB10", "/m/show.MB10.mb10"}, {"/m/show.mb10  ", "/m/show.mb10"},
+        {"/m/show", "/m/show.mb10"},
+        {"/m/show.mb10", "/m/show.mb10"},
+        {"/m/show.MB10", "/m/show.MB10.mb10"},
+        {"/m/show.mb10  ", "/m/show.mb10"},
         {"", ""},
     };
     for (const auto& c : cases) {

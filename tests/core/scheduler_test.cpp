@@ -3,13 +3,10 @@
 #include "support/fakes.h"
 
 #include <QString>
-
 #include <algorithm>
-#include <utility>
-
 #include <gtest/gtest.h>
-
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,7 +26,9 @@ protected:
     void TearDown() override { kq::schedulerHooks() = {}; }
 
     std::vector<std::string> take() { return std::exchange(calls, {}); }
-    int count(const std::vector<std::string>& v, const std::string& s) { return int(std::count(v.begin(), v.end(), s)); }
+    int count(const std::vector<std::string>& v, const std::string& s) {
+        return int(std::count(v.begin(), v.end(), s));
+    }
 
     kq::test::TempHome home;
     kq::test::SimulatedTime time;
@@ -111,7 +110,8 @@ TEST_F(SchedulerTest, LoopSleepsUntilTheNextTaskAndEndsOnTheExitRequest) {
     EXPECT_EQ(count(c, "100"), 11);
     // It waited for due times instead of spinning: one wait per distinct due instant.
     EXPECT_LE(time.pump.waits.size(), 130u);
-    for (const auto& w : time.pump.waits) EXPECT_TRUE(w.has_value());
+    for (const auto& w : time.pump.waits)
+        EXPECT_TRUE(w.has_value());
     // 805E is sent when the exit is seen, then the program waits more than 10 ms and ends.
     ASSERT_EQ(c.back(), "805E@6000");
     EXPECT_GE(time.clock.now, 6011u);

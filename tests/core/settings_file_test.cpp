@@ -6,14 +6,15 @@
 
 #include <QFile>
 #include <QRandomGenerator>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 using kq::gbk::encode;
 
-QByteArray gbkFile(const QString& text) { return encode(text); }
+QByteArray gbkFile(const QString& text) {
+    return encode(text);
+}
 
 QByteArray readBytes(const QString& path) {
     QFile f(path);
@@ -84,7 +85,8 @@ TEST(IniReplace, RewritesEveryLineStartingWithTheKeyAndKeepsTheRest) {
 
 TEST(IniReplace, KeepsTheFirst500LinesOfALongerFile) {
     QByteArray before;
-    for (int i = 1; i <= 600; ++i) before += "k" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
+    for (int i = 1; i <= 600; ++i)
+        before += "k" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
     const QList<QByteArray> replaced = kq::ini::replace(before, "k10", "x").split('\n');
     ASSERT_EQ(replaced.size(), 501); // 500 lines and the empty rest after the last ending
     EXPECT_EQ(replaced[9], "k10=x\r");
@@ -147,10 +149,11 @@ TEST(SettingsFile, WriteTextFileEndsWithCrLfInGbk) {
 }
 
 TEST(SettingsFile, ProgramKeysInGbkAreNeverTakenForUtf8) {
-    const char* keys[] = {"帧时间", "位置窗体透明度", "位置窗体top", "位置窗体left", "主窗体top", "主窗体left",
-                          "位置窗体显示方式", "颜色选择", "当前模型", "当前素材", "继续上次录制", "自动查找相似帧",
-                          "相似度阈值", "相似度最少帧", "相似度正负", "使用外挂程序", "素材对应模型01",
-                          "最后打开文件1", "参数文件自动备份", "移动步进", "移动数量", "素材01"};
+    const char* keys[] = {
+        "帧时间",           "位置窗体透明度", "位置窗体top", "位置窗体left", "主窗体top",      "主窗体left",
+        "位置窗体显示方式", "颜色选择",       "当前模型",    "当前素材",     "继续上次录制",   "自动查找相似帧",
+        "相似度阈值",       "相似度最少帧",   "相似度正负",  "使用外挂程序", "素材对应模型01", "最后打开文件1",
+        "参数文件自动备份", "移动步进",       "移动数量",    "素材01"};
     for (const char* key : keys) {
         const QByteArray line = encode(QString::fromUtf8(key)) + "=1\r\n";
         EXPECT_EQ(kq::detectTextEncoding(line), kq::TextEncoding::Gbk) << key;
@@ -163,10 +166,16 @@ TEST(FramePeriod, ComesFromTheSettingsWithin30To200) {
         int expected;
     };
     const Case cases[] = {
-        {gbkFile("帧时间=29\r\n"), 36},  {gbkFile("帧时间=201\r\n"), 36}, {gbkFile("帧时间=30\r\n"), 30},
-        {gbkFile("帧时间=200\r\n"), 200}, {gbkFile("帧时间=abc\r\n"), 36}, {gbkFile("帧时间=\r\n"), 36},
-        {gbkFile("帧时间=4.5\r\n"), 36}, {gbkFile("帧时间=99999999999999\r\n"), 36},
-        {gbkFile("帧时间=-40\r\n"), 36}, {gbkFile("帧时间= 40\r\n"), 40},
+        {gbkFile("帧时间=29\r\n"), 36},
+        {gbkFile("帧时间=201\r\n"), 36},
+        {gbkFile("帧时间=30\r\n"), 30},
+        {gbkFile("帧时间=200\r\n"), 200},
+        {gbkFile("帧时间=abc\r\n"), 36},
+        {gbkFile("帧时间=\r\n"), 36},
+        {gbkFile("帧时间=4.5\r\n"), 36},
+        {gbkFile("帧时间=99999999999999\r\n"), 36},
+        {gbkFile("帧时间=-40\r\n"), 36},
+        {gbkFile("帧时间= 40\r\n"), 40},
         {QByteArray("\xD6\xA1\xCA\xB1\xBC\xE4=\xFF\xFE\x81\r\n"), 36}, // invalid GBK in the value
         {QByteArray(), 36},
     };
@@ -183,7 +192,8 @@ TEST(FramePeriod, BinaryJunkAndHugeFilesYieldTheDefaultOrTheLastGoodLine) {
     kq::test::TempHome home;
     QRandomGenerator rng(510);
     QByteArray junk(10 * 1024 * 1024, '\0');
-    for (auto& b : junk) b = char(rng.bounded(256));
+    for (auto& b : junk)
+        b = char(rng.bounded(256));
     writeBytes(g_IniPath, junk);
     EXPECT_EQ(Fun_ReadFramePeriod(), 36);
 

@@ -6,7 +6,9 @@ namespace {
 
 using namespace kq::link;
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 TEST(CommandFrame, ExitFrameIsSeventeenBytesWithTheHighByteOfTheSum) {
     // 5A 45 4C 55 4E 41 2D 4E 45 54 + 00 01 00 00 80 5E sum to 0x03C2.

@@ -11,14 +11,15 @@
 
 #include <QHostAddress>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 using kq::test::UdpSniffer;
 
-QString offset(const QString& base, int k) { return QHostAddress(QHostAddress(base).toIPv4Address() + k).toString(); }
+QString offset(const QString& base, int k) {
+    return QHostAddress(QHostAddress(base).toIPv4Address() + k).toString();
+}
 
 class Endpoints : public testing::Test {
 protected:
@@ -56,31 +57,31 @@ TEST_F(Endpoints, MalformedCommandTextSendsNothing) {
 
 TEST_F(Endpoints, ChunkedBlockGoesAs1200And1050WithTheirOwnCheckBytes) {
     QByteArray block(2250, '\0');
-    for (int i = 0; i < block.size(); ++i) block[i] = char(i * 7);
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char(i * 7);
     g_ColourOrder = 5;
     int32_t remaining = 2250;
     Fun_SendBlockChunked(3, 2, remaining, block);
     EXPECT_EQ(remaining, 0);
     const auto got = commands->take();
     ASSERT_EQ(got.size(), 2);
-    const struct {
-        int offset, count;
-    } expected[] = {{0, 1200}, {1200, 1050}};
+    const struct { int offset, count; } expected[] = {{0, 1200}, {1200, 1050}};
     for (int i = 0; i < 2; ++i) {
         QString why;
         const auto f = standin::decodeFrame(got[i].data(), &why);
         ASSERT_TRUE(f) << why.toStdString();
         EXPECT_EQ(f->machine, 3);
         EXPECT_EQ(f->code, 0x8050);
-        EXPECT_EQ(f->payload,
-                  kq::link::portDataPayload(2, expected[i].offset, 5, block.mid(expected[i].offset, expected[i].count)));
+        EXPECT_EQ(f->payload, kq::link::portDataPayload(2, expected[i].offset, 5,
+                                                        block.mid(expected[i].offset, expected[i].count)));
     }
 }
 
 TEST_F(Endpoints, HalfBlocksGoToTheMachinesOwnAddress) {
     UdpSniffer machine3(offset(base, 3), 4800);
     ASSERT_TRUE(machine3.bound);
-    for (int i = 0; i < 2250; ++i) g_LivePlanes[3][2][i] = uint8_t(i % 251);
+    for (int i = 0; i < 2250; ++i)
+        g_LivePlanes[3][2][i] = uint8_t(i % 251);
     Fun_SendHalfBlock(3, 2, 1125, g_LivePlanes);
     Fun_SendHalfBlock(0, 2, 0, g_LivePlanes);
     Fun_SendHalfBlock(11, 2, 0, g_LivePlanes);
@@ -89,14 +90,16 @@ TEST_F(Endpoints, HalfBlocksGoToTheMachinesOwnAddress) {
     EXPECT_EQ(got[0].data().size(), 1150);
     const auto f = standin::decodeFrame(got[0].data());
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->payload, kq::link::portDataPayload(
-                              2, 1125, 3, QByteArrayView(reinterpret_cast<const char*>(&g_LivePlanes[3][2][1125]), 1125)));
+    EXPECT_EQ(f->payload,
+              kq::link::portDataPayload(
+                  2, 1125, 3, QByteArrayView(reinterpret_cast<const char*>(&g_LivePlanes[3][2][1125]), 1125)));
     EXPECT_TRUE(commands->take().isEmpty());
 }
 
 TEST_F(Endpoints, SendsTheElementsBelowTheUpperBoundAndIgnoresUnknownMachines) {
     std::vector<std::unique_ptr<UdpSniffer>> machines;
-    for (int k = 1; k <= 10; ++k) machines.push_back(std::make_unique<UdpSniffer>(offset(base, k), 4800));
+    for (int k = 1; k <= 10; ++k)
+        machines.push_back(std::make_unique<UdpSniffer>(offset(base, k), 4800));
     Form_UDP().Fun_send_udpN(0, QByteArray(18, 'x'));
     Form_UDP().Fun_send_udpN(11, QByteArray(18, 'x'));
     Form_UDP().Fun_send_udp(QByteArray(18, 'y'));
@@ -104,7 +107,8 @@ TEST_F(Endpoints, SendsTheElementsBelowTheUpperBoundAndIgnoresUnknownMachines) {
     const auto got = commands->take();
     ASSERT_EQ(got.size(), 1);
     EXPECT_EQ(got[0].data(), QByteArray(17, 'y'));
-    for (int k = 1; k <= 9; ++k) EXPECT_TRUE(machines[size_t(k - 1)]->take(0).isEmpty()) << k;
+    for (int k = 1; k <= 9; ++k)
+        EXPECT_TRUE(machines[size_t(k - 1)]->take(0).isEmpty()) << k;
     const auto ten = machines[9]->take(0);
     ASSERT_EQ(ten.size(), 1);
     EXPECT_EQ(ten[0].data(), QByteArray(4, 'z'));
@@ -139,7 +143,8 @@ TEST(LinkAddresses, DefaultsAreTheMachinesNetwork) {
     const kq::link::LinkAddresses a;
     EXPECT_EQ(a.broadcast, "255.255.255.255");
     EXPECT_EQ(a.commandPort, 4800);
-    for (int k = 1; k <= 10; ++k) EXPECT_EQ(a.machine[size_t(k)], QStringLiteral("192.168.1.%1").arg(200 + k)) << k;
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_EQ(a.machine[size_t(k)], QStringLiteral("192.168.1.%1").arg(200 + k)) << k;
     EXPECT_EQ(a.pluginListenAddress, "127.0.0.1");
     EXPECT_EQ(a.pluginListenPort, 4799);
     EXPECT_EQ(a.pluginSendPort, 4798);
@@ -152,7 +157,8 @@ TEST_F(Endpoints, AnAddressThatIsNotALiteralFailsOnceAndSendsNothing) {
     Fun_WriteIni(g_IniPath, "机器地址03", "stand-in.invalid");
     Fun_UnloadFormUdp();
     EXPECT_EQ(Form_UDP().Clients[3]->RemoteHost(), "stand-in.invalid");
-    for (int i = 0; i < 3; ++i) Fun_SendHalfBlock(3, 1, 0, g_LivePlanes);
+    for (int i = 0; i < 3; ++i)
+        Fun_SendHalfBlock(3, 1, 0, g_LivePlanes);
     EXPECT_EQ(Form_UDP().Clients[3]->state(), CSocketMaster::sckError);
     ASSERT_EQ(home.dialogs.shown.size(), 1);
     EXPECT_TRUE(home.dialogs.shown[0].text.contains("stand-in.invalid")) << home.dialogs.shown[0].text.toStdString();
@@ -174,7 +180,8 @@ TEST_F(Endpoints, RepliesStayWithinTheReplyBufferWhateverArrives) {
     EXPECT_EQ(g_ReplyLen, 2);
 
     QByteArray big(65507, '\0');
-    for (int i = 0; i < big.size(); ++i) big[i] = char(i);
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char(i);
     peer.writeDatagram(big, to, clientPort);
     Fun_Delay(20);
     EXPECT_EQ(g_ReplyLen, 2001);
@@ -184,7 +191,8 @@ TEST_F(Endpoints, RepliesStayWithinTheReplyBufferWhateverArrives) {
     g_ReplyLen = 0;
     bool tick = false;
     QTimer::singleShot(5, [&] { tick = true; });
-    for (int i = 0; i < 100000; ++i) peer.writeDatagram("garbage!", 8, to, clientPort);
+    for (int i = 0; i < 100000; ++i)
+        peer.writeDatagram("garbage!", 8, to, clientPort);
     Fun_Delay(50);
     EXPECT_TRUE(tick);
     EXPECT_EQ(g_ReplyLen, 2001);

@@ -22,11 +22,17 @@ TEST(SendCommandLine, PrintsTheFrameAndEveryReply) {
 TEST(SendCommandLine, RefusesBadArgumentsAndForbiddenDestinations) {
     kq::test::TempHome home; // no loopback settings: the machines' real broadcast address
     const QStringList bad[] = {
-        {"8010"}, {"--machine", "256", "8010"}, {"--machine", "1"}, {"--machine", "1", "80"},
-        {"--machine", "1", "8013", "0A1"}, {"--machine", "1", "8013", "0G"}, {"--machine", "1", "8010", "--bogus"},
+        {"8010"},
+        {"--machine", "256", "8010"},
+        {"--machine", "1"},
+        {"--machine", "1", "80"},
+        {"--machine", "1", "8013", "0A1"},
+        {"--machine", "1", "8013", "0G"},
+        {"--machine", "1", "8010", "--bogus"},
     };
     testing::internal::CaptureStderr();
-    for (const QStringList& args : bad) EXPECT_EQ(kq::link::runSendCommand(args), 2) << args.join(' ').toStdString();
+    for (const QStringList& args : bad)
+        EXPECT_EQ(kq::link::runSendCommand(args), 2) << args.join(' ').toStdString();
     testing::internal::CaptureStdout();
     EXPECT_EQ(kq::link::runSendCommand({"--machine", "1", "8010", "--wait", "0"}), 1);
     testing::internal::GetCapturedStdout();

@@ -3,7 +3,6 @@
 #include "support/fakes.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,7 +22,8 @@ protected:
     void SetUp() override {
         Fun_ClearAllModels();
         g_CurModel = 2;
-        for (int i = 1; i <= kMaterialCount; ++i) g_Materials[2][i] = numbered(i);
+        for (int i = 1; i <= kMaterialCount; ++i)
+            g_Materials[2][i] = numbered(i);
     }
     void TearDown() override { Fun_ClearAllModels(); }
     kq::test::TempHome home;
@@ -94,7 +94,8 @@ TEST_F(MaterialEdits, PasteFromAMissingOrShortCopyFileChangesNothing) {
         EXPECT_FALSE(Fun_PasteMaterials()) << c.name;
         ASSERT_EQ(home.dialogs.shown.size(), 2) << c.name;
         EXPECT_EQ(home.dialogs.shown[1].text, QStringLiteral("复制的素材文件不存在或不完整，没有粘贴！")) << c.name;
-        for (int i = 100; i <= 102; ++i) EXPECT_EQ(g_Materials[2][i], numbered(i)) << c.name << " " << i;
+        for (int i = 100; i <= 102; ++i)
+            EXPECT_EQ(g_Materials[2][i], numbered(i)) << c.name << " " << i;
     }
 }
 

@@ -4,14 +4,15 @@
 #include "support/fakes.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace kq::model;
 
-std::unique_ptr<ModelStore> emptyStore() { return std::make_unique<ModelStore>(); }
+std::unique_ptr<ModelStore> emptyStore() {
+    return std::make_unique<ModelStore>();
+}
 
 void fillModel(ModelStore& s, int m, int seed) {
     s.length[m] = 300 + seed;
@@ -35,7 +36,9 @@ void fillModel(ModelStore& s, int m, int seed) {
     }
 }
 
-QByteArray readBytes(const QString& path) { return kq::readWholeFile(path).value_or(QByteArray()); }
+QByteArray readBytes(const QString& path) {
+    return kq::readWholeFile(path).value_or(QByteArray());
+}
 
 TEST(ModelFile, EmptyModelsHaveTheirFixedSizes) {
     auto s = emptyStore();
@@ -76,14 +79,16 @@ TEST(ModelFile, TextAndNumberEncodings) {
 
 TEST(ModelFile, AllModelsRoundTrip) {
     auto s = emptyStore();
-    for (int m = 1; m <= kModelCount; ++m) fillModel(*s, m, m);
+    for (int m = 1; m <= kModelCount; ++m)
+        fillModel(*s, m, m);
     auto back = emptyStore();
     const ReadResult r = decodeModelFile(encodeModelFile(*s), *back);
     EXPECT_TRUE(r.headerOk && r.pointsRead && !r.truncated);
     for (int m = 1; m <= kModelCount; ++m) {
         EXPECT_EQ(back->length[m], s->length[m]);
         EXPECT_EQ(back->note[m], s->note[m]);
-        for (int i = 1; i <= kMaterialCount; ++i) ASSERT_EQ(back->materials[m][i], s->materials[m][i]) << m << "/" << i;
+        for (int i = 1; i <= kMaterialCount; ++i)
+            ASSERT_EQ(back->materials[m][i], s->materials[m][i]) << m << "/" << i;
     }
 }
 
@@ -103,7 +108,8 @@ TEST(ModelFile, ReadersStayInsideTablesAndBufferWhateverTheFileHolds) {
     EXPECT_EQ(back->materials[1][8], expected);
 
     // Cut anywhere: the reader says so and keeps to what it has.
-    for (qsizetype cut : {qsizetype(0), qsizetype(2), qsizetype(100), good.size() / 2, good.size() - 4005, good.size() - 1}) {
+    for (qsizetype cut :
+         {qsizetype(0), qsizetype(2), qsizetype(100), good.size() / 2, good.size() - 4005, good.size() - 1}) {
         auto part = emptyStore();
         const ReadResult r = decodeModelFile(good.left(cut), *part);
         EXPECT_TRUE(r.truncated || !r.pointsRead) << cut;
@@ -124,14 +130,16 @@ TEST(ModelFile, ModelsLargerThanTheBufferStillSave) {
     auto s = emptyStore();
     for (int m = 1; m <= kModelCount; ++m) {
         s->note[m] = QString(20, QChar(0x706F));
-        for (int i = 1; i <= kMaterialCount; ++i) s->materials[m][i].Note = QString(20, QChar(0x706F));
+        for (int i = 1; i <= kMaterialCount; ++i)
+            s->materials[m][i].Note = QString(20, QChar(0x706F));
     }
     EXPECT_EQ(encodeModelFile(*s).size(), 2'841'027);
 
     kq::test::TempHome home;
     for (int m = 1; m <= kModelCount; ++m) {
         g_ModelNote[m] = QString(20, QChar(0x706F));
-        for (int i = 1; i <= kMaterialCount; ++i) g_Materials[m][i].Note = QString(20, QChar(0x706F));
+        for (int i = 1; i <= kMaterialCount; ++i)
+            g_Materials[m][i].Note = QString(20, QChar(0x706F));
     }
     ASSERT_TRUE(Fun_WriteModelFile(home.path("big.mx20")));
     EXPECT_EQ(readBytes(home.path("big.mx20")).size(), 2'841'027);
@@ -148,7 +156,8 @@ protected:
     void TearDown() override { Fun_ClearAllModels(); }
     QStringList shownTexts() const {
         QStringList t;
-        for (const auto& s : home.dialogs.shown) t << s.text;
+        for (const auto& s : home.dialogs.shown)
+            t << s.text;
         return t;
     }
     kq::test::TempHome home;
@@ -176,8 +185,8 @@ TEST_F(ModelCommands, SaveAsRemembersTheFileAndOpenReadsItBack) {
 }
 
 TEST_F(ModelCommands, NothingHappensWithoutAFileAndMissingOrDamagedFilesAreReported) {
-    Fun_SaveModelAs(); // cancelled
-    Fun_SaveModel();   // no remembered file
+    Fun_SaveModelAs();        // cancelled
+    Fun_SaveModel();          // no remembered file
     Fun_OpenModel(QString()); // cancelled
     EXPECT_TRUE(shownTexts().isEmpty());
     EXPECT_FALSE(QFile::exists(g_IniPath));

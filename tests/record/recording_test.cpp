@@ -1,23 +1,21 @@
+#include "app/main_window.h"
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "model/model_data.h"
-#include "app/main_window.h"
 #include "record/recorder.h"
+#include "record/recording_panel.h"
 #include "show/frame_store.h"
 #include "support/fakes.h"
-#include "record/recording_panel.h"
 #include "support/open_window.h"
-#include "support/widgets.h"
 #include "support/pattern_capture.h"
+#include "support/widgets.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
@@ -27,7 +25,6 @@ using kq::test::only;
 
 using namespace kq::record;
 using namespace kq::show;
-
 
 class Recording : public testing::Test {
 protected:
@@ -89,7 +86,8 @@ TEST_F(Recording, ThreeRgbFramesBecomeAFrameFileOfTheSampledLevels) {
     EXPECT_EQ(file[5], 0);
     for (int k = 1; k <= 3; ++k) {
         const FrameImage image = frame(file, k);
-        for (int i = 0; i < kPortBlockBytes; ++i) ASSERT_EQ(image[size_t(20 + i)], ticks[size_t(k - 1)][size_t(i)]) << k << "/" << i;
+        for (int i = 0; i < kPortBlockBytes; ++i)
+            ASSERT_EQ(image[size_t(20 + i)], ticks[size_t(k - 1)][size_t(i)]) << k << "/" << i;
     }
     EXPECT_EQ(frameCountOf(fileOf(2)), 3);
     EXPECT_TRUE(child<QPushButton>(*window, "Command录制方式1").isEnabled());
@@ -107,8 +105,10 @@ TEST_F(Recording, RedOnlyKeepsTheRedPlane) {
     ASSERT_EQ(frameCountOf(file), 2);
     EXPECT_EQ(file[5], 1);
     const FrameImage image = frame(file, 2);
-    for (int i = 0; i < 750; ++i) ASSERT_EQ(image[size_t(20 + i)], ticks[1][size_t(i)]) << i;
-    for (int i = 750; i < kPortBlockBytes; ++i) ASSERT_EQ(image[size_t(20 + i)], 0) << i;
+    for (int i = 0; i < 750; ++i)
+        ASSERT_EQ(image[size_t(20 + i)], ticks[1][size_t(i)]) << i;
+    for (int i = 750; i < kPortBlockBytes; ++i)
+        ASSERT_EQ(image[size_t(20 + i)], 0) << i;
 }
 
 TEST_F(Recording, SingleStepWithoutEnterStaysOnOneFrameAndEnterMovesOn) {
@@ -126,7 +126,8 @@ TEST_F(Recording, SingleStepWithoutEnterStaysOnOneFrameAndEnterMovesOn) {
     const QByteArray file = fileOf(1);
     ASSERT_EQ(frameCountOf(file), 2);
     const FrameImage first = frame(file, 1);
-    for (int i = 0; i < kPortBlockBytes; ++i) ASSERT_EQ(first[size_t(20 + i)], ticks[3][size_t(i)]) << i; // the last overwrite
+    for (int i = 0; i < kPortBlockBytes; ++i)
+        ASSERT_EQ(first[size_t(20 + i)], ticks[3][size_t(i)]) << i; // the last overwrite
 }
 
 TEST_F(Recording, SimilarFrameSearchEndsTheShowBeforeTheRepeat) {
@@ -212,7 +213,8 @@ TEST(Recorder, FadeOutFrom255EndsAfter50FramesAndFadeInTakes51) {
     int level = 255;
     r.fadeOutRequest = true;
     int frames = 0;
-    while (!r.advance(false, step, level)) ++frames;
+    while (!r.advance(false, step, level))
+        ++frames;
     EXPECT_EQ(frames + 1, 50);
     level = 0;
     int up = 1;
@@ -237,11 +239,12 @@ TEST(Recorder, ARecordingStopsWhenItsBufferIsFull) {
 TEST(Recorder, SimilaritySamplesAndPercentages) {
     std::vector<uint8_t> a, b;
     QByteArray big(5000 * 4, '\0');
-    for (int i = 0; i < big.size(); ++i) big[i] = char(i % 251);
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char(i % 251);
     EXPECT_EQ(similaritySample(big, a), 18000); // E = 19,997: 18,001 values spread over it
     ASSERT_EQ(a.size(), 18001u);
-    EXPECT_EQ(a[1], uint8_t(big[1]));            // 1 x 19,997 / 18,000 = 1.11
-    EXPECT_EQ(a[9000], uint8_t(big[9998]));      // 9,998.5 rounds to even
+    EXPECT_EQ(a[1], uint8_t(big[1]));       // 1 x 19,997 / 18,000 = 1.11
+    EXPECT_EQ(a[9000], uint8_t(big[9998])); // 9,998.5 rounds to even
     EXPECT_EQ(a[18000], uint8_t(big[19997]));
     EXPECT_EQ(similaritySample(QByteArray(13, char(9)), b), 10);
     std::vector<uint8_t> ref = {10, 20, 30, 40}, cur = {20, 31, 40, 200};

@@ -2,9 +2,7 @@
 #include "show/frame_store.h"
 
 #include <QByteArray>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
@@ -15,7 +13,8 @@ using namespace kq::record;
 struct Picture {
     Picture(int w, int h) : width(w), bytes(w * h * 4, '\0') {
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) set(x, y, uint8_t(x + y), uint8_t(y), uint8_t(x));
+            for (int x = 0; x < w; ++x)
+                set(x, y, uint8_t(x + y), uint8_t(y), uint8_t(x));
     }
     void set(int x, int y, uint8_t r, uint8_t g, uint8_t b) {
         char* p = bytes.data() + (y * width + x) * 4;
@@ -25,7 +24,6 @@ struct Picture {
     int width;
     QByteArray bytes;
 };
-
 
 struct Sampled {
     std::unique_ptr<T_Material[]> materials{new T_Material[kMaterialCount + 1]};
@@ -59,10 +57,10 @@ TEST(Sampling, VerticalDiagonalAndPointGroups) {
     Picture pic(100, 100);
     pic.set(0, 0, 200, 100, 50);
     Sampled s;
-    s.materials[1] = makeMaterial(2, 3, 10, kShapeVertical, 7, 20, 7, 17);      // 4 pixels, from y = 17
-    s.materials[2] = makeMaterial(2, 4, 1, kShapeDiagonal, 0, 0, 30, 40);      // length 50: 51 pixels
-    s.materials[3] = makeMaterial(2, 5, 3, kShapePoints, 0, 0, 99, 99, 1, 5);  // reverse does not apply
-    s.materials[4] = makeMaterial(2, 6, 1, kShapePoints, 5, 5, 0, 0, 0, 0);    // no points
+    s.materials[1] = makeMaterial(2, 3, 10, kShapeVertical, 7, 20, 7, 17);    // 4 pixels, from y = 17
+    s.materials[2] = makeMaterial(2, 4, 1, kShapeDiagonal, 0, 0, 30, 40);     // length 50: 51 pixels
+    s.materials[3] = makeMaterial(2, 5, 3, kShapePoints, 0, 0, 99, 99, 1, 5); // reverse does not apply
+    s.materials[4] = makeMaterial(2, 6, 1, kShapePoints, 5, 5, 0, 0, 0, 0);   // no points
     s.run(pic);
     EXPECT_EQ(s.tables->green[2][3][9], 17);
     EXPECT_EQ(s.tables->green[2][3][12], 20);
@@ -72,7 +70,8 @@ TEST(Sampling, VerticalDiagonalAndPointGroups) {
     EXPECT_EQ(diagonal[25], QPoint(15, 20));
     EXPECT_EQ(diagonal.back(), QPoint(30, 40));
     EXPECT_EQ(s.blue(2, 4, 51), 30);
-    for (int a = 3; a <= 7; ++a) EXPECT_EQ(s.red(2, 5, a), 200) << a;
+    for (int a = 3; a <= 7; ++a)
+        EXPECT_EQ(s.red(2, 5, a), 200) << a;
     EXPECT_EQ(s.red(2, 5, 8), 0);
     EXPECT_TRUE(s.plan.usedPorts[6][2]);
     // Half-way rounding of the length: 3-4-5 gives 5; (1, 1) gives 1.414, so 1.
@@ -90,20 +89,21 @@ TEST(Sampling, FadeQuantisationAndTheHigherMaterialWins) {
     EXPECT_EQ(s.red(1, 1, 2), 5);
     auto planes = std::make_unique<uint8_t[][kMaxPort + 1][kLivePlaneSize]>(kMaxMachine + 1);
     uint8_t hasData[kMaxPort + 1][kMaxMachine + 1] = {};
-    fillLivePlanes(*s.tables, s.plan, reinterpret_cast<uint8_t(&)[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize]>(planes[0]), hasData);
-    EXPECT_EQ(planes[1][1][0], 0);             // red 5 quantises to 0
-    EXPECT_EQ(planes[1][1][750], 10);          // green 12 to 10
-    EXPECT_EQ(planes[1][1][1500], 250);        // blue 252 to 250
-    EXPECT_EQ(planes[1][1][1], 0);             // address 2 took material 9's pixel (1, 0)
+    fillLivePlanes(*s.tables, s.plan,
+                   reinterpret_cast<uint8_t(&)[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize]>(planes[0]), hasData);
+    EXPECT_EQ(planes[1][1][0], 0);      // red 5 quantises to 0
+    EXPECT_EQ(planes[1][1][750], 10);   // green 12 to 10
+    EXPECT_EQ(planes[1][1][1500], 250); // blue 252 to 250
+    EXPECT_EQ(planes[1][1][1], 0);      // address 2 took material 9's pixel (1, 0)
     EXPECT_EQ(hasData[1][1], 1);
 
     s.run(pic, 0);
     EXPECT_EQ(s.red(1, 1, 1), 0);
     s.run(pic, 128);
-    EXPECT_EQ(s.red(1, 1, 1), 3);     // 5 x 128 / 255 = 2.51
-    EXPECT_EQ(s.blue(1, 1, 2), 126);  // 252 x 128 / 255 = 126.49
-    EXPECT_EQ(s.green(1, 1, 1), 6);   // 12 x 128 / 255 = 6.02
-    s.run(pic, 255, 9); // the blinking material is left out
+    EXPECT_EQ(s.red(1, 1, 1), 3);    // 5 x 128 / 255 = 2.51
+    EXPECT_EQ(s.blue(1, 1, 2), 126); // 252 x 128 / 255 = 126.49
+    EXPECT_EQ(s.green(1, 1, 1), 6);  // 12 x 128 / 255 = 6.02
+    s.run(pic, 255, 9);              // the blinking material is left out
     EXPECT_EQ(s.red(1, 1, 2), 255);
 }
 
@@ -118,16 +118,19 @@ TEST(Sampling, ClampsAddressesAndPictureOffsetsAndSkipsBadMaterials) {
     s.materials[6] = makeMaterial(3, 1, 1, 7, 0, 0, 5, 0);                      // no shape 7
     s.run(pic);
     int onPortSeven = 0;
-    for (const auto& p : s.plan.points) onPortSeven += p.port == 7;
+    for (const auto& p : s.plan.points)
+        onPortSeven += p.port == 7;
     EXPECT_EQ(onPortSeven, 3);
     EXPECT_EQ(s.red(1, 1, 1), 18); // the last whole pixel, (9, 9)
     EXPECT_EQ(s.red(1, 2, 1), 0);  // the first pixel, (0, 0)
-    for (const auto& p : s.plan.points) EXPECT_NE(p.machine, 3); // no port -2, no shape 7
+    for (const auto& p : s.plan.points)
+        EXPECT_NE(p.machine, 3); // no port -2, no shape 7
     EXPECT_EQ(s.green(1, 1, 1), 9);
     // Port 7 is sampled but never becomes live data.
     auto planes = std::make_unique<uint8_t[][kMaxPort + 1][kLivePlaneSize]>(kMaxMachine + 1);
     uint8_t hasData[kMaxPort + 1][kMaxMachine + 1] = {};
-    fillLivePlanes(*s.tables, s.plan, reinterpret_cast<uint8_t(&)[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize]>(planes[0]), hasData);
+    fillLivePlanes(*s.tables, s.plan,
+                   reinterpret_cast<uint8_t(&)[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize]>(planes[0]), hasData);
     EXPECT_EQ(hasData[7][1], 0);
     EXPECT_EQ(hasData[1][1], 1);
 }

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,7 +15,8 @@ TEST(FramePacking, AllZeroFrameIs54Runs) {
     FrameImage image{};
     const QByteArray packed = packFrame(image);
     ASSERT_EQ(packed.size(), 108);
-    for (int i = 0; i < 53; ++i) EXPECT_EQ(packed.mid(2 * i, 2), QByteArray::fromHex("FEFA")) << i;
+    for (int i = 0; i < 53; ++i)
+        EXPECT_EQ(packed.mid(2 * i, 2), QByteArray::fromHex("FEFA")) << i;
     EXPECT_EQ(packed.right(2), QByteArray::fromHex("FEE6")); // 230
 }
 
@@ -34,7 +34,8 @@ TEST(FramePacking, StretchEndsWithALiteralZeroAndLevelsAreQuantised) {
     struct {
         int in, out;
     } q[] = {{0, 0}, {7, 0}, {8, 10}, {15, 10}, {16, 16}, {250, 250}, {251, 250}, {255, 250}};
-    for (auto c : q) EXPECT_EQ(Fun_QuantizeLevel(c.in), c.out) << c.in;
+    for (auto c : q)
+        EXPECT_EQ(Fun_QuantizeLevel(c.in), c.out) << c.in;
 }
 
 TEST(FramePacking, UnpackRestoresPortsOneToSixAndLeavesTheLast20BytesZero) {
@@ -45,8 +46,10 @@ TEST(FramePacking, UnpackRestoresPortsOneToSixAndLeavesTheLast20BytesZero) {
     EXPECT_EQ(packed.size(), 13480);
     FrameImage back;
     unpackFrame(packed, back);
-    for (int j = 20; j < 13500; ++j) ASSERT_EQ(back[size_t(j)], 77) << j;
-    for (int j = 13500; j < 13520; ++j) EXPECT_EQ(back[size_t(j)], 0) << j;
+    for (int j = 20; j < 13500; ++j)
+        ASSERT_EQ(back[size_t(j)], 77) << j;
+    for (int j = 13500; j < 13520; ++j)
+        EXPECT_EQ(back[size_t(j)], 0) << j;
     EXPECT_EQ(back[0], 0);
 }
 
@@ -57,7 +60,8 @@ TEST(FramePacking, ChasePatternThatWouldOverflowItsSlotIsPackedCompactly) {
     EXPECT_LE(packed.size(), kMaxPackedBytes);
     FrameImage back;
     unpackFrame(packed, back);
-    for (int j = 20; j < 13500; ++j) ASSERT_EQ(back[size_t(j)], Fun_QuantizeLevel(classic[size_t(j)])) << j;
+    for (int j = 20; j < 13500; ++j)
+        ASSERT_EQ(back[size_t(j)], Fun_QuantizeLevel(classic[size_t(j)])) << j;
 }
 
 TEST(FramePacking, DamagedPackedDataStaysInsideTheImage) {
@@ -76,9 +80,11 @@ TEST(FrameFiles, PathsHeadersAndCounts) {
     EXPECT_EQ(frameFilePath("/a", 2, 7), "/a/Q_glow/ID2/S007.KQ3");
     EXPECT_EQ(frameFilePath("/a", 10, 50), "/a/Q_glow/ID10/S050.KQ3");
     EXPECT_EQ(encodeFrameFileHeader(RecordingMode::Green, 300).left(9), QByteArray::fromHex("1708158804 02 012C 00"));
-    EXPECT_EQ(encodeSlot(2, QByteArray::fromHex("0A0B0C")), QByteArray::fromHex("17080988 0002 0003 000000000000000000000000 0A0B0C"));
+    EXPECT_EQ(encodeSlot(2, QByteArray::fromHex("0A0B0C")),
+              QByteArray::fromHex("17080988 0002 0003 000000000000000000000000 0A0B0C"));
     const int offsets[] = {0, 0, 2250, 4500, 6750, 9000, 11250, 13500, 15750, 0};
-    for (int p = 0; p <= 9; ++p) EXPECT_EQ(Fun_PortOffset(p), offsets[p]) << p;
+    for (int p = 0; p <= 9; ++p)
+        EXPECT_EQ(Fun_PortOffset(p), offsets[p]) << p;
 
     kq::test::TempHome home;
     EXPECT_EQ(Fun_ReadFrameCount(frameFilePath(g_AppFolder, 1, 1)), 0);
@@ -93,11 +99,13 @@ TEST(FrameFiles, LoadingAFramePutsItOnTheLivePlanes) {
     EXPECT_EQ(Fun_LoadMaterialFrame(4, 8, 1), std::nullopt);
     EXPECT_EQ(Fun_LoadMaterialFrame(4, 7, 2), 2);
     FrameImage q = two;
-    for (int j = 20; j < 13500; ++j) q[size_t(j)] = Fun_QuantizeLevel(q[size_t(j)]);
+    for (int j = 20; j < 13500; ++j)
+        q[size_t(j)] = Fun_QuantizeLevel(q[size_t(j)]);
     for (int port = 1; port <= 6; ++port) {
         EXPECT_EQ(g_PortHasData[port][4], 1);
         for (int i = 0; i < 2250; ++i)
-            ASSERT_EQ(g_LivePlanes[4][port][i], port == 6 && i >= 2230 ? 0 : q[size_t(20 + Fun_PortOffset(port) + i)]) << port << "/" << i;
+            ASSERT_EQ(g_LivePlanes[4][port][i], port == 6 && i >= 2230 ? 0 : q[size_t(20 + Fun_PortOffset(port) + i)])
+                << port << "/" << i;
     }
     EXPECT_EQ(g_PortHasData[7][4], 0);
 }

@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,20 +15,24 @@ using namespace kq::show;
 
 quint32 be(const QByteArray& b, qsizetype at, int size) {
     quint32 v = 0;
-    for (int i = 0; i < size; ++i) v = v << 8 | uint8_t(b[at + i]);
+    for (int i = 0; i < size; ++i)
+        v = v << 8 | uint8_t(b[at + i]);
     return v;
 }
 
 PlaybackInfo fixedInfo() {
-    return {"KQ510-03", "KQ-510 V1.8", QStringLiteral("/安装/a"), "PC1",
-            QDateTime(QDate(2026, 12, 6), QTime(9, 5, 3))};
+    return {"KQ510-03", "KQ-510 V1.8", QStringLiteral("/安装/a"), "PC1", QDateTime(QDate(2026, 12, 6), QTime(9, 5, 3))};
 }
 
 TEST(PlaybackFile, InformationBlockBytes) {
     const QByteArray block = encodeInformationBlock(fixedInfo());
     const QByteArray b = QByteArray("\x18\x01\x22", 3) + QByteArray(2, '\0') +
                          " Xulie:KQ510-03 Version:KQ-510 V1.8 Xulie:KQ510-03 Path:/\xB0\xB2\xD7\xB0/a PC:PC1"
-                         " Time:2026\xC4\xEA" "12\xD4\xC2" "06\xC8\xD5" "09\xB5\xE3" "05\xB7\xD6";
+                         " Time:2026\xC4\xEA"
+                         "12\xD4\xC2"
+                         "06\xC8\xD5"
+                         "09\xB5\xE3"
+                         "05\xB7\xD6";
     const int n = int(b.size());
     ASSERT_EQ(block.size(), 2 * n + 5);
     EXPECT_EQ(block.left(5), QByteArray("\x18\x01\x22", 3) + char((2 * n + 5) >> 8) + char((2 * n + 5) & 0xFF));
@@ -54,12 +57,13 @@ TEST(PlaybackFile, HandMadeFileByteForByte) {
     frameFile += s1 + s2 + QByteArray(kSlotBytes + 1, '\0');
     QBuffer out;
     out.open(QIODevice::ReadWrite);
-    ASSERT_TRUE(writePlaybackFile(out, [&](int k) { return k == 2 ? std::optional(frameFile) : std::nullopt; }, fixedInfo()));
+    ASSERT_TRUE(writePlaybackFile(
+        out, [&](int k) { return k == 2 ? std::optional(frameFile) : std::nullopt; }, fixedInfo()));
     const QByteArray f = out.data();
 
     const quint32 block = 1024 + 2 * 6 + 23 + 20;
     EXPECT_EQ(f.left(4), QByteArray::fromHex("17081489"));
-    EXPECT_EQ(f.mid(4, 20), QByteArray(20, '\0'));                                   // material 1
+    EXPECT_EQ(f.mid(4, 20), QByteArray(20, '\0')); // material 1
     // Material 2: block at 4,096, frame file of 1,024 + 3 x 13,500 + 1 = 41,525 bytes, 2 frames, mode 3.
     EXPECT_EQ(f.mid(24, 20), QByteArray::fromHex("00001000 0000A235 0002 03") + QByteArray(9, '\0'));
     EXPECT_EQ(f.mid(3604, 4), QByteArray::fromHex("18012315"));
@@ -74,7 +78,8 @@ TEST(PlaybackFile, HandMadeFileByteForByte) {
 
 TEST(PlaybackFile, FilterEmptyFramesAndMissingFolders) {
     kq::test::TempHome home;
-    for (int material : {2, 5, 9}) kq::test::writeFrameFile(g_AppFolder, 3, material, RecordingMode::Rgb, {kq::test::patternedImage(material)});
+    for (int material : {2, 5, 9})
+        kq::test::writeFrameFile(g_AppFolder, 3, material, RecordingMode::Rgb, {kq::test::patternedImage(material)});
     // Material 7: three frames whose packed data is empty.
     QByteArray empty = encodeFrameFileHeader(RecordingMode::Rgb, 3);
     for (int k = 1; k <= 3; ++k) {
@@ -125,14 +130,16 @@ TEST(PlaybackFile, OverflowingFrameSurvivesRecordReviewAndBuild) {
     EXPECT_EQ(file.mid(slotOffset(2), 4), QByteArray::fromHex("17080988")); // frame 2's slot is whole
 
     ASSERT_EQ(Fun_LoadMaterialFrame(1, 1, 1), 2);
-    for (int i = 0; i < 2250; ++i) ASSERT_EQ(g_LivePlanes[1][1][i], Fun_QuantizeLevel(chase[size_t(20 + i)])) << i;
+    for (int i = 0; i < 2250; ++i)
+        ASSERT_EQ(g_LivePlanes[1][1][i], Fun_QuantizeLevel(chase[size_t(20 + i)])) << i;
 
     ASSERT_TRUE(Fun_BuildPlaybackFile(1, 0));
     const QByteArray f = kq::readWholeFile(playbackFilePath(g_AppFolder, 1)).value();
     const quint32 record1 = be(f, 4096 + 1024, 4), length1 = be(f, 4096 + 1024 + 4, 2);
     FrameImage back;
     unpackFrame(QByteArrayView(f).sliced(record1 + 20, length1), back);
-    for (int j = 20; j < 13500; ++j) ASSERT_EQ(back[size_t(j)], Fun_QuantizeLevel(chase[size_t(j)])) << j;
+    for (int j = 20; j < 13500; ++j)
+        ASSERT_EQ(back[size_t(j)], Fun_QuantizeLevel(chase[size_t(j)])) << j;
     const quint32 record2 = be(f, 4096 + 1024 + 6, 4);
     EXPECT_EQ(record2, record1 + 20 + length1);
     EXPECT_EQ(f.mid(record2, 6), QByteArray::fromHex("17080988 0002"));

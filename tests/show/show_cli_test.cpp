@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,8 +19,7 @@ struct CliRun {
     std::string out, err;
 };
 
-template <typename Fn>
-CliRun capture(Fn fn) {
+template <typename Fn> CliRun capture(Fn fn) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int status = fn();
@@ -30,7 +28,8 @@ CliRun capture(Fn fn) {
 
 TEST(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
     kq::test::TempHome home;
-    kq::test::writeFrameFile(g_AppFolder, 2, 1, RecordingMode::Rgb, {kq::test::patternedImage(1), kq::test::chaseImage()});
+    kq::test::writeFrameFile(g_AppFolder, 2, 1, RecordingMode::Rgb,
+                             {kq::test::patternedImage(1), kq::test::chaseImage()});
     kq::test::writeFrameFile(g_AppFolder, 2, 4, RecordingMode::Red, {kq::test::patternedImage(2)});
     const CliRun build = capture([] { return runBuild({}); });
     EXPECT_EQ(build.status, 0) << build.err;
@@ -58,7 +57,8 @@ TEST(ShowCommandLine, BuildLeavesDamagedFrameFilesOutAndNamesThem) {
     // Eight bytes that claim 65,535 frames, and a file whose second frame is cut off.
     const QString claims = frameFilePath(g_AppFolder, 2, 3);
     kq::writeFileAtomically(claims, QByteArray::fromHex("17081588 0400 FFFF"));
-    kq::test::writeFrameFile(g_AppFolder, 3, 2, RecordingMode::Rgb, {kq::test::patternedImage(1), kq::test::patternedImage(2)});
+    kq::test::writeFrameFile(g_AppFolder, 3, 2, RecordingMode::Rgb,
+                             {kq::test::patternedImage(1), kq::test::patternedImage(2)});
     const QString cut = frameFilePath(g_AppFolder, 3, 2);
     kq::writeFileAtomically(cut, kq::readWholeFile(cut).value().left(slotOffset(2) + 5));
 
@@ -80,7 +80,8 @@ TEST(ShowCommandLine, BuildLeavesDamagedFrameFilesOutAndNamesThem) {
 
 TEST(ShowCommandLine, DamagedFilesAreNamedAndFail) {
     kq::test::TempHome home;
-    kq::test::writeFrameFile(g_AppFolder, 1, 1, RecordingMode::Rgb, {kq::test::patternedImage(1), kq::test::patternedImage(2)});
+    kq::test::writeFrameFile(g_AppFolder, 1, 1, RecordingMode::Rgb,
+                             {kq::test::patternedImage(1), kq::test::patternedImage(2)});
     const QByteArray frames = kq::readWholeFile(frameFilePath(g_AppFolder, 1, 1)).value();
     ASSERT_TRUE(Fun_BuildPlaybackFile(1, 0));
     const QByteArray playback = kq::readWholeFile(playbackFilePath(g_AppFolder, 1)).value();

@@ -1,19 +1,19 @@
 // Review of recorded frames on the machines, and the file and download panels, on the offscreen
 // platform with the stand-in machines.
-#include "show/download_panel.h"
-#include "show/frame_store.h"
-#include "show/playback_file.h"
-#include "show/review_panel.h"
-#include "support/show_files.h"
 #include "app/main_window.h"
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "model/model_data.h"
+#include "show/download_panel.h"
+#include "show/frame_store.h"
+#include "show/playback_file.h"
+#include "show/review_panel.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
 #include "support/open_window.h"
 #include "support/pattern_capture.h"
+#include "support/show_files.h"
 #include "support/widgets.h"
 
 #include <QComboBox>
@@ -22,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,7 +79,8 @@ TEST_F(Utilities, ReviewPlaysTheFramesOnTheMachinesAndDeletesOne) {
     FrameImage two = kq::test::patternedImage(2);
     packFrame(two); // quantises it as stored
     const QByteArray& block = machines->machine(1)->portBlocks[2];
-    for (int i = 0; i < 2250; ++i) ASSERT_EQ(uint8_t(block[i]), two[size_t(20 + Fun_PortOffset(2) + i)]) << i;
+    for (int i = 0; i < 2250; ++i)
+        ASSERT_EQ(uint8_t(block[i]), two[size_t(20 + Fun_PortOffset(2) + i)]) << i;
 
     child<QPushButton>(*window, "Command播放").click();
     EXPECT_EQ(child<QPushButton>(*window, "Command播放").text(), QStringLiteral("暂停"));
@@ -109,7 +109,9 @@ TEST_F(Utilities, FileAndDownloadButtons) {
 
     window->Option连接状态_Click(OperationState::Download);
     child<QPushButton>(*window, "CommandSD卡文件").click();
-    EXPECT_TRUE(child<QPlainTextEdit>(*window, "Text下载SD卡文件信息").toPlainText().endsWith(QStringLiteral("->下载成功！！！\n")))
+    EXPECT_TRUE(child<QPlainTextEdit>(*window, "Text下载SD卡文件信息")
+                    .toPlainText()
+                    .endsWith(QStringLiteral("->下载成功！！！\n")))
         << child<QPlainTextEdit>(*window, "Text下载SD卡文件信息").toPlainText().toStdString();
     EXPECT_EQ(machines->machine(1)->sdCard, kq::readWholeFile(playbackFilePath(g_AppFolder, 1)).value());
     EXPECT_FALSE(g_PauseTasks);

@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,11 +55,13 @@ TEST(DownloadCoding, ZeroRunsEscapesAndPacketLimits) {
     const auto zeros = codeDownloadPackets(QByteArray(9216, '\0'));
     ASSERT_EQ(zeros.size(), 1u);
     QByteArray expected;
-    for (int i = 0; i < 36; ++i) expected += QByteArray::fromHex("FEFA");
+    for (int i = 0; i < 36; ++i)
+        expected += QByteArray::fromHex("FEFA");
     expected += QByteArray::fromHex("FED8"); // 216
     EXPECT_EQ(zeros[0].coded, expected);
 
-    EXPECT_EQ(codeDownloadPackets(QByteArray::fromHex("01FE0000FE")).at(0).coded, QByteArray::fromHex("01FEFFFE02FEFF"));
+    EXPECT_EQ(codeDownloadPackets(QByteArray::fromHex("01FE0000FE")).at(0).coded,
+              QByteArray::fromHex("01FEFFFE02FEFF"));
     // Dense data closes a packet at 1,200 coded bytes; a 254 at the edge makes it 1,201.
     QByteArray dense(1199, char(7));
     dense += char(254);
@@ -81,7 +82,8 @@ TEST(DownloadCoding, ZeroRunsEscapesAndPacketLimits) {
 TEST_F(Transfer, DownloadLeavesTheSameFileOnTheMachine) {
     start({2});
     QByteArray file = QByteArray::fromHex("17081489") + QByteArray(5000, '\0');
-    for (int i = 0; i < 30000; ++i) file += char(i % 7 == 0 ? 0 : (i % 256));
+    for (int i = 0; i < 30000; ++i)
+        file += char(i % 7 == 0 ? 0 : (i % 256));
     file += QByteArray::fromHex("FE FE 00 FE");
     writePlayback(2, file);
     EXPECT_TRUE(Fun_DownloadToMachine(2, log));
@@ -89,8 +91,9 @@ TEST_F(Transfer, DownloadLeavesTheSameFileOnTheMachine) {
     EXPECT_EQ(machines->machine(2)->declaredLength, quint32(file.size()));
     EXPECT_EQ(machines->machine(2)->received.value(0x80B3), 1);
     const QString path = playbackFilePath(g_AppFolder, 2);
-    EXPECT_TRUE(log.text().startsWith(QStringLiteral("->机器 2\r\n->读取文件\r\n->文件路径=") + path +
-                                      QStringLiteral("\r\n->文件长度=【0.03M】\r\n->握手 \r\n->握手成功 \r\n->发送数据 0.03M")))
+    EXPECT_TRUE(
+        log.text().startsWith(QStringLiteral("->机器 2\r\n->读取文件\r\n->文件路径=") + path +
+                              QStringLiteral("\r\n->文件长度=【0.03M】\r\n->握手 \r\n->握手成功 \r\n->发送数据 0.03M")))
         << log.text().toStdString();
     EXPECT_TRUE(log.text().endsWith(QStringLiteral("\r\n->下载成功！！！\r\n"))) << log.text().toStdString();
     EXPECT_GT(log.progressCalls, 2);
@@ -102,7 +105,8 @@ TEST_F(Transfer, LostDataPacketMakesTheDownloadFail) {
     writePlayback(1, QByteArray(30000, char(3)));
     EXPECT_FALSE(Fun_DownloadToMachine(1, log));
     EXPECT_TRUE(log.text().contains(" <err> "));
-    EXPECT_TRUE(log.text().endsWith(QStringLiteral("\r\n->下载失败XXX 1个数据包没有应答\r\n"))) << log.text().toStdString();
+    EXPECT_TRUE(log.text().endsWith(QStringLiteral("\r\n->下载失败XXX 1个数据包没有应答\r\n")))
+        << log.text().toStdString();
     EXPECT_EQ(machines->machine(1)->received.value(0x80B3), 0); // a damaged show is not closed as done
 }
 
@@ -115,7 +119,9 @@ TEST_F(Transfer, AllMachinesWithNoneAnswering) {
     for (int m = 1; m <= 10; ++m) {
         const QString head = QStringLiteral("->机器 %1").arg(m);
         const bool hasFile = m == 2 || m == 5;
-        EXPECT_TRUE(text.contains(head + (hasFile ? QStringLiteral("\r\n->读取文件") : QStringLiteral("文件不存在！\r\n")))) << m;
+        EXPECT_TRUE(
+            text.contains(head + (hasFile ? QStringLiteral("\r\n->读取文件") : QStringLiteral("文件不存在！\r\n"))))
+            << m;
     }
     EXPECT_EQ(text.count(QStringLiteral("\r\n->握手失败 \r\n")), 2);
 }
@@ -145,7 +151,8 @@ TEST_F(Transfer, PlaybackFileThatCannotBeReadWholeIsNotSent) {
 // the socket events of a busy link would wake it.
 class AnsweringPump final : public kq::EventPump {
 public:
-    AnsweringPump(kq::test::FakeClock& clock, int answerAfterMs) : clock_(clock), start_(clock.now), after_(answerAfterMs) {}
+    AnsweringPump(kq::test::FakeClock& clock, int answerAfterMs)
+        : clock_(clock), start_(clock.now), after_(answerAfterMs) {}
     void pumpPending() override {
         if (after_ >= 0 && clock_.now - start_ >= uint32_t(after_)) {
             g_ReplyBuf[0] = 0x88;
@@ -170,8 +177,8 @@ TEST(WaitAck, AMachineHasUpToTwiceTheRoundsInMilliseconds) {
         int answerAfterMs; // -1: never
         bool acknowledged;
         uint32_t waitedMs;
-    } cases[] = {{300, 10, true, 10}, {300, 600, true, 600}, {300, 601, false, 600}, {1000, 1990, true, 1990},
-                 {1000, -1, false, 2000}, {0, -1, false, 0}};
+    } cases[] = {{300, 10, true, 10},      {300, 600, true, 600},   {300, 601, false, 600},
+                 {1000, 1990, true, 1990}, {1000, -1, false, 2000}, {0, -1, false, 0}};
     for (const auto& c : cases) {
         kq::test::FakeClock clock(4294966000u); // across the clock's wrap
         AnsweringPump pump(clock, c.answerAfterMs);
@@ -216,7 +223,8 @@ TEST_F(Transfer, FirmwareReachesTheMachineAndItRestarts) {
     EXPECT_EQ(machines->machine(3)->firmware, image);
     EXPECT_EQ(machines->machine(3)->restarts, 1);
     EXPECT_TRUE(log.text().startsWith(QStringLiteral("->机器 3\r\n->读取文件\r\n->文件路径=")));
-    EXPECT_TRUE(log.text().contains(QStringLiteral("\r\n->文件长度=【2.3K】\r\n->握手 \r\n->握手成功 \r\n->发送数据 ---\r\n->校验成功！！！\r\n->重启机器！")))
+    EXPECT_TRUE(log.text().contains(QStringLiteral(
+        "\r\n->文件长度=【2.3K】\r\n->握手 \r\n->握手成功 \r\n->发送数据 ---\r\n->校验成功！！！\r\n->重启机器！")))
         << log.text().toStdString();
 }
 

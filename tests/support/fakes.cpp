@@ -8,11 +8,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
-
+#include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace kq::test {
 

@@ -5,11 +5,9 @@
 #include "core/event_pump.h"
 
 #include <QTemporaryDir>
-
+#include <functional>
 #include <map>
 #include <memory>
-
-#include <functional>
 #include <optional>
 #include <vector>
 

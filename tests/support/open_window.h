@@ -12,7 +12,8 @@ namespace kq::test {
 inline std::unique_ptr<MainWindow> openMainWindow(kq::record::ScreenCapture& capture) {
     auto window = std::make_unique<MainWindow>(&capture);
     window->show();
-    for (int i = 0; i < 200 && !window->initialised(); ++i) Fun_Delay(10);
+    for (int i = 0; i < 200 && !window->initialised(); ++i)
+        Fun_Delay(10);
     return window;
 }
 

@@ -4,7 +4,6 @@
 #include "show/frame_store.h"
 
 #include <QDir>
-
 #include <vector>
 
 namespace kq::test {
@@ -12,14 +11,16 @@ namespace kq::test {
 // A frame with a different level at every pixel and colour; seed varies it.
 inline show::FrameImage patternedImage(int seed) {
     show::FrameImage image{};
-    for (int j = 20; j < 13520; ++j) image[size_t(j)] = uint8_t((j * 7 + seed * 31) % 256);
+    for (int j = 20; j < 13520; ++j)
+        image[size_t(j)] = uint8_t((j * 7 + seed * 31) % 256);
     return image;
 }
 
 // Every third level lit (0, 0, x): the chase that packs three bytes into four.
 inline show::FrameImage chaseImage() {
     show::FrameImage image{};
-    for (int j = 20; j < 13520; ++j) image[size_t(j)] = (j - 20) % 3 == 2 ? 200 : 0;
+    for (int j = 20; j < 13520; ++j)
+        image[size_t(j)] = (j - 20) % 3 == 2 ? 200 : 0;
     return image;
 }
 

@@ -18,7 +18,8 @@ public:
     QList<QNetworkDatagram> take(uint32_t waitMs = 30) {
         Fun_Delay(waitMs);
         QList<QNetworkDatagram> out;
-        while (socket.hasPendingDatagrams()) out << socket.receiveDatagram();
+        while (socket.hasPendingDatagrams())
+            out << socket.receiveDatagram();
         return out;
     }
 

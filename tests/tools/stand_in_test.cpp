@@ -9,12 +9,13 @@
 
 #include <QFile>
 #include <QUdpSocket>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray replies() { return QByteArray(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen); }
+QByteArray replies() {
+    return QByteArray(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen);
+}
 
 class StandIn : public testing::Test {
 protected:
@@ -28,7 +29,8 @@ protected:
     QByteArray ask(int machine, uint16_t code, const QByteArray& payload) {
         g_ReplyLen = 0;
         Fun_SendFrame(machine, code, payload, true);
-        for (int i = 0; i < 100 && g_ReplyLen == 0; ++i) Fun_Delay(5);
+        for (int i = 0; i < 100 && g_ReplyLen == 0; ++i)
+            Fun_Delay(5);
         Fun_Delay(20);
         return replies();
     }
@@ -74,8 +76,8 @@ TEST_F(StandIn, ParametersAndChipRecords) {
 TEST_F(StandIn, LivePortDataBecomesThePictureOnShow) {
     start({3});
     for (int i = 0; i < 750; ++i) {
-        g_LivePlanes[3][2][i] = 200;        // red
-        g_LivePlanes[3][2][750 + i] = 10;   // green
+        g_LivePlanes[3][2][i] = 200;                     // red
+        g_LivePlanes[3][2][750 + i] = 10;                // green
         g_LivePlanes[3][2][1500 + i] = uint8_t(i % 250); // blue
     }
     g_ColourOrder = 4;
@@ -166,7 +168,8 @@ TEST_F(StandIn, TheExitRequestSendsTheExitCommandToEveryMachine) {
     kq::Fun_RunLoop(scheduler);
     kq::schedulerHooks() = {};
     Fun_Delay(20);
-    for (int k : {1, 2, 3}) EXPECT_EQ(machines->machine(k)->received.value(0x805E), 1) << k;
+    for (int k : {1, 2, 3})
+        EXPECT_EQ(machines->machine(k)->received.value(0x805E), 1) << k;
 }
 
 TEST(ZeroRuns, DecoderTable) {

@@ -1,20 +1,19 @@
 // On a private Xvfb: the screen copy, and live output of a pattern on the screen reaching the stand-in
 // machines through the position window in every display mode.
+#include "app/main_window.h"
 #include "core/common_functions.h"
 #include "core/shared_state.h"
-#include "app/main_window.h"
 #include "record/position_window.h"
+#include "record/recording_panel.h"
 #include "record/sampling.h"
 #include "record/x11_capture.h"
 #include "show/frame_store.h"
 #include "standin/stand_in_machines.h"
-#include "record/recording_panel.h"
 #include "support/fakes.h"
 #include "support/widgets.h"
 
 #include <QPainter>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,7 +32,8 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QImage image(size(), QImage::Format_RGB32);
         for (int y = 0; y < height(); ++y)
-            for (int x = 0; x < width(); ++x) image.setPixel(x, y, at(x, y));
+            for (int x = 0; x < width(); ++x)
+                image.setPixel(x, y, at(x, y));
         QPainter(this).drawImage(0, 0, image);
     }
 };
@@ -44,7 +44,8 @@ QRgb pixel(const kq::record::CapturedPicture& p, int x, int y) {
 }
 
 void settle() {
-    for (int i = 0; i < 10; ++i) Fun_Delay(20);
+    for (int i = 0; i < 10; ++i)
+        Fun_Delay(20);
 }
 
 TEST(X11Capture, CopiesTheScreenWithSharedMemoryAndKeepsOffScreenPartsBackground) {
@@ -59,7 +60,8 @@ TEST(X11Capture, CopiesTheScreenWithSharedMemoryAndKeepsOffScreenPartsBackground
     ASSERT_EQ(p.width, 50);
     ASSERT_EQ(p.height, 40);
     for (int y : {0, 17, 39})
-        for (int x : {0, 23, 49}) ASSERT_EQ(pixel(p, x, y), PatternWindow::at(10 + x, 20 + y)) << x << "," << y;
+        for (int x : {0, 23, 49})
+            ASSERT_EQ(pixel(p, x, y), PatternWindow::at(10 + x, 20 + y)) << x << "," << y;
 
     // Partly above and left of the screen: what is off it stays light blue.
     ASSERT_TRUE(capture.grab(QRect(-5, -3, 20, 10), p));
@@ -70,8 +72,9 @@ TEST(X11Capture, CopiesTheScreenWithSharedMemoryAndKeepsOffScreenPartsBackground
     EXPECT_EQ(pixel(p, 9, 9), qRgb(0xC0, 0xC0, 0xFF));
 }
 
-
-uint8_t q(int level) { return Fun_QuantizeLevel(level); }
+uint8_t q(int level) {
+    return Fun_QuantizeLevel(level);
+}
 
 // What a machine's port block must hold: the pattern under each material's pixels, quantised.
 QByteArray expectedBlock(int machine, int port, const QPoint& origin) {
@@ -104,7 +107,8 @@ TEST(LiveOutputOnX11, TheStandInMachinesReceiveThePatternUnderThePositionWindow)
     MainWindow w;
     w.move(800, 0);
     w.show();
-    for (int i = 0; i < 200 && !w.initialised(); ++i) Fun_Delay(10);
+    for (int i = 0; i < 200 && !w.initialised(); ++i)
+        Fun_Delay(10);
     settle();
     ASSERT_TRUE(w.initialised());
 
@@ -112,14 +116,14 @@ TEST(LiveOutputOnX11, TheStandInMachinesReceiveThePatternUnderThePositionWindow)
     g_ModelLength[1] = 200;
     g_ModelWidth[1] = 150;
     auto& m = g_Materials[1];
-    m[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 150, 10, 10, 10);              // 141 pixels from the left
-    m[2] = makeMaterial(1, 1, 142, kShapeHorizontal, 10, 20, 150, 20, 1);         // reversed
-    m[3] = makeMaterial(1, 2, 1, kShapeVertical, 199, 149, 199, 0);               // the last column
-    m[4] = makeMaterial(2, 1, 1, kShapeDiagonal, 0, 0, 120, 90);                  // 151 pixels
-    m[5] = makeMaterial(2, 1, 200, kShapePoints, 5, 149, 0, 0, 1, 8);             // the last row
-    m[6] = makeMaterial(3, 3, 745, kShapeHorizontal, 0, 100, 199, 100);           // clamped past 750
+    m[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 150, 10, 10, 10);      // 141 pixels from the left
+    m[2] = makeMaterial(1, 1, 142, kShapeHorizontal, 10, 20, 150, 20, 1); // reversed
+    m[3] = makeMaterial(1, 2, 1, kShapeVertical, 199, 149, 199, 0);       // the last column
+    m[4] = makeMaterial(2, 1, 1, kShapeDiagonal, 0, 0, 120, 90);          // 151 pixels
+    m[5] = makeMaterial(2, 1, 200, kShapePoints, 5, 149, 0, 0, 1, 8);     // the last row
+    m[6] = makeMaterial(3, 3, 745, kShapeHorizontal, 0, 100, 199, 100);   // clamped past 750
     m[7] = makeMaterial(3, 4, 10, kShapeHorizontal, 0, 40, 9, 40);
-    m[8] = makeMaterial(3, 4, 15, kShapeHorizontal, 100, 60, 109, 60);            // overlaps 7: 8 wins on 15..19
+    m[8] = makeMaterial(3, 4, 15, kShapeHorizontal, 100, 60, 109, 60); // overlaps 7: 8 wins on 15..19
     const QPoint origin(30, 40);
     w.positionWindow()->moveArea(origin);
 

@@ -5,12 +5,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-
 #include <cstdio>
 
 namespace {
 
-T_Material run(int machine, int port, int start, int shape, int x1, int y1, int x2, int y2, int reverse = 0, int points = 0) {
+T_Material run(int machine, int port, int start, int shape, int x1, int y1, int x2, int y2, int reverse = 0,
+               int points = 0) {
     T_Material t = makeMaterial(machine, port, start, shape, x1, y1, x2, y2, reverse, points);
     t.Note = QStringLiteral("演示%1-%2").arg(machine).arg(port);
     return t;
@@ -32,14 +32,17 @@ int main(int argc, char** argv) {
     int i = 0;
     // Machine 1: six rows of 150 pixels on ports 1..3, two rows per port, the second one reversed.
     for (int row = 0; row < 6; ++row)
-        g_Materials[1][++i] = run(1, 1 + row / 2, 1 + (row % 2) * 150, kShapeHorizontal, 20, 20 + row * 40, 169, 20 + row * 40, row % 2);
+        g_Materials[1][++i] =
+            run(1, 1 + row / 2, 1 + (row % 2) * 150, kShapeHorizontal, 20, 20 + row * 40, 169, 20 + row * 40, row % 2);
     // Machine 2: columns on ports 1 and 2.
     for (int col = 0; col < 8; ++col)
-        g_Materials[1][++i] = run(2, 1 + col / 4, 1 + (col % 4) * 100, kShapeVertical, 200 + col * 20, 10, 200 + col * 20, 109);
+        g_Materials[1][++i] =
+            run(2, 1 + col / 4, 1 + (col % 4) * 100, kShapeVertical, 200 + col * 20, 10, 200 + col * 20, 109);
     // Machine 3: diagonals on port 1, point groups on port 2.
     g_Materials[1][++i] = run(3, 1, 1, kShapeDiagonal, 200, 130, 390, 290);
     g_Materials[1][++i] = run(3, 1, 300, kShapeDiagonal, 390, 130, 200, 290, 1);
-    for (int p = 0; p < 10; ++p) g_Materials[1][++i] = run(3, 2, 1 + p * 20, kShapePoints, 30 + p * 15, 280, 0, 0, 0, 20);
+    for (int p = 0; p < 10; ++p)
+        g_Materials[1][++i] = run(3, 2, 1 + p * 20, kShapePoints, 30 + p * 15, 280, 0, 0, 0, 20);
     if (!Fun_WriteModelFile(dir + QStringLiteral("/模型.mx20"))) {
         std::fprintf(stderr, "kq510-demo-model: cannot write %s\n", qPrintable(dir));
         return 1;

@@ -28,8 +28,9 @@ protected:
         for (int y = 0; y < image.height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < image.width(); ++x)
-                row[x] = still_ ? qRgb(x % 256, y % 256, 200)
-                                : QColor::fromHsv((x + y / 2 + shift) % 360, 255, (x / 40 + y / 40) % 2 ? 255 : 120).rgb();
+                row[x] = still_
+                             ? qRgb(x % 256, y % 256, 200)
+                             : QColor::fromHsv((x + y / 2 + shift) % 360, 255, (x / 40 + y / 40) % 2 ? 255 : 120).rgb();
         }
         QPainter(this).drawImage(0, 0, image);
     }
@@ -45,9 +46,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption stillOpt(QStringLiteral("static"), QStringLiteral("A fixed pattern instead of moving bars."));
-    const QCommandLineOption geometryOpt(QStringLiteral("area"), QStringLiteral("Where the window goes: x,y,width,height."), QStringLiteral("x,y,w,h"),
-                                         QStringLiteral("0,0,640,480"));
+    const QCommandLineOption stillOpt(QStringLiteral("static"),
+                                      QStringLiteral("A fixed pattern instead of moving bars."));
+    const QCommandLineOption geometryOpt(QStringLiteral("area"),
+                                         QStringLiteral("Where the window goes: x,y,width,height."),
+                                         QStringLiteral("x,y,w,h"), QStringLiteral("0,0,640,480"));
     parser.addOptions({stillOpt, geometryOpt});
     parser.process(app);
     const QStringList g = parser.value(geometryOpt).split(QLatin1Char(','));

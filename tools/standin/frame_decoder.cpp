@@ -20,7 +20,8 @@ std::optional<Frame> decodeFrame(QByteArrayView d, QString* why) {
     if (d.first(10) != QByteArrayView("ZELUNA-NET")) return fail("wrong network name");
     if (d[10] != 0 || d[11] != 1 || d[12] != 0) return fail("wrong fixed bytes");
     unsigned sum = 0;
-    for (qsizetype i = 0; i + 1 < d.size(); ++i) sum += uint8_t(d[i]);
+    for (qsizetype i = 0; i + 1 < d.size(); ++i)
+        sum += uint8_t(d[i]);
     if (uint8_t(d.back()) != ((sum >> 8) & 0xFF)) return fail("wrong check byte");
     Frame f;
     f.machine = uint8_t(d[13]);

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
@@ -52,14 +51,28 @@ int main(int argc, char** argv) {
         "Stand-in KQ-510 machines on loopback: machine k listens at BASE + k, command frames arrive at the "
         "broadcast address; replies go back to the sender."));
     parser.addHelpOption();
-    const QCommandLineOption machinesOpt(QStringLiteral("machines"), QStringLiteral("Machines that answer, e.g. 1-10 or 1,3,5."), QStringLiteral("list"), QStringLiteral("1-10"));
-    const QCommandLineOption baseOpt(QStringLiteral("base"), QStringLiteral("Machine k listens at this address + k."), QStringLiteral("address"), QStringLiteral("127.0.1.200"));
-    const QCommandLineOption broadcastOpt(QStringLiteral("broadcast"), QStringLiteral("Address the program sends command frames to."), QStringLiteral("address"), QStringLiteral("127.0.1.255"));
-    const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Command port."), QStringLiteral("port"), QStringLiteral("4800"));
-    const QCommandLineOption latencyOpt(QStringLiteral("latency"), QStringLiteral("Milliseconds before each reply."), QStringLiteral("ms"), QStringLiteral("0"));
-    const QCommandLineOption lossOpt(QStringLiteral("loss"), QStringLiteral("Chance (0..1) that a machine ignores a frame."), QStringLiteral("rate"), QStringLiteral("0"));
-    const QCommandLineOption dropOpt(QStringLiteral("drop"), QStringLiteral("Ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)."), QStringLiteral("CODE:N"));
-    const QCommandLineOption stateOpt(QStringLiteral("state"), QStringLiteral("Folder for the machines' SD cards, firmware and live pictures."), QStringLiteral("dir"), QStringLiteral("kq510-machines-state"));
+    const QCommandLineOption machinesOpt(QStringLiteral("machines"),
+                                         QStringLiteral("Machines that answer, e.g. 1-10 or 1,3,5."),
+                                         QStringLiteral("list"), QStringLiteral("1-10"));
+    const QCommandLineOption baseOpt(QStringLiteral("base"), QStringLiteral("Machine k listens at this address + k."),
+                                     QStringLiteral("address"), QStringLiteral("127.0.1.200"));
+    const QCommandLineOption broadcastOpt(QStringLiteral("broadcast"),
+                                          QStringLiteral("Address the program sends command frames to."),
+                                          QStringLiteral("address"), QStringLiteral("127.0.1.255"));
+    const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Command port."), QStringLiteral("port"),
+                                     QStringLiteral("4800"));
+    const QCommandLineOption latencyOpt(QStringLiteral("latency"), QStringLiteral("Milliseconds before each reply."),
+                                        QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption lossOpt(QStringLiteral("loss"),
+                                     QStringLiteral("Chance (0..1) that a machine ignores a frame."),
+                                     QStringLiteral("rate"), QStringLiteral("0"));
+    const QCommandLineOption dropOpt(
+        QStringLiteral("drop"),
+        QStringLiteral("Ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)."),
+        QStringLiteral("CODE:N"));
+    const QCommandLineOption stateOpt(QStringLiteral("state"),
+                                      QStringLiteral("Folder for the machines' SD cards, firmware and live pictures."),
+                                      QStringLiteral("dir"), QStringLiteral("kq510-machines-state"));
     parser.addOptions({machinesOpt, baseOpt, broadcastOpt, portOpt, latencyOpt, lossOpt, dropOpt, stateOpt});
     parser.process(app);
 
@@ -98,7 +111,8 @@ int main(int argc, char** argv) {
             m->pictureChanged = false;
             const QString dir = QStringLiteral("%1/ID%2").arg(o.stateDir).arg(k);
             QDir().mkpath(dir);
-            m->picture.scaled(m->picture.width(), m->picture.height() * 8).save(dir + QStringLiteral("/live.png.tmp"), "PNG");
+            m->picture.scaled(m->picture.width(), m->picture.height() * 8)
+                .save(dir + QStringLiteral("/live.png.tmp"), "PNG");
             QFile::remove(dir + QStringLiteral("/live.png"));
             QFile::rename(dir + QStringLiteral("/live.png.tmp"), dir + QStringLiteral("/live.png"));
         }
@@ -116,7 +130,8 @@ int main(int argc, char** argv) {
             if (shown != lastShown.value(k)) parts << QStringLiteral("%1:%2").arg(k).arg(shown - lastShown.value(k));
             lastShown[k] = shown;
         }
-        if (!parts.isEmpty()) say(QStringLiteral("live frames shown in the last 5 s (machine:frames) ") + parts.join(QLatin1Char(' ')));
+        if (!parts.isEmpty())
+            say(QStringLiteral("live frames shown in the last 5 s (machine:frames) ") + parts.join(QLatin1Char(' ')));
         if (machines.badFrames() != lastBad) say(QStringLiteral("bad frames so far: %1").arg(machines.badFrames()));
         lastBad = machines.badFrames();
     });

@@ -7,7 +7,6 @@
 #include <QSaveFile>
 #include <QSocketNotifier>
 #include <QUdpSocket>
-
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
@@ -24,10 +23,13 @@ constexpr int kPortBlockBytes = 2250;
 constexpr int kPixelsPerPort = 750;
 constexpr int kParameterBytes = 100;
 
-QString hexCode(uint16_t code) { return QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper(); }
+QString hexCode(uint16_t code) {
+    return QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper();
+}
 
 void putBigEndian(QByteArray& bytes, int offset, uint32_t value, int size) {
-    for (int i = size - 1; i >= 0; --i, value >>= 8) bytes[offset + i] = char(value & 0xFF);
+    for (int i = size - 1; i >= 0; --i, value >>= 8)
+        bytes[offset + i] = char(value & 0xFF);
 }
 
 } // namespace
@@ -39,12 +41,14 @@ StandInMachines::StandInMachines(Options options, QObject* parent)
         m.number = k;
         m.parameters = QByteArray(kParameterBytes, '\0');
         putBigEndian(m.parameters, 6, uint32_t(1 + (k - 1) * 150), 2); // DMX address
-        m.parameters[9] = char(1);                                       // play file
-        m.parameters[10] = char(k);                                      // ID
-        putBigEndian(m.parameters, 11, 300, 2);                          // play time
-        for (int i = 0; i < 12; ++i) m.serial.append(char(i < 10 ? 0x30 + i : 0xA0 + k));
+        m.parameters[9] = char(1);                                     // play file
+        m.parameters[10] = char(k);                                    // ID
+        putBigEndian(m.parameters, 11, 300, 2);                        // play time
+        for (int i = 0; i < 12; ++i)
+            m.serial.append(char(i < 10 ? 0x30 + i : 0xA0 + k));
         m.version = QStringLiteral("KQ-510 ID%1 V2.6").arg(k, 2, 10, QLatin1Char('0'));
-        for (auto& block : m.portBlocks) block = QByteArray(kPortBlockBytes, '\0');
+        for (auto& block : m.portBlocks)
+            block = QByteArray(kPortBlockBytes, '\0');
         m.picture = QImage(kPixelsPerPort, 8, QImage::Format_RGB32);
         m.picture.fill(Qt::black);
         machines_[k] = m;
@@ -101,7 +105,10 @@ bool StandInMachines::start() {
     const auto bindAt = [&](const QHostAddress& address, int ownMachine) -> QUdpSocket* {
         auto* s = new QUdpSocket(this);
         if (!s->bind(address, options_.port)) {
-            error_ = QStringLiteral("cannot listen at %1:%2: %3").arg(address.toString()).arg(options_.port).arg(s->errorString());
+            error_ = QStringLiteral("cannot listen at %1:%2: %3")
+                         .arg(address.toString())
+                         .arg(options_.port)
+                         .arg(s->errorString());
             return nullptr;
         }
         connect(s, &QUdpSocket::readyRead, this, [this, s, ownMachine] { readFrom(s, ownMachine); });
@@ -164,11 +171,16 @@ void StandInMachines::handle(MachineState& m, uint16_t code, const QByteArray& p
         break;
     case kReadParams:
         reply(m, m.parameters, from, port);
-        note(m, QStringLiteral("8012 parameters read: ID %1, DMX %2").arg(uint8_t(m.parameters[10])).arg(readBigEndian(m.parameters, 6, 2)));
+        note(m, QStringLiteral("8012 parameters read: ID %1, DMX %2")
+                    .arg(uint8_t(m.parameters[10]))
+                    .arg(readBigEndian(m.parameters, 6, 2)));
         break;
     case kWriteParams:
-        m.parameters.replace(0, qMin<qsizetype>(p.size(), kParameterBytes), p.first(qMin<qsizetype>(p.size(), kParameterBytes)));
-        note(m, QStringLiteral("8013 parameters written: ID %1, DMX %2").arg(uint8_t(m.parameters[10])).arg(readBigEndian(m.parameters, 6, 2)));
+        m.parameters.replace(0, qMin<qsizetype>(p.size(), kParameterBytes),
+                             p.first(qMin<qsizetype>(p.size(), kParameterBytes)));
+        note(m, QStringLiteral("8013 parameters written: ID %1, DMX %2")
+                    .arg(uint8_t(m.parameters[10]))
+                    .arg(readBigEndian(m.parameters, 6, 2)));
         break;
     case kListChips: {
         QByteArray record;
@@ -191,7 +203,8 @@ void StandInMachines::handle(MachineState& m, uint16_t code, const QByteArray& p
         storePortData(m, p);
         break;
     case kLiveReset:
-        for (auto& block : m.portBlocks) block.fill('\0');
+        for (auto& block : m.portBlocks)
+            block.fill('\0');
         m.picture.fill(Qt::black);
         break;
     case kLiveShow:
@@ -220,8 +233,12 @@ void StandInMachines::handle(MachineState& m, uint16_t code, const QByteArray& p
         m.sdCard = m.receiving;
         save(m, sdCardFileName(m.number), m.sdCard);
         note(m, m.declaredLength == uint32_t(m.sdCard.size())
-                    ? QStringLiteral("80B2 download complete: %1 bytes in %2 packets").arg(m.sdCard.size()).arg(m.downloadPackets)
-                    : QStringLiteral("80B2 download ends with %1 bytes, %2 announced").arg(m.sdCard.size()).arg(m.declaredLength));
+                    ? QStringLiteral("80B2 download complete: %1 bytes in %2 packets")
+                          .arg(m.sdCard.size())
+                          .arg(m.downloadPackets)
+                    : QStringLiteral("80B2 download ends with %1 bytes, %2 announced")
+                          .arg(m.sdCard.size())
+                          .arg(m.declaredLength));
         ack(m, from, port);
         break;
     case kShowClose:
@@ -249,11 +266,15 @@ void StandInMachines::handle(MachineState& m, uint16_t code, const QByteArray& p
         const uint32_t length = readBigEndian(p, 0, 4);
         const uint32_t checksum = readBigEndian(p, 4, 2);
         uint16_t sum = 0;
-        for (char b : std::as_const(m.firmware)) sum = uint16_t(sum + uint8_t(b));
+        for (char b : std::as_const(m.firmware))
+            sum = uint16_t(sum + uint8_t(b));
         m.firmwareVerified = length == uint32_t(m.firmware.size()) && checksum == sum;
         if (!m.firmwareVerified) {
             note(m, QStringLiteral("80A2 verify failed: %1 bytes sum %2, announced %3 bytes sum %4")
-                        .arg(m.firmware.size()).arg(sum).arg(length).arg(checksum));
+                        .arg(m.firmware.size())
+                        .arg(sum)
+                        .arg(length)
+                        .arg(checksum));
             break;
         }
         note(m, QStringLiteral("80A2 verified: %1 bytes, sum %2").arg(length).arg(checksum));
@@ -274,7 +295,8 @@ void StandInMachines::handle(MachineState& m, uint16_t code, const QByteArray& p
         note(m, QStringLiteral("%1 received (%2 payload bytes%3)")
                     .arg(hexCode(code))
                     .arg(p.size())
-                    .arg(p.isEmpty() ? QString() : QStringLiteral(": ") + QString::fromLatin1(p.left(24).toHex(' ').toUpper())));
+                    .arg(p.isEmpty() ? QString()
+                                     : QStringLiteral(": ") + QString::fromLatin1(p.left(24).toHex(' ').toUpper())));
         break;
     }
 }

@@ -9,7 +9,6 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <deque>
 #include <functional>
@@ -25,10 +24,10 @@ struct Options {
     QHostAddress base{QStringLiteral("127.0.1.200")};      // machine k listens at base + k
     QHostAddress broadcast{QStringLiteral("127.0.1.255")}; // where the program's command frames arrive
     quint16 port = 4800;
-    int latencyMs = 0;       // delay before each reply
-    double lossRate = 0;     // chance that a machine ignores an incoming frame
+    int latencyMs = 0;   // delay before each reply
+    double lossRate = 0; // chance that a machine ignores an incoming frame
     quint32 seed = 510;
-    QString stateDir;        // SD cards, firmware and pictures are kept here; empty: in memory only
+    QString stateDir; // SD cards, firmware and pictures are kept here; empty: in memory only
     // Frames to ignore on purpose: code -> the numbers (1-based, per machine) of the frames to drop.
     std::map<uint16_t, QList<int>> drops;
 };
@@ -36,17 +35,17 @@ struct Options {
 // What one stand-in machine holds.
 struct MachineState {
     int number = 0;
-    QByteArray parameters;       // 100 bytes: 6-7 DMX address, 9 play file, 10 ID, 11-12 play time
-    QByteArray serial;           // 12 bytes
+    QByteArray parameters; // 100 bytes: 6-7 DMX address, 9 play file, 10 ID, 11-12 play time
+    QByteArray serial;     // 12 bytes
     QString version;
     std::array<QByteArray, 9> portBlocks; // live data, 2,250 bytes per port 1..8
-    QImage picture;              // what the LEDs show since the last "8055": one row per port
+    QImage picture;                       // what the LEDs show since the last "8055": one row per port
     bool pictureChanged = false;
     int colourOrder = 0;
     // Show download.
     QByteArray receiving;
     int downloadPackets = 0;
-    QByteArray sdCard;           // the playback file kept after the last download
+    QByteArray sdCard; // the playback file kept after the last download
     uint32_t declaredLength = 0;
     // Firmware.
     QByteArray firmware;
