@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the project builds, tests and runs with (as root). Quiet when all
 # are there already.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
           libx11-dev libxext-dev xvfb xauth iproute2 util-linux
           fonts-wqy-microhei)
 missing=()
