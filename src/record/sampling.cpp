@@ -1,5 +1,6 @@
 #include "sampling.h"
 
+#include "model/modelling_test.h"
 #include "show/frame_store.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ int lastIndex(const T_Material& t) {
     case kShapeVertical:
         return std::abs(y1 - y2);
     case kShapeDiagonal:
-        return roundHalfEven(std::sqrt(double(x1 - x2) * (x1 - x2) + double(y1 - y2) * (y1 - y2)));
+        return Fun_DiagonalLength(x1, y1, x2, y2);
     case kShapePoints:
         return t.PointCount - 1;
     default:

@@ -1,0 +1,133 @@
+// The modelling test block, the wiring check and the canvas's zoom and picking.
+#include "model/model_canvas.h"
+#include "model/modelling_test.h"
+#include "model/wiring_check.h"
+
+#include <QImage>
+#include <QPainter>
+#include <array>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using namespace kq::model;
+
+std::vector<int> lit(const TestBlock& b, int from, int to) {
+    std::vector<int> out;
+    for (int i = from; i < to; ++i)
+        if (b[size_t(i)]) out.push_back(i - from);
+    return out;
+}
+
+TEST(ModellingTest, RedRunWithBlueDotsEverySeventhPosition) {
+    TestBlock block;
+    // X 10..19 at address 1: indices 0..9 red; phase 0 turns index 8 blue.
+    buildTestBlock(makeMaterial(1, 2, 1, kShapeHorizontal, 10, 3, 19, 3), 0, block);
+    EXPECT_EQ(lit(block, 0, 750), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 9}));
+    EXPECT_EQ(lit(block, 1500, 2250), (std::vector<int>{8}));
+    EXPECT_EQ(lit(block, 750, 1500), (std::vector<int>{}));
+    // Phase 6: the first blue position is index 2, then every seventh.
+    buildTestBlock(makeMaterial(1, 2, 1, kShapeHorizontal, 0, 0, 19, 0), 6, block);
+    EXPECT_EQ(lit(block, 1500, 2250), (std::vector<int>{2, 9, 16}));
+    // A run from address 740 of 20 pixels lights 739..749: never index 750, the first green pixel.
+    buildTestBlock(makeMaterial(1, 2, 740, kShapeHorizontal, 0, 0, 19, 0), 0, block);
+    std::vector<int> expected;
+    for (int i = 739; i <= 749; ++i)
+        expected.push_back(i);
+    std::vector<int> all = lit(block, 0, 750), blue = lit(block, 1500, 2250);
+    all.insert(all.end(), blue.begin(), blue.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(block[750], 0);
+    // A point group of 0 points, or a material not in use, lights nothing.
+    buildTestBlock(makeMaterial(1, 2, 5, kShapePoints, 0, 0, 0, 0, 0, 0), 0, block);
+    EXPECT_EQ(lit(block, 0, 3001), (std::vector<int>{}));
+    buildTestBlock(makeMaterial(0, 2, 5, kShapeHorizontal, 0, 0, 9, 0), 0, block);
+    EXPECT_EQ(lit(block, 0, 3001), (std::vector<int>{}));
+    // A diagonal of length 5 (3-4-5) has 6 pixels.
+    buildTestBlock(makeMaterial(1, 2, 1, kShapeDiagonal, 0, 0, 3, 4), 1, block);
+    EXPECT_EQ(lit(block, 0, 750).size() + lit(block, 1500, 2250).size(), 6u);
+    EXPECT_EQ(Fun_DiagonalLength(0, 0, 3, 4), 5);
+    EXPECT_EQ(Fun_DiagonalLength(0, 0, 1, 1), 1); // 1.414
+    EXPECT_EQ(Fun_DiagonalLength(0, 0, 5, 5), 7); // 7.07
+}
+
+TEST(ModellingTest, MarkerStepsByShapeAngleAndDirection) {
+    const struct {
+        int phase, shape, angle, direction, expected;
+    } cases[] = {
+        {0, kShapeHorizontal, 0, 1, 6}, {6, kShapeHorizontal, 0, 2, 0}, {3, kShapeVertical, 0, 1, 2},
+        {3, kShapeVertical, 0, 2, 4},   {3, kShapeDiagonal, 90, 1, 4},  {3, kShapeDiagonal, 90, 2, 2},
+        {3, kShapeDiagonal, 180, 1, 2}, {3, kShapeDiagonal, 270, 2, 4}, {6, kShapeDiagonal, 179, 1, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(stepMarker(c.phase, c.shape, c.angle, c.direction), c.expected)
+            << c.phase << " " << c.shape << " " << c.angle << " " << c.direction;
+}
+
+TEST(WiringCheck, OverlapsAndRunsPastTheLastAddress) {
+    std::vector<T_Material> m(kMaterialCount + 1);
+    m[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 99, 0);     // 1..100
+    m[2] = makeMaterial(1, 1, 101, kShapeHorizontal, 0, 1, 99, 1);   // 101..200: follows, no overlap
+    m[3] = makeMaterial(1, 2, 50, kShapeHorizontal, 0, 2, 9, 2);     // another port
+    m[4] = makeMaterial(2, 1, 150, kShapeVertical, 5, 0, 5, 9);      // another machine
+    m[5] = makeMaterial(1, 1, 190, kShapePoints, 0, 0, 0, 0, 0, 20); // 190..209 overlaps 2
+    m[6] = makeMaterial(1, 3, 700, kShapeHorizontal, 0, 5, 59, 5);   // 700..759 passes 750
+    m[7] = makeMaterial(1, 1, 0, kShapeHorizontal, 0, 0, 99, 0);     // not in use
+    const std::vector<WiringFinding> f = checkWiring(m);
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].kind, WiringFinding::Kind::Overlap);
+    EXPECT_EQ(f[0].material, 5);
+    EXPECT_EQ(f[0].other, 2);
+    EXPECT_EQ(f[0].text, QStringLiteral("[5] 与 [2] 地址重叠（机器1 端口1）"));
+    EXPECT_EQ(f[1].kind, WiringFinding::Kind::PastLastAddress);
+    EXPECT_EQ(f[1].material, 6);
+    EXPECT_EQ(f[1].text, QStringLiteral("[6] 地址700-759超过750，超出部分不会发送"));
+    // Two materials on the same addresses, the later one inside a long earlier one.
+    m[8] = makeMaterial(1, 1, 20, kShapeHorizontal, 0, 7, 4, 7);
+    EXPECT_EQ(checkWiring(m).size(), 3u);
+}
+
+TEST(ModelCanvas, ZoomKeepsThePointUnderTheMouse) {
+    CanvasView v;
+    v.ox = 100;
+    v.zoomIn(150, 0);
+    EXPECT_EQ(v.scale, 2);
+    EXPECT_EQ(v.ox, 50);
+    EXPECT_EQ(v.toCanvas(50, 0).x(), 150);
+    v.zoomOut(150, 0);
+    EXPECT_EQ(v.scale, 1);
+    EXPECT_EQ(v.ox, 100);
+    v.zoomOut(150, 0); // not below 1
+    EXPECT_EQ(v.scale, 1);
+    EXPECT_EQ(v.ox, 100);
+    v.centre(QSize(561, 400), 101, 50);
+    // round(round(280.5) - 50.5) = round(280 - 50.5) = 230 (halves to even)
+    EXPECT_EQ(v.ox, 230);
+    EXPECT_EQ(v.oy, 175);
+}
+
+TEST(ModelCanvas, DrawsFrameMaterialsAndTheCurrentOneAndPicksByClick) {
+    std::vector<T_Material> m(kMaterialCount + 1);
+    m[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 2, 3, 8, 3);
+    m[2] = makeMaterial(1, 1, 9, kShapePoints, 5, 6, 5, 6, 0, 3); // a dot
+    CanvasView v;
+    v.ox = 10;
+    v.oy = 10;
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter p(&image);
+    paintModel(p, v, m, 2, 20, 15);
+    p.end();
+    EXPECT_EQ(image.pixel(9, 9), qRgb(128, 128, 128));   // frame corner at model (-1, -1)
+    EXPECT_EQ(image.pixel(31, 26), qRgb(128, 128, 128)); // and at (21, 16)
+    EXPECT_EQ(image.pixel(15, 13), qRgb(0, 255, 0));     // material 1
+    for (const QPoint at : {QPoint(15, 16), QPoint(16, 16), QPoint(15, 17), QPoint(16, 17)})
+        EXPECT_EQ(image.pixel(at), qRgb(255, 0, 0)) << at.x() << "," << at.y(); // the current dot, 2 x 2
+    EXPECT_EQ(materialAt(v, m, QPoint(12, 12), 4), 1);
+    EXPECT_EQ(materialAt(v, m, QPoint(16, 17), 4), 2);
+    EXPECT_EQ(materialAt(v, m, QPoint(35, 35), 4), 0);
+}
+
+} // namespace
