@@ -348,6 +348,7 @@ void Fun_CopyMaterials(int count) {
         // A copy that reaches past material 2000 holds fewer records than asked for; the paste takes
         // as many as the copy holds.
         g_CopyCount = std::min(count, kMaterialCount - g_CurMaterial + 1);
+        if (g_CopyCount == 1) Fun_CopyOne(); // a paste of one takes the single clipboard
         QString text;
         for (int i = g_CurMaterial; i <= kMaterialCount && i < g_CurMaterial + count; ++i)
             text += copyRecord(g_Materials[g_CurModel][i]);

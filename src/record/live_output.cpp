@@ -92,6 +92,7 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     } else if (!saveMyScreen()) {
         // No picture: the machines keep what they show, and nothing is recorded for this tick. The
         // user is told once, not at every tick.
+        if (recording && hooks.captureLost) hooks.captureLost();
         if (!captureFailureShown_) {
             captureFailureShown_ = true;
             view_.captureFailed(capture_.name());

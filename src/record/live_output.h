@@ -41,7 +41,9 @@ struct FrameStepHooks {
     // Once per tick while recording, after sampling: true when the similar-frame search stopped the
     // recording, which ends the step there.
     std::function<bool(const SamplePlan& plan, const CapturedPicture& picture)> recordFrame;
-    std::function<void()> afterOutput; // recording counters and fade while recording
+    std::function<void()> afterOutput;
+    std::function<void()>
+        captureLost; // a tick while recording that got no picture // recording counters and fade while recording
     std::function<bool()> recordingScreenSelected;
     std::function<void()> notifyPlugin;
 };

@@ -62,9 +62,15 @@ void Recorder::start(const RecordingOptions& options, int recordingMode, int sho
             if (drivenMachines[size_t(m)])
                 recorded = std::max(recorded, Fun_ReadFrameCount(frameFilePath(appFolder, m, material)));
         frameCounter = std::min(recorded, kMaxRecordedFrames - 1) + 1;
-        // The frames recorded before are kept: each machine's file is the start of its buffer.
-        for (int m = 1; m <= kMaxMachine; ++m)
+        // The frames recorded before are kept: each machine's file is the start of its buffer. A driven
+        // machine with fewer frames (or none) gets blank frames up to where the recording goes on, so
+        // that every slot of its file is a frame.
+        for (int m = 1; m <= kMaxMachine; ++m) {
             columns_[size_t(m)] = readWholeFile(frameFilePath(appFolder, m, material)).value_or(QByteArray());
+            if (!drivenMachines[size_t(m)]) continue;
+            for (int k = frameCountOf(columns_[size_t(m)]) + 1; k < frameCounter; ++k)
+                putSlot(m, k, blankSlot(k));
+        }
     }
     similarState = !options.fade && !options.singleStep && options.findSimilar ? 1 : 0;
     lastPercent = similarState ? 0 : -1;
@@ -97,14 +103,22 @@ void Recorder::recordMachine(int machine) {
         else // one colour: the chosen plane in positions 0..749, the rest zero
             std::memcpy(out, block + (mode - 1) * 750, 750);
     }
-    const QByteArray slot = encodeSlot(frameCounter, packFrame(image));
+    putSlot(machine, frameCounter, encodeSlot(frameCounter, packFrame(image)));
+    hasData_[size_t(machine)] = true;
+}
+
+QByteArray Recorder::blankSlot(int frame) {
+    FrameImage empty{};
+    return encodeSlot(frame, packFrame(empty));
+}
+
+void Recorder::putSlot(int machine, int frame, const QByteArray& slot) {
     QByteArray& column = columns_[size_t(machine)];
-    const qsizetype at = slotOffset(frameCounter);
+    const qsizetype at = slotOffset(frame);
     if (column.size() < at + kSlotBytes) column.resize(at + kSlotBytes, '\0');
     std::memcpy(column.data() + at, slot.constData(), size_t(slot.size()));
-    const QByteArray header = encodeFrameFileHeader(RecordingMode(mode), frameCounter);
+    const QByteArray header = encodeFrameFileHeader(RecordingMode(mode), frame);
     std::memcpy(column.data(), header.constData(), 51); // rows 0..50: the header and zeros
-    hasData_[size_t(machine)] = true;
 }
 
 bool Recorder::advance(bool singleStep, bool& stepFlag, int& fadeLevel) {

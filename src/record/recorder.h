@@ -68,6 +68,10 @@ public:
     const QByteArray& buffer(int machine) const { return columns_[size_t(machine)]; }
 
 private:
+    static QByteArray blankSlot(int frame);
+    // Puts frame `frame` into the machine's buffer and makes it the count of the file's header.
+    void putSlot(int machine, int frame, const QByteArray& slot);
+
     std::array<QByteArray, 11> columns_;
     std::array<bool, 11> hasData_{};
     std::vector<uint8_t> reference_, current_;

@@ -52,6 +52,13 @@ RecordingPanel::RecordingPanel(ModelMenus& menus, kq::record::ScreenCapture* cap
     live_->hooks.recordFrame = [this](const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture) {
         return recordFrame(plan, picture);
     };
+    // Without a picture no tick reaches the fade-out's end: a stop behind a fade-out is served at once.
+    live_->hooks.captureLost = [this] {
+        if (recorder_.fadeOutRequest) {
+            recorder_.fadeOutRequest = false;
+            live_->stopRequest = true;
+        }
+    };
     live_->hooks.afterOutput = [this] {
         Text当前帧->setText(QString::number(recorder_.frameCounter));
         if (recorder_.advance(Check单步录制->isChecked(), g_StepFlag, live_->fadeLevel)) live_->stopRequest = true;
@@ -222,9 +229,9 @@ void RecordingPanel::Command录制方式_Click(int index) {
 }
 
 void RecordingPanel::Command停止录制_Click() {
-    if (live_->startRequest && !live_->recording) {
-        // Stopped before the next tick served the start: nothing was recorded, so the start is
-        // called off and the controls come back at once.
+    if (!live_->recording) {
+        // Stopped before the next tick served the start (or with nothing recording): nothing was
+        // recorded, so a pending start is called off and the controls come back at once.
         live_->startRequest = false;
         restoreRecordControls();
         return;
@@ -323,6 +330,7 @@ void RecordingPanel::showPicture(const kq::record::CapturedPicture& picture) {
     constexpr qint64 kRefreshMs = 125;
     if (pictureShown_.isValid() && pictureShown_.elapsed() < kRefreshMs) return;
     pictureShown_.start();
+    if (!Picture_显示) return;
     const QImage image(picture.data(), picture.width, picture.height, int(picture.bytesPerRow()), QImage::Format_RGB32);
     Picture_显示->setPicture(image.copy());
 }

@@ -74,6 +74,17 @@ TEST_F(MaterialEdits, CopyFiveAt1998HoldsThreeAndPastesThree) {
     EXPECT_FALSE(QFile::exists(Fun_CopyFilePath()));
 }
 
+TEST_F(MaterialEdits, ACopyOfSeveralAtTheLastMaterialPastesItsOne) {
+    g_CurMaterial = 2000;
+    home.dialogs.answers = {kq::MessageAnswer::Yes};
+    Fun_CopyMaterials(4);
+    EXPECT_EQ(g_CopyCount, 1);
+    g_CurMaterial = 7;
+    EXPECT_FALSE(Fun_PasteMaterials()); // one material: the single clipboard
+    EXPECT_EQ(g_Materials[2][7], numbered(2000));
+    EXPECT_EQ(g_Materials[2][8], numbered(8));
+}
+
 TEST_F(MaterialEdits, PasteFromAMissingOrShortCopyFileChangesNothing) {
     const struct {
         const char* name;

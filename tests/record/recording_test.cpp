@@ -6,6 +6,7 @@
 #include "record/recorder.h"
 #include "record/recording_panel.h"
 #include "show/frame_store.h"
+#include "show/inspect.h"
 #include "support/fakes.h"
 #include "support/open_window.h"
 #include "support/pattern_capture.h"
@@ -169,12 +170,44 @@ TEST_F(Recording, ContinuingAModelWithoutMachine1GoesOnAfterTheLongestFile) {
     EXPECT_EQ(uint8_t(after[slotOffset(4) + 5]), 4);
 }
 
+TEST_F(Recording, AMachineNewToAContinuedRecordingGetsBlankFramesBeforeItsOwn) {
+    const T_Material machine1 = g_Materials[1][1];
+    g_Materials[1][1] = T_Material{}; // first recorded with machine 2 only
+    recordRgb(2, true);
+    g_Materials[1][1] = machine1;
+    recordRgb(2, false);
+    const QByteArray one = fileOf(1), two = fileOf(2);
+    ASSERT_EQ(frameCountOf(one), 4);
+    ASSERT_EQ(frameCountOf(two), 4);
+    // Every slot is a frame, so the playback build takes the files.
+    EXPECT_TRUE(inspectFrameFile(one).ok()) << inspectFrameFile(one).problem.toStdString();
+    EXPECT_TRUE(inspectFrameFile(two).ok()) << inspectFrameFile(two).problem.toStdString();
+    for (int i = 0; i < kPortBlockBytes; ++i)
+        ASSERT_EQ(frame(one, 2)[size_t(20 + i)], 0) << i;
+    EXPECT_EQ(frame(one, 3)[20], ticks[3][0]);
+}
+
+TEST_F(Recording, AFadeOutStopIsServedWhenTheScreenCannotBeCopied) {
+    child<QCheckBox>(*window, "Check淡入淡出").setChecked(true);
+    child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+    child<QPushButton>(*window, "Command录制方式0").click();
+    tick(3);
+    capture.failing = true;
+    child<QPushButton>(*window, "Command停止录制").click();
+    tick(2);
+    EXPECT_FALSE(only<RecordingPanel>(*window).recorder().recording);
+    EXPECT_EQ(frameCountOf(fileOf(1)), 3);
+    EXPECT_EQ(child<QPushButton>(*window, "Command停止录制").text(), QStringLiteral("停止录制"));
+    EXPECT_TRUE(child<QPushButton>(*window, "Command停止录制").isEnabled());
+}
+
 TEST_F(Recording, AStopBeforeTheStartWasServedCallsTheStartOff) {
     for (const bool fade : {true, false}) {
         child<QCheckBox>(*window, "Check淡入淡出").setChecked(fade);
         child<QCheckBox>(*window, "Check重新录制").setChecked(true);
         child<QPushButton>(*window, "Command录制方式0").click();
         child<QPushButton>(*window, "Command停止录制").click(); // before the next tick
+        child<QPushButton>(*window, "Command停止录制").click(); // and again with nothing recording
         EXPECT_TRUE(child<QPushButton>(*window, "Command停止录制").isEnabled()) << fade;
         EXPECT_EQ(child<QPushButton>(*window, "Command停止录制").text(), QStringLiteral("停止录制")) << fade;
         EXPECT_TRUE(child<QPushButton>(*window, "Command录制方式0").isEnabled()) << fade;
