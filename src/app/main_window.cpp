@@ -11,12 +11,14 @@
 #include "link/udp_host.h"
 #include "model/model_file.h"
 #include "model/model_menus.h"
+#include "model/modelling_window.h"
 #include "record/position_window.h"
 #include "record/recording_panel.h"
 #include "show/download_panel.h"
 #include "show/file_panel.h"
 #include "show/review_panel.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
@@ -53,6 +55,9 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     Frame遮挡->setGeometry(0, 0, 0, 0);
 
     menus_ = new ModelMenus(menuBar(), this);
+    QAction* CD建模 = menuBar()->addAction(QStringLiteral("建模"));
+    CD建模->setObjectName(QStringLiteral("CD建模"));
+    connect(CD建模, &QAction::triggered, this, [this] { CD建模_Click(); });
     recording_ = new RecordingPanel(*menus_, capture);
     review_ = new ReviewPanel;
     dmx_ = new DmxPanel;
@@ -86,7 +91,33 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     resize(760, toPixels(kInitialHeightTwips));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    delete modelling_;
+}
+
+void MainWindow::CD建模_Click() {
+    if (!modelling_) {
+        modelling_ = new ModellingWindow;
+        modelling_->liveTestStep = [this] { recording_->Fun_截屏操作(QStringLiteral("建模测试")); };
+        connect(modelling_, &ModellingWindow::testToggled, this, [this](bool on) {
+            if (PositionWindow* p = positionWindow()) p->setVisible(on);
+        });
+        connect(modelling_, &ModellingWindow::closed, this, [this] {
+            show();
+            recording_->Fun_位置窗体显示判断();
+            menus_->Fun_模型菜单显示();
+            menus_->Fun_y颜色选择菜单显示();
+        });
+    }
+    g_ModellingOpen = 1;
+    hide();
+    if (PositionWindow* p = positionWindow()) p->hide();
+    modelling_->open();
+}
+
+void MainWindow::modellingTestStep() {
+    if (modelling_) modelling_->Fun_发送建模测试数据();
+}
 
 QWidget* MainWindow::buildStateSelector() {
     auto* box = new QGroupBox(QStringLiteral("操作状态"));

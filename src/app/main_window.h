@@ -8,6 +8,7 @@ class DownloadPanel;
 class FilePanel;
 class LedTestPanel;
 class ModelMenus;
+class ModellingWindow;
 class PositionWindow;
 class QFrame;
 class QRadioButton;
@@ -51,6 +52,12 @@ public:
     bool Fun_录制界面判断() const { return state_ == OperationState::Recording; }
     void Fun_EnableEditControls(bool enabled);
 
+    // The menu "建模": hides this window and the position window and opens the modelling editor.
+    void CD建模_Click();
+    ModellingWindow* modellingWindow() const { return modelling_; }
+    // The 100 ms task: the modelling test while the editor is open.
+    void modellingTestStep();
+
     // The frame task and the placement task of the scheduler.
     void Fun_Timer截屏时间();
     PositionWindow* positionWindow() const;
@@ -74,6 +81,7 @@ private:
     LedTestPanel* ledTest_ = nullptr;
     DownloadPanel* download_ = nullptr;
     FilePanel* files_ = nullptr;
+    ModellingWindow* modelling_ = nullptr;
     std::array<QRadioButton*, kOperationStates> Option连接状态{};
     QFrame* Frame遮挡 = nullptr;
     QTimer* Timer主界面初始化 = nullptr;

@@ -288,7 +288,10 @@ void Fun_SaveModelAs() {
 }
 
 void Fun_SaveModel() {
-    const QString path = Fun_ReadIni(g_IniPath, kq::key::LastModelFile);
+    // With no file opened or saved yet, the models go to the file the next start opens, rather than
+    // nowhere.
+    const QString last = Fun_ReadIni(g_IniPath, kq::key::LastModelFile);
+    const QString path = last.isEmpty() ? g_ModelFilePath : last;
     if (!path.isEmpty()) saveTo(path);
 }
 

@@ -184,9 +184,16 @@ TEST_F(ModelCommands, SaveAsRemembersTheFileAndOpenReadsItBack) {
     EXPECT_EQ(readBytes(path), encodeModelFile(g_Models));
 }
 
+TEST_F(ModelCommands, SavingWithNoFileYetWritesTheFileTheNextStartOpens) {
+    g_ModelFilePath = home.path("模型.mx20");
+    g_ModelNote[1] = "first";
+    Fun_SaveModel();
+    EXPECT_EQ(readBytes(g_ModelFilePath), encodeModelFile(g_Models));
+    EXPECT_EQ(shownTexts(), QStringList{"保存完成!!!"});
+}
+
 TEST_F(ModelCommands, NothingHappensWithoutAFileAndMissingOrDamagedFilesAreReported) {
     Fun_SaveModelAs();        // cancelled
-    Fun_SaveModel();          // no remembered file
     Fun_OpenModel(QString()); // cancelled
     EXPECT_TRUE(shownTexts().isEmpty());
     EXPECT_FALSE(QFile::exists(g_IniPath));

@@ -1,0 +1,356 @@
+#include "modelling_window.h"
+
+#include "core/dialogs.h"
+#include "core/panel_widgets.h"
+#include "core/shared_state.h"
+#include "material_edit.h"
+#include "material_editor.h"
+#include "model_canvas.h"
+#include "model_data.h"
+#include "model_file.h"
+#include "model_undo.h"
+#include "modelling_test.h"
+#include "wiring_check.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUndoStack>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+
+namespace {
+int model() {
+    return std::clamp(g_CurModel, 1, kModelCount);
+}
+QString rowText(int i) {
+    return QStringLiteral("[%1] %2").arg(i).arg(g_Materials[model()][i].Note);
+}
+} // namespace
+
+ModellingWindow::ModellingWindow(QWidget* parent) : QWidget(parent, Qt::Window), undo_(new ModelUndo(this)) {
+    setObjectName(QStringLiteral("Form建模"));
+    setWindowTitle(QStringLiteral("建模"));
+    build();
+    Timer_初始化 = new QTimer(this);
+    Timer_初始化->setObjectName(QStringLiteral("Timer_初始化"));
+    Timer_初始化->setSingleShot(true);
+    connect(Timer_初始化, &QTimer::timeout, this, [this] {
+        editor_->restoreAids();
+        Fun_建模初始化();
+        Frame模型->setTitle(QStringLiteral("%1模型").arg(g_CurModel));
+    });
+    connect(undo_, &ModelUndo::restored, this, [this] { Fun_更新所有(); });
+}
+
+ModellingWindow::~ModellingWindow() = default;
+
+void ModellingWindow::build() {
+    auto* layout = new QHBoxLayout(this);
+    Frame模型 = new QGroupBox(this);
+    Frame模型->setObjectName(QStringLiteral("Frame模型"));
+    auto* left = new QVBoxLayout(Frame模型);
+    Picture模型 = new ModelCanvas(Frame模型);
+    left->addWidget(Picture模型, 1);
+    auto* lists = new QHBoxLayout;
+    List素材列表 = new QListWidget(Frame模型);
+    List素材列表->setObjectName(QStringLiteral("List素材列表"));
+    List素材列表->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    List素材列表->setUniformItemSizes(true);
+    for (int i = 1; i <= kMaterialCount; ++i)
+        List素材列表->addItem(rowText(i));
+    List素材列表->installEventFilter(this);
+    List接线检查 = new QListWidget(Frame模型);
+    List接线检查->setObjectName(QStringLiteral("List接线检查"));
+    List接线检查->setToolTip(QStringLiteral("接线检查：点击一项选中该素材"));
+    lists->addWidget(List素材列表, 1);
+    lists->addWidget(List接线检查, 1);
+    left->addLayout(lists, 1);
+    layout->addWidget(Frame模型, 1);
+
+    auto* right = new QVBoxLayout;
+    editor_ = new MaterialEditor(*undo_, this);
+    right->addWidget(editor_);
+    auto* buttons = new QGridLayout;
+    const auto button = [&](const char* name, const char* caption, int r, int c, auto action) {
+        QPushButton* b = kq::makeButton(this, QString::fromUtf8(name), QString::fromUtf8(caption));
+        buttons->addWidget(b, r, c);
+        connect(b, &QPushButton::clicked, this, action);
+        return b;
+    };
+    const auto edit = [this](const char* text, auto action) {
+        return [this, text, action] {
+            undo_->perform(QString::fromUtf8(text), action);
+            Fun_更新所有();
+        };
+    };
+    button("Command插入素材", "插入", 0, 0, edit("插入", [] { Fun_InsertMaterial(); }));
+    button("Command删除素材", "删除", 0, 1, [this] { deleteSelected(); });
+    button("Command清空素材", "清空", 0, 2, [this] {
+        if (!Fun_AskYesNo(QStringLiteral("确定要清空吗？"))) return;
+        undo_->perform(QStringLiteral("清空"), [] {
+            for (int i = 1; i <= kMaterialCount; ++i)
+                Fun_ClearMaterial(i);
+        });
+        Fun_更新所有();
+    });
+    button("Command复制素材", "复制", 0, 3, [this] { Fun_CopyMaterials(editor_->copyCount()); });
+    button("Command粘贴素材", "粘贴", 1, 0, [this] {
+        bool many = false;
+        undo_->perform(QStringLiteral("粘贴"), [&] { many = Fun_PasteMaterials(); });
+        if (many) editor_->setCopyCount(1);
+        Fun_更新所有();
+    });
+    button("Command保存模板", "保存", 1, 1, [] { Fun_SaveTemplate(); });
+    button("Command打开模板", "打开", 1, 2, edit("打开模板", [] { Fun_OpenTemplate(); }));
+    button("Command原点", "原点", 1, 3, [this] { Picture模型->Command原点_Click(); });
+    button("Command自增复制到下一个", "自增复制到下一个", 2, 0, [this] { autoIncrementCopy(); });
+    Check横竖切换 = kq::makeCheckBox(this, QStringLiteral("Check横竖切换"), QStringLiteral("横竖切换"));
+    buttons->addWidget(Check横竖切换, 2, 2);
+    connect(Check横竖切换, &QCheckBox::clicked, this, [this] {
+        switchSelectedOrientation();
+        Check横竖切换->setChecked(false);
+    });
+    QPushButton* undoButton = button("Command撤销", "撤销", 3, 0, [this] { undo_->stack().undo(); });
+    QPushButton* redoButton = button("Command重做", "重做", 3, 1, [this] { undo_->stack().redo(); });
+    undoButton->setToolTip(QStringLiteral("撤销 (Ctrl+Shift+Z)"));
+    redoButton->setToolTip(QStringLiteral("重做 (Ctrl+Y)"));
+    undoButton->setEnabled(false);
+    redoButton->setEnabled(false);
+    connect(&undo_->stack(), &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
+    connect(&undo_->stack(), &QUndoStack::canRedoChanged, redoButton, &QPushButton::setEnabled);
+    Check对齐测试 = kq::makeCheckBox(this, QStringLiteral("Check对齐测试"), QStringLiteral("测试"));
+    buttons->addWidget(Check对齐测试, 3, 2);
+    connect(Check对齐测试, &QCheckBox::toggled, this, &ModellingWindow::testToggled);
+    button("Command返回", "返回", 3, 3, [this] { close(); });
+    right->addLayout(buttons);
+    right->addStretch(1);
+    layout->addLayout(right, 0);
+
+    connect(editor_, &MaterialEditor::changed, this, [this] { refresh(); });
+    connect(List素材列表, &QListWidget::itemPressed, this,
+            [this](QListWidgetItem* item) { selectMaterial(List素材列表->row(item) + 1); });
+    connect(List素材列表, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row + 1 != g_CurMaterial) selectMaterial(row + 1);
+    });
+    connect(List接线检查, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        selectMaterial(item->data(Qt::UserRole).toInt());
+        List素材列表->setCurrentRow(g_CurMaterial - 1);
+    });
+    connect(Picture模型, &ModelCanvas::materialClicked, this, [this](int n) {
+        selectMaterial(n);
+        List素材列表->setCurrentRow(n - 1);
+    });
+    connect(Picture模型, &ModelCanvas::pointerEntered, this, [this] { wheelTarget_ = 1; });
+    for (QLineEdit* box : editor_->wheelBoxes())
+        box->installEventFilter(this);
+}
+
+void ModellingWindow::open() {
+    Check对齐测试->setChecked(false);
+    show();
+    raise();
+    activateWindow();
+    if (!initialised_) Timer_初始化->start(10);
+}
+
+void ModellingWindow::Fun_建模初始化() {
+    initialised_ = true;
+    if (g_CurModel == 0) g_CurModel = 1;
+    if (g_CurMaterial == 0) g_CurMaterial = 1;
+    if (g_ModelLength[model()] == 0) g_ModelLength[model()] = 100;
+    if (g_ModelWidth[model()] == 0) g_ModelWidth[model()] = 100;
+    Fun_list列表初始化();
+    Picture模型->Command原点_Click();
+    Fun_select_素材();
+}
+
+void ModellingWindow::Fun_select_素材() {
+    editor_->Fun_select_素材();
+    Picture模型->update();
+    updateWiringCheck();
+}
+
+void ModellingWindow::Fun_list列表初始化() {
+    const int scroll = List素材列表->verticalScrollBar()->value();
+    for (int i = 1; i <= kMaterialCount; ++i) {
+        QListWidgetItem* item = List素材列表->item(i - 1);
+        if (const QString t = rowText(i); item->text() != t) item->setText(t);
+    }
+    const QSignalBlocker block(List素材列表);
+    List素材列表->setCurrentRow(g_CurMaterial - 1, QItemSelectionModel::ClearAndSelect);
+    List素材列表->verticalScrollBar()->setValue(scroll);
+}
+
+void ModellingWindow::Fun_更新所有() {
+    Fun_select_素材();
+    Fun_list列表初始化();
+}
+
+void ModellingWindow::refresh() {
+    Picture模型->update();
+    if (QListWidgetItem* item = List素材列表->item(g_CurMaterial - 1); item && item->text() != rowText(g_CurMaterial))
+        item->setText(rowText(g_CurMaterial));
+    updateWiringCheck();
+}
+
+void ModellingWindow::updateWiringCheck() {
+    const std::vector<kq::model::WiringFinding> findings = kq::model::checkWiring(g_Materials[model()]);
+    List接线检查->clear();
+    if (findings.empty()) List接线检查->addItem(QStringLiteral("接线检查：没有发现问题"));
+    for (const kq::model::WiringFinding& f : findings) {
+        auto* item = new QListWidgetItem(f.text, List接线检查);
+        item->setData(Qt::UserRole, f.material);
+        item->setForeground(f.kind == kq::model::WiringFinding::Kind::Overlap ? QColor(192, 0, 0) : QColor(160, 96, 0));
+    }
+}
+
+void ModellingWindow::selectMaterial(int material) {
+    g_CurMaterial = std::clamp(material, 1, kMaterialCount);
+    Fun_select_素材();
+}
+
+QList<int> ModellingWindow::selectedMaterials() const {
+    QList<int> rows;
+    for (const QModelIndex& i : List素材列表->selectionModel()->selectedRows())
+        rows << i.row() + 1;
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void ModellingWindow::deleteSelected() {
+    const QList<int> rows = selectedMaterials();
+    undo_->perform(QStringLiteral("删除"), [&] {
+        for (int n : rows)
+            Fun_ClearMaterial(n);
+    });
+    Fun_更新所有();
+}
+
+void ModellingWindow::autoIncrementCopy() {
+    // One undo step for the whole: copy, next row, paste, addresses, move and direction.
+    undo_->perform(QStringLiteral("自增复制到下一个"), [this] {
+        Fun_CopyMaterials(editor_->copyCount());
+        if (g_CurMaterial - 1 < 1999) selectMaterial(g_CurMaterial + 1);
+        if (Fun_PasteMaterials()) editor_->setCopyCount(1);
+        Fun_更新所有();
+        editor_->continueAddresses();
+        if (editor_->autoMoveDown())
+            editor_->Command移动_Click(g_Materials[model()][g_CurMaterial].Shape == kShapeHorizontal ? 1 : 3);
+        if (editor_->autoReverse()) editor_->toggleReverse();
+    });
+    Fun_更新所有();
+}
+
+void ModellingWindow::switchSelectedOrientation() {
+    const QList<int> rows = selectedMaterials();
+    undo_->perform(QStringLiteral("横竖切换"), [&] {
+        for (int n : rows) {
+            T_Material& t = g_Materials[model()][n];
+            if (t.Shape == kShapeHorizontal || t.Shape == kShapeVertical)
+                kq::model::changeShape(t, t.Shape == kShapeHorizontal ? kShapeVertical : kShapeHorizontal);
+        }
+    });
+    Fun_更新所有();
+}
+
+void ModellingWindow::Fun_发送建模测试数据() {
+    if (!g_ModellingOpen || !Check对齐测试->isChecked()) return;
+    if (liveTestStep) liveTestStep();
+    Fun_SendMaterialTest(g_CurMaterial, editor_->shapeIndex(), editor_->angle());
+}
+
+bool ModellingWindow::listKey(QKeyEvent* key) {
+    const bool ctrl = key->modifiers() & Qt::ControlModifier;
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    const auto click = [this](const char* name) { findChild<QPushButton*>(QString::fromUtf8(name))->click(); };
+    if (ctrl && shift && key->key() == Qt::Key_Z) {
+        undo_->stack().undo();
+        return true;
+    }
+    if (ctrl && key->key() == Qt::Key_Y) {
+        undo_->stack().redo();
+        return true;
+    }
+    if (ctrl) {
+        switch (key->key()) {
+        case Qt::Key_Z:
+            click("Command插入素材");
+            return true;
+        case Qt::Key_X:
+            // Cut: the copy and the clearing are one step.
+            undo_->perform(QStringLiteral("剪贴"), [&] {
+                Fun_CopyMaterials(editor_->copyCount());
+                for (int n : selectedMaterials())
+                    Fun_ClearMaterial(n);
+            });
+            Fun_更新所有();
+            return true;
+        case Qt::Key_C:
+            click("Command复制素材");
+            return true;
+        case Qt::Key_V:
+            click("Command粘贴素材");
+            return true;
+        default:
+            return false;
+        }
+    }
+    switch (key->key()) {
+    case Qt::Key_W:
+        editor_->Command移动_Click(0);
+        return true;
+    case Qt::Key_S:
+        editor_->Command移动_Click(1);
+        return true;
+    case Qt::Key_A:
+        editor_->Command移动_Click(2);
+        return true;
+    case Qt::Key_D:
+        editor_->Command移动_Click(3);
+        return true;
+    case Qt::Key_P:
+        selectMaterial(std::min(g_CurMaterial + editor_->copyCount(), kMaterialCount));
+        List素材列表->setCurrentRow(g_CurMaterial - 1);
+        return true;
+    default:
+        if (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
+            editor_->Fun_快捷键设置id等(key->key() - Qt::Key_0);
+            return true; // the digit is swallowed
+        }
+        return false;
+    }
+}
+
+bool ModellingWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == List素材列表 && event->type() == QEvent::KeyPress && listKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (event->type() == QEvent::Wheel)
+        for (QLineEdit* box : editor_->wheelBoxes())
+            if (watched == box) {
+                // Only a plain notch steps the box; any other turn (a key held, a touchpad) is swallowed.
+                auto* wheel = static_cast<QWheelEvent*>(event);
+                const int dy = wheel->angleDelta().y();
+                if (wheel->modifiers() == Qt::NoModifier && wheel->angleDelta().x() == 0 && (dy == 120 || dy == -120))
+                    editor_->wheelStep(box, dy > 0 ? 1 : 0);
+                return true;
+            }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ModellingWindow::closeEvent(QCloseEvent* event) {
+    Fun_SaveModel();
+    g_ModellingOpen = 0;
+    Check对齐测试->setChecked(false);
+    event->accept();
+    emit closed();
+}
