@@ -233,6 +233,7 @@ void MaterialEditor::applyShapeControls(int shape) {
     for (int k : {1, 3, 4})
         Text素材坐标[size_t(k)]->setEnabled(!diagonal);
     Text点_结束地址->setEnabled(shape == kShapePoints);
+    emit diagonalShown(diagonal);
 }
 
 void MaterialEditor::Fun_select_素材() {

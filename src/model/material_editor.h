@@ -38,6 +38,8 @@ public:
 signals:
     // The tables changed: the canvas, the list and the wiring check follow.
     void changed();
+    // A diagonal is shown: the buttons that do not apply to it are off.
+    void diagonalShown(bool diagonal);
 
 private:
     void build();

@@ -60,7 +60,7 @@ void ModellingWindow::build() {
     Frame模型->setObjectName(QStringLiteral("Frame模型"));
     auto* left = new QVBoxLayout(Frame模型);
     Picture模型 = new ModelCanvas(Frame模型);
-    left->addWidget(Picture模型, 1);
+    left->addWidget(Picture模型, 3);
     auto* lists = new QHBoxLayout;
     List素材列表 = new QListWidget(Frame模型);
     List素材列表->setObjectName(QStringLiteral("List素材列表"));
@@ -74,7 +74,7 @@ void ModellingWindow::build() {
     List接线检查->setToolTip(QStringLiteral("接线检查：点击一项选中该素材"));
     lists->addWidget(List素材列表, 1);
     lists->addWidget(List接线检查, 1);
-    left->addLayout(lists, 1);
+    left->addLayout(lists, 2);
     layout->addWidget(Frame模型, 1);
 
     auto* right = new QVBoxLayout;
@@ -113,7 +113,10 @@ void ModellingWindow::build() {
     button("Command保存模板", "保存", 1, 1, [] { Fun_SaveTemplate(); });
     button("Command打开模板", "打开", 1, 2, edit("打开模板", [] { Fun_OpenTemplate(); }));
     button("Command原点", "原点", 1, 3, [this] { Picture模型->Command原点_Click(); });
-    button("Command自增复制到下一个", "自增复制到下一个", 2, 0, [this] { autoIncrementCopy(); });
+    QPushButton* autoCopy =
+        button("Command自增复制到下一个", "自增复制到下一个", 2, 0, [this] { autoIncrementCopy(); });
+    connect(editor_, &MaterialEditor::diagonalShown, autoCopy,
+            [autoCopy](bool diagonal) { autoCopy->setEnabled(!diagonal); });
     Check横竖切换 = kq::makeCheckBox(this, QStringLiteral("Check横竖切换"), QStringLiteral("横竖切换"));
     buttons->addWidget(Check横竖切换, 2, 2);
     connect(Check横竖切换, &QCheckBox::clicked, this, [this] {
@@ -156,11 +159,19 @@ void ModellingWindow::build() {
 }
 
 void ModellingWindow::open() {
+    // Each time the editor opens its history starts afresh: the models may have been replaced by a
+    // model file opened meanwhile, and an old step must never be restored over them.
+    undo_->clear();
     Check对齐测试->setChecked(false);
     show();
     raise();
     activateWindow();
-    if (!initialised_) Timer_初始化->start(10);
+    if (!initialised_) {
+        Timer_初始化->start(10);
+        return;
+    }
+    Frame模型->setTitle(QStringLiteral("%1模型").arg(g_CurModel));
+    Fun_更新所有();
 }
 
 void ModellingWindow::Fun_建模初始化() {
@@ -189,6 +200,8 @@ void ModellingWindow::Fun_list列表初始化() {
     const QSignalBlocker block(List素材列表);
     List素材列表->setCurrentRow(g_CurMaterial - 1, QItemSelectionModel::ClearAndSelect);
     List素材列表->verticalScrollBar()->setValue(scroll);
+    // The list stays where it was unless the current row would be out of sight.
+    List素材列表->scrollToItem(List素材列表->currentItem(), QAbstractItemView::EnsureVisible);
 }
 
 void ModellingWindow::Fun_更新所有() {

@@ -110,6 +110,17 @@ TEST_F(Modelling, OpensOverTheMainWindowAndSavesOnClose) {
     Fun_ClearAllModels();
     Fun_OpenModel(g_ModelFilePath);
     EXPECT_EQ(m(1), typed);
+    // Opened again, the editor starts a fresh history: no step of the last session can be undone over
+    // the models as they are now.
+    window->CD建模_Click();
+    EXPECT_EQ(editor->undo().stack().count(), 0);
+    EXPECT_FALSE(control<QPushButton>("Command撤销").isEnabled());
+    // A diagonal has no use for the auto-increment copy.
+    control<QComboBox>("Combo形状").setCurrentIndex(2);
+    emit control<QComboBox>("Combo形状").activated(2);
+    EXPECT_FALSE(control<QPushButton>("Command自增复制到下一个").isEnabled());
+    EXPECT_FALSE(control<QLineEdit>("Text素材坐标1").isEnabled());
+    EXPECT_TRUE(control<QLineEdit>("Text素材坐标2").isEnabled());
 }
 
 TEST_F(Modelling, ShapeMovesAndTheKeysOfTheList) {

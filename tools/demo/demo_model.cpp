@@ -1,6 +1,8 @@
 // kq510-demo-model DIR: writes DIR/模型.mx20 with a sample installation for demonstrations: model 1 is a
-// 400 x 300 canvas with three machines, rows, columns, diagonals and point groups on several ports.
+// 400 x 300 canvas with three machines, rows, columns, diagonals and point groups on several ports;
+// model 2 is a full installation of 2000 materials.
 #include "core/shared_state.h"
+#include "full_model.h"
 #include "model/model_file.h"
 
 #include <QCoreApplication>
@@ -43,10 +45,12 @@ int main(int argc, char** argv) {
     g_Materials[1][++i] = run(3, 1, 300, kShapeDiagonal, 390, 130, 200, 290, 1);
     for (int p = 0; p < 10; ++p)
         g_Materials[1][++i] = run(3, 2, 1 + p * 20, kShapePoints, 30 + p * 15, 280, 0, 0, 0, 20);
+    fillFullModel(2); // model 2: a full installation of 2000 materials
     if (!Fun_WriteModelFile(dir + QStringLiteral("/模型.mx20"))) {
         std::fprintf(stderr, "kq510-demo-model: cannot write %s\n", qPrintable(dir));
         return 1;
     }
-    std::printf("%s/模型.mx20: model 1, %d materials on machines 1 to 3\n", qPrintable(dir), i);
+    std::printf("%s/模型.mx20: model 1, %d materials on machines 1 to 3; model 2, 2000 materials on machines 1 to 10\n",
+                qPrintable(dir), i);
     return 0;
 }

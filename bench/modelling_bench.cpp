@@ -1,0 +1,116 @@
+// The modelling editor with a full model of 2000 materials: redrawing the canvas and the wiring check,
+// timed on this machine. With --shots DIR it also writes pictures of the editor (empty model, full
+// model, zoomed canvas) into DIR; run it under a display (tests/support/with_xvfb.sh) for those.
+// Usage: modelling_bench [runs] [--shots DIR]
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "demo/full_model.h"
+#include "model/model_canvas.h"
+#include "model/modelling_window.h"
+#include "model/wiring_check.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double medianMs(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+double p99Ms(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, v.size() * 99 / 100)];
+}
+
+void shoot(ModellingWindow& w, const QString& path) {
+    Fun_Delay(50);
+    w.grab().save(path);
+    std::printf("wrote %s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int runs = 200;
+    QString shots;
+    for (int i = 1; i < argc; ++i) {
+        if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--shots") && i + 1 < argc)
+            shots = QString::fromLocal8Bit(argv[++i]);
+        else
+            runs = std::max(10, std::atoi(argv[i]));
+    }
+    QTemporaryDir home;
+    Fun_SetAppFolder(home.path());
+    fillFullModel(1);
+
+    kq::model::CanvasView view;
+    view.centre(QSize(800, 600), 1000, 800);
+    QImage canvas(800, 600, QImage::Format_RGB32);
+    std::vector<double> draw, check;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        canvas.fill(Qt::black);
+        QPainter p(&canvas);
+        kq::model::paintModel(p, view, g_Materials[1], 1 + r % kMaterialCount, g_ModelLength[1], g_ModelWidth[1]);
+        p.end();
+        draw.push_back(double(t.nsecsElapsed()) / 1e6);
+        t.restart();
+        const auto findings = kq::model::checkWiring(g_Materials[1]);
+        check.push_back(double(t.nsecsElapsed()) / 1e6);
+        if (r == 0) std::printf("wiring findings in the full model: %zu\n", findings.size());
+    }
+    std::printf("canvas redraw, 2000 materials, 800 x 600: median %.3f ms, p99 %.3f ms (%d runs)\n", medianMs(draw),
+                p99Ms(draw), runs);
+    std::printf("wiring check, 2000 materials:            median %.3f ms, p99 %.3f ms\n", medianMs(check),
+                p99Ms(check));
+
+    // The whole refresh after an edit in the window: boxes, canvas, list row and the wiring check.
+    ModellingWindow window;
+    window.resize(1200, 760);
+    window.open();
+    for (int i = 0; i < 200 && !window.initialised(); ++i)
+        Fun_Delay(10);
+    std::vector<double> select;
+    for (int r = 0; r < std::min(runs, 100); ++r) {
+        QElapsedTimer t;
+        t.start();
+        g_CurMaterial = 1 + (r * 37) % kMaterialCount;
+        window.Fun_select_素材();
+        window.repaint();
+        select.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::printf("select a material in the editor (boxes, canvas painted, wiring list): median %.3f ms, p99 %.3f ms\n",
+                medianMs(select), p99Ms(select));
+
+    if (!shots.isEmpty()) {
+        QDir().mkpath(shots);
+        g_CurMaterial = 1234;
+        window.Fun_更新所有();
+        shoot(window, shots + QStringLiteral("/editor-full.png"));
+        auto* pic = window.findChild<ModelCanvas*>(QStringLiteral("Picture模型"));
+        for (int i = 0; i < 3; ++i) {
+            pic->view().zoomIn(pic->width() / 2, pic->height() / 2);
+        }
+        pic->update();
+        shoot(window, shots + QStringLiteral("/editor-zoomed.png"));
+        Fun_ClearAllModels();
+        g_ModelLength[1] = 100;
+        g_ModelWidth[1] = 100;
+        pic->Command原点_Click();
+        window.Fun_更新所有();
+        shoot(window, shots + QStringLiteral("/editor-empty.png"));
+    }
+    window.hide();
+    return 0;
+}
