@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,6 +81,7 @@ void MaterialEditor::build() {
     Check素材方向 = kq::makeCheckBox(this, QStringLiteral("Check素材方向"), QStringLiteral("反向"));
     JiaoDu = pickList(QStringLiteral("JiaoDu"), 0, 360);
     JiaoDu->setEditable(true);
+    JiaoDu->setValidator(new QIntValidator(0, 360, JiaoDu)); // digits only
     Text素材备注 = new QLineEdit(this);
     Text素材备注->setObjectName(QStringLiteral("Text素材备注"));
     Text模型长度 = numberBox(QStringLiteral("Text模型长度"));
