@@ -1,7 +1,9 @@
 #include "main_window.h"
 
+#include "admin/chip_id_window.h"
 #include "admin/dmx_panel.h"
 #include "admin/led_test_panel.h"
+#include "admin/machine_parameters_window.h"
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/settings_file.h"
@@ -82,6 +84,15 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
             [this](bool running) { files_->setBuildEnabled(!running); });
     connect(files_, &FilePanel::buildRunning, this, [this](bool running) { Fun_EnableEditControls(!running); });
     connect(files_, &FilePanel::modelsLoaded, menus_, &ModelMenus::Fun_模型菜单显示);
+    // The machine administration windows: created on first use, not modal.
+    connect(download_, &DownloadPanel::machineSetupRequested, this, [this] {
+        if (!machineParameters_) machineParameters_ = new MachineParametersWindow;
+        machineParameters_->open();
+    });
+    connect(download_, &DownloadPanel::chipSetupRequested, this, [this] {
+        if (!chipIds_) chipIds_ = new ChipIdWindow;
+        chipIds_->Fun_Form芯片序列设置ID_show();
+    });
 
     Timer主界面初始化 = new QTimer(this);
     Timer主界面初始化->setObjectName(QStringLiteral("Timer主界面初始化"));

@@ -3,7 +3,9 @@
 #include <QMainWindow>
 #include <array>
 
+class ChipIdWindow;
 class DmxPanel;
+class MachineParametersWindow;
 class DownloadPanel;
 class FilePanel;
 class LedTestPanel;
@@ -82,6 +84,8 @@ private:
     DownloadPanel* download_ = nullptr;
     FilePanel* files_ = nullptr;
     ModellingWindow* modelling_ = nullptr;
+    MachineParametersWindow* machineParameters_ = nullptr;
+    ChipIdWindow* chipIds_ = nullptr;
     std::array<QRadioButton*, kOperationStates> Option连接状态{};
     QFrame* Frame遮挡 = nullptr;
     QTimer* Timer主界面初始化 = nullptr;

@@ -91,6 +91,9 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("�
     button(Command升级程序, QStringLiteral("Command升级程序"), QStringLiteral("升级程序"), 0, 2);
     button(Command获取版本号, QStringLiteral("Command获取版本号"), QStringLiteral("查看版本号"), 1, 0);
     button(Command重启, QStringLiteral("Command重启"), QStringLiteral("重启所有机器"), 1, 1);
+    button(Command设置机器, QStringLiteral("Command设置机器"), QStringLiteral("设置\n(通过ID)"), 1, 2);
+    button(Command通过机器序列号设置ID, QStringLiteral("Command通过机器序列号设置ID"),
+           QStringLiteral("通过序列号\n设置ID"), 1, 3);
     v->addLayout(buttons);
     Text下载SD卡文件信息 = new QPlainTextEdit(this);
     Text下载SD卡文件信息->setObjectName(QStringLiteral("Text下载SD卡文件信息"));
@@ -107,6 +110,8 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("�
     connect(Command升级程序, &QPushButton::clicked, this, [this] { Command升级程序_Click(); });
     connect(Command获取版本号, &QPushButton::clicked, this, [this] { Command获取版本号_Click(); });
     connect(Command重启, &QPushButton::clicked, this, [this] { Command重启_Click(); });
+    connect(Command设置机器, &QPushButton::clicked, this, &DownloadPanel::machineSetupRequested);
+    connect(Command通过机器序列号设置ID, &QPushButton::clicked, this, &DownloadPanel::chipSetupRequested);
 }
 
 DownloadPanel::~DownloadPanel() = default;

@@ -31,6 +31,9 @@ public:
 signals:
     // A transfer began or ended: other work with the machines waits for it.
     void transferRunning(bool running);
+    // "设置 (通过ID)" and "通过序列号设置ID": the machine administration windows.
+    void machineSetupRequested();
+    void chipSetupRequested();
 
 private:
     class TransferGuard;
@@ -42,6 +45,8 @@ private:
     QPushButton* Command升级程序 = nullptr;
     QPushButton* Command获取版本号 = nullptr;
     QPushButton* Command重启 = nullptr;
+    QPushButton* Command设置机器 = nullptr;
+    QPushButton* Command通过机器序列号设置ID = nullptr;
     QPlainTextEdit* Text下载SD卡文件信息 = nullptr;
     QProgressBar* transferProgress = nullptr;
     std::unique_ptr<TransferLog> transferLog_;

@@ -1,0 +1,71 @@
+#include "machine_parameters_window.h"
+
+#include "core/common_functions.h"
+#include "core/shared_state.h"
+#include "link/transport.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
+
+MachineParametersWindow::MachineParametersWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("Form设置机器"));
+    setWindowTitle(QStringLiteral("设置机器"));
+    auto* layout = new QVBoxLayout(this);
+    auto* machines = new QGroupBox(QStringLiteral("机器"), this);
+    auto* machineGrid = new QGridLayout(machines);
+    for (int k = 1; k <= kMaxMachine; ++k) {
+        Option机器[size_t(k)] = new QRadioButton(QString::number(k), machines);
+        Option机器[size_t(k)]->setObjectName(QStringLiteral("Option机器%1").arg(k));
+        machineGrid->addWidget(Option机器[size_t(k)], (k - 1) / 5, (k - 1) % 5);
+        connect(Option机器[size_t(k)], &QRadioButton::clicked, this, [this, k] { readMachine(k); });
+    }
+    layout->addWidget(machines);
+    auto* params = new QGroupBox(QStringLiteral("机器参数"), this);
+    auto* grid = new QGridLayout(params);
+    boxes_.build(params, grid, 0, QStringLiteral("TextID"));
+    layout->addWidget(params);
+    connect(boxes_.set, &QPushButton::clicked, this, [this] { Command设置_Click(); });
+}
+
+void MachineParametersWindow::open() {
+    show();
+    raise();
+    Fun_空间enable(false);
+    Option机器[1]->setChecked(true);
+    readMachine(1);
+}
+
+void MachineParametersWindow::Fun_空间enable(bool enabled) {
+    boxes_.setEnabled(enabled);
+}
+
+void MachineParametersWindow::readMachine(int machine) {
+    machine_ = machine;
+    Option机器[size_t(machine)]->setChecked(true);
+    g_ReplyLen = 0;
+    Fun_SendFrame(machine, kq::link::code::ReadParameters, {}, true);
+    Fun_Delay(200);
+    if (g_ReplyLen < 1) {
+        Fun_空间enable(false); // the previous values stay visible
+        return;
+    }
+    // A reply longer than the block keeps only what the block holds.
+    std::memcpy(g_MachineParams.data(), g_ReplyBuf, size_t(std::min(g_ReplyLen, kq::admin::kParameterBlockBytes)));
+    boxes_.show(kq::admin::readFields(g_MachineParams.data()));
+    Fun_空间enable(true);
+}
+
+void MachineParametersWindow::Command设置_Click() {
+    if (!boxes_.store(g_MachineParams.data())) return; // refused: nothing is sent
+    Fun_SendFrame(machine_, kq::link::code::WriteParameters,
+                  QByteArrayView(reinterpret_cast<const char*>(g_MachineParams.data()), kq::admin::kParameterSentBytes),
+                  true);
+    Fun_Delay(200);
+    readMachine(machine_);
+}

@@ -1,0 +1,161 @@
+// The machine parameter windows: byte layouts against hand-made vectors, and both windows against the
+// stand-in machines over loopback.
+#include "admin/chip_id_window.h"
+#include "admin/machine_parameters.h"
+#include "admin/machine_parameters_window.h"
+#include "core/common_functions.h"
+#include "core/shared_state.h"
+#include "standin/stand_in_machines.h"
+#include "support/fakes.h"
+#include "support/widgets.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace kq::admin;
+using kq::test::child;
+
+TEST(MachineParameters, FieldsAndTheirBytes) {
+    ParameterBlock b{};
+    b[50] = 0x77; // other bytes pass through
+    EXPECT_FALSE(writeFields(b.data(), "512", "3", "7", "300"));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(b.data()) + 6, 7), QByteArray::fromHex("0200 00 03 07 012C"));
+    EXPECT_EQ(b[50], 0x77);
+    const ParameterFields f = readFields(b.data());
+    EXPECT_EQ(f.dmxAddress, 512);
+    EXPECT_EQ(f.playFile, 3);
+    EXPECT_EQ(f.id, 7);
+    EXPECT_EQ(f.playTime, 300);
+
+    // Values the block cannot hold are refused, with nothing written, instead of being cut to bytes.
+    const struct {
+        const char *dmx, *file, *id, *time, *message;
+    } refused[] = {
+        {"65536", "0", "1", "0", "DMX地址必须是0-65535的数字！"},
+        {"-1", "0", "1", "0", "DMX地址必须是0-65535的数字！"},
+        {"1", "256", "1", "0", "播放文件必须是0-255的数字！"},
+        {"1", "0", "300", "0", "ID必须是1-255的数字！"},
+        {"1", "0", "0", "0", "ID必须是1-255的数字！"},
+        {"1", "0", "1", "70000", "播放时间必须是0-65535的数字！"},
+        {"abc", "0", "1", "0", "DMX地址必须是0-65535的数字！"},
+    };
+    for (const auto& c : refused) {
+        ParameterBlock before = b;
+        EXPECT_EQ(writeFields(b.data(), c.dmx, c.file, c.id, c.time), QString::fromUtf8(c.message)) << c.dmx;
+        EXPECT_EQ(b, before);
+    }
+}
+
+TEST(MachineParameters, ChipRecordsAndPayloads) {
+    const QByteArray serial = QByteArray::fromHex("05000102030405060708090A");
+    QByteArray params(100, '\0');
+    params[6] = 0x01;
+    params[7] = 0x02;
+    const QByteArray good = QByteArray::fromHex("FA03") + serial + params;
+    QByteArray unmarked = good;
+    unmarked[0] = 0x00;
+    // A record without its marker, two good ones, and one cut short at the end.
+    const ChipList list =
+        parseChipRecords(unmarked + good + QByteArray::fromHex("FA09") + serial + params + good.left(50));
+    ASSERT_EQ(list.chips.size(), 2u);
+    EXPECT_EQ(list.skipped, 2);
+    EXPECT_EQ(list.chips[0].id, 3);
+    EXPECT_EQ(list.chips[1].id, 9);
+    EXPECT_EQ(list.chips[0].serialText(), "05000102030405060708090A"); // leading zeros kept
+    EXPECT_EQ(chipListLine(list.chips[0]), QStringLiteral("序列号=05000102030405060708090A  ID=3  DMX=258"));
+    EXPECT_EQ(selectChipPayload(7, serial), QByteArray::fromHex("FA07") + serial + QByteArray::fromHex("FF0100"));
+    EXPECT_EQ(setByChipPayload(7, serial, list.chips[0].parameters.data()),
+              QByteArray::fromHex("FA07") + serial + params);
+    // No more than 31 chips are held.
+    QByteArray many;
+    for (int i = 0; i < 33; ++i)
+        many += good;
+    EXPECT_EQ(parseChipRecords(many).chips.size(), 31u);
+    EXPECT_EQ(parseChipRecords(many).skipped, 2);
+}
+
+class MachineWindows : public testing::Test {
+protected:
+    void SetUp() override {
+        machines = home.startMachines({1, 2, 3});
+        ASSERT_TRUE(machines);
+    }
+    QByteArray params(int k) { return machines->machine(k)->parameters; }
+
+    kq::test::TempHome home;
+    std::unique_ptr<standin::StandInMachines> machines;
+};
+
+TEST_F(MachineWindows, ParametersAreReadChangedWrittenAndReadAgain) {
+    MachineParametersWindow w;
+    w.open();
+    EXPECT_EQ(child<QComboBox>(w, "TextID").currentText(), "1");
+    EXPECT_EQ(child<QLineEdit>(w, "TextDMX地址").text(), "1");
+    EXPECT_EQ(child<QLineEdit>(w, "Text播放时间").text(), "300");
+    EXPECT_TRUE(child<QPushButton>(w, "Command设置").isEnabled());
+
+    child<QRadioButton>(w, "Option机器2").click();
+    EXPECT_EQ(child<QLineEdit>(w, "TextDMX地址").text(), "151");
+    child<QComboBox>(w, "TextID").setCurrentIndex(6);
+    child<QLineEdit>(w, "TextDMX地址").setText("512");
+    child<QLineEdit>(w, "Text播放文件").setText("0");
+    child<QPushButton>(w, "Command设置").click();
+    EXPECT_EQ(params(2).mid(6, 7), QByteArray::fromHex("0200 00 00 07 012C"));
+    EXPECT_EQ(child<QComboBox>(w, "TextID").currentText(), "7"); // as the machine now reports
+
+    // A value out of range is refused with a message; nothing reaches the machine.
+    const int writes = machines->machine(2)->received.value(0x8013);
+    child<QLineEdit>(w, "TextDMX地址").setText("70000");
+    child<QPushButton>(w, "Command设置").click();
+    ASSERT_FALSE(home.dialogs.shown.isEmpty());
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("DMX地址必须是0-65535的数字！"));
+    Fun_Delay(20);
+    EXPECT_EQ(machines->machine(2)->received.value(0x8013), writes);
+
+    // A machine that does not answer leaves the last values visible but disabled.
+    child<QRadioButton>(w, "Option机器5").click();
+    EXPECT_FALSE(child<QPushButton>(w, "Command设置").isEnabled());
+    EXPECT_EQ(child<QLineEdit>(w, "TextDMX地址").text(), "70000");
+}
+
+TEST_F(MachineWindows, ChipsAreListedAndOneGetsANewIdBySerial) {
+    machines->machine(3)->parameters[10] = 2; // two machines share ID 2
+    ChipIdWindow w;
+    w.Fun_Form芯片序列设置ID_show();
+    QListWidget& list = child<QListWidget>(w, "List列表");
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_TRUE(list.item(2)->text().endsWith(QStringLiteral("ID=2  DMX=301"))) << list.item(2)->text().toStdString();
+    EXPECT_FALSE(child<QPushButton>(w, "Command设置").isEnabled());
+    child<QPushButton>(w, "Command设置").click(); // nothing chosen: nothing happens
+    Fun_Delay(20);
+    EXPECT_EQ(machines->machine(3)->received.value(0x8016), 0);
+
+    int third = -1; // the list keeps the order the replies came in
+    for (int i = 0; i < list.count(); ++i)
+        if (list.item(i)->text().contains("DMX=301")) third = i;
+    ASSERT_GE(third, 0);
+    emit list.itemClicked(list.item(third));
+    EXPECT_EQ(child<QLabel>(w, "Label序列号").text(),
+              QString::fromLatin1(machines->machine(3)->serial.toHex().toUpper()));
+    Fun_Delay(20);
+    EXPECT_EQ(machines->log().filter(QStringLiteral("8014 selected")).size(), 2);
+
+    child<QComboBox>(w, "ComboID").setCurrentIndex(8);
+    child<QPushButton>(w, "Command设置").click();
+    EXPECT_EQ(uint8_t(params(3)[10]), 9);
+    EXPECT_EQ(uint8_t(params(2)[10]), 2); // the other machine with ID 2 is untouched
+    ASSERT_EQ(list.count(), 3);           // read again
+    bool shown = false;
+    for (int i = 0; i < list.count(); ++i)
+        shown = shown || list.item(i)->text().endsWith("ID=9  DMX=301");
+    EXPECT_TRUE(shown);
+}
+
+} // namespace
