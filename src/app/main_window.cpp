@@ -19,6 +19,7 @@
 #include "show/download_panel.h"
 #include "show/file_panel.h"
 #include "show/review_panel.h"
+#include "show/version_notes.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -60,6 +61,13 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     QAction* CD建模 = menuBar()->addAction(QStringLiteral("建模"));
     CD建模->setObjectName(QStringLiteral("CD建模"));
     connect(CD建模, &QAction::triggered, this, [this] { CD建模_Click(); });
+    QAction* CD版本说明 = menuBar()->addAction(QStringLiteral("版本说明"));
+    CD版本说明->setObjectName(QStringLiteral("CD版本说明"));
+    connect(CD版本说明, &QAction::triggered, this, [this] {
+        if (!versionNotes_) versionNotes_ = new VersionNotesDialog;
+        versionNotes_->show();
+        versionNotes_->raise();
+    });
     recording_ = new RecordingPanel(*menus_, capture);
     review_ = new ReviewPanel;
     dmx_ = new DmxPanel;

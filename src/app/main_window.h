@@ -16,6 +16,7 @@ class QFrame;
 class QRadioButton;
 class QTimer;
 class RecordingPanel;
+class VersionNotesDialog;
 class ReviewPanel;
 
 namespace kq {
@@ -86,6 +87,7 @@ private:
     ModellingWindow* modelling_ = nullptr;
     MachineParametersWindow* machineParameters_ = nullptr;
     ChipIdWindow* chipIds_ = nullptr;
+    VersionNotesDialog* versionNotes_ = nullptr;
     std::array<QRadioButton*, kOperationStates> Option连接状态{};
     QFrame* Frame遮挡 = nullptr;
     QTimer* Timer主界面初始化 = nullptr;
