@@ -172,6 +172,7 @@ int main(int argc, char** argv) {
     hooks.frameCapture = [&mainWindow] { mainWindow.Fun_Timer截屏时间(); };
     hooks.stateCycle = [&mainWindow] { mainWindow.Fun_连接状态时间循环(); };
     hooks.modellingTest = [&mainWindow] { mainWindow.modellingTestStep(); };
+    hooks.pluginStep = [&mainWindow] { mainWindow.pluginStep(); };
     hooks.placementSave = [&mainWindow] {
         if (PositionWindow* p = mainWindow.positionWindow()) p->Fun_Form位置示意_保存(&mainWindow);
     };

@@ -102,6 +102,9 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
         chipIds_->Fun_Form芯片序列设置ID_show();
     });
 
+    kq::link::pluginMessageHandler() = [this](const QByteArray& message) { recording_->pluginMessage(message); };
+    recording_->liveOutput().hooks.recordingScreenSelected = [this] { return Fun_录制界面判断(); };
+
     Timer主界面初始化 = new QTimer(this);
     Timer主界面初始化->setObjectName(QStringLiteral("Timer主界面初始化"));
     Timer主界面初始化->setSingleShot(true);
@@ -111,6 +114,7 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
 }
 
 MainWindow::~MainWindow() {
+    kq::link::pluginMessageHandler() = nullptr;
     delete modelling_;
 }
 
@@ -132,6 +136,10 @@ void MainWindow::CD建模_Click() {
     hide();
     if (PositionWindow* p = positionWindow()) p->hide();
     modelling_->open();
+}
+
+void MainWindow::pluginStep() {
+    recording_->pluginTick(Fun_录制界面判断());
 }
 
 void MainWindow::modellingTestStep() {

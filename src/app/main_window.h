@@ -61,6 +61,9 @@ public:
     // The 100 ms task: the modelling test while the editor is open.
     void modellingTestStep();
 
+    // The 10 ms task: the plug-in program's countdown.
+    void pluginStep();
+
     // The frame task and the placement task of the scheduler.
     void Fun_Timer截屏时间();
     PositionWindow* positionWindow() const;

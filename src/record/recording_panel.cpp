@@ -4,6 +4,7 @@
 #include "core/dialogs.h"
 #include "core/settings_file.h"
 #include "core/settings_keys.h"
+#include "link/udp_host.h"
 #include "model/model_menus.h"
 #include "picture_view.h"
 #include "platform_capture.h"
@@ -62,6 +63,10 @@ RecordingPanel::RecordingPanel(ModelMenus& menus, kq::record::ScreenCapture* cap
     live_->hooks.afterOutput = [this] {
         Text当前帧->setText(QString::number(recorder_.frameCounter));
         if (recorder_.advance(Check单步录制->isChecked(), g_StepFlag, live_->fadeLevel)) live_->stopRequest = true;
+    };
+    // After each output frame the plug-in program is asked for its next picture.
+    live_->hooks.notifyPlugin = [] {
+        Form_UDP().Fun_外挂_send_udp(kq::link::encodeMessage(kq::link::msg::NextPicture) + '\0');
     };
     Picture_显示 = new PictureView;
     buildControls();
@@ -356,4 +361,22 @@ void RecordingPanel::captureFailed(const QString& captureName) {
     Fun_MsgBox(QStringLiteral("无法截取屏幕（%1），没有新的画面发送到机器。\r\n"
                               "Wayland桌面请在登录时选择X11（Xorg）会话。")
                    .arg(captureName));
+}
+
+const kq::record::CapturedPicture* RecordingPanel::pluginPicture() {
+    return plugin_.hasPicture() ? &pluginPicture_ : nullptr;
+}
+
+void RecordingPanel::pluginMessage(const QByteArray& message) {
+    if (plugin_.receive(message) != kq::link::PluginPictures::Event::Picture || !plugin_.hasPicture()) return;
+    pluginPicture_.bits = plugin_.pixels().toByteArray();
+    pluginPicture_.width = plugin_.width();
+    pluginPicture_.height = plugin_.height();
+    pictureShown_.invalidate(); // every plug-in picture is shown
+    showPicture(pluginPicture_);
+}
+
+void RecordingPanel::pluginTick(bool recordingSelected) {
+    // When the pictures stop coming, the position window comes back.
+    if (plugin_.tick() && recordingSelected) Fun_位置窗体显示判断();
 }

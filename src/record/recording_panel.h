@@ -2,6 +2,7 @@
 
 #include "core/panel_widgets.h"
 #include "core/shared_state.h"
+#include "link/plugin_protocol.h"
 #include "live_output.h"
 #include "recorder.h"
 
@@ -77,6 +78,12 @@ public:
     void drawMaterialLine(const QPoint& from, const QPoint& to) override;
     void hidePositionWindow() override;
     void captureFailed(const QString& captureName) override;
+    const kq::record::CapturedPicture* pluginPicture() override;
+
+    // The plug-in program's messages, and the 10 ms step of its countdown.
+    void pluginMessage(const QByteArray& message);
+    void pluginTick(bool recordingSelected);
+    const kq::link::PluginPictures& pluginPictures() const { return plugin_; }
 
 signals:
     // The show material chosen in "Combo素材" (its note follows it).
@@ -94,6 +101,8 @@ private:
     std::unique_ptr<PositionWindow> positionWindow_;
     QPointer<PictureView> Picture_显示;
     QElapsedTimer pictureShown_;
+    kq::link::PluginPictures plugin_;
+    kq::record::CapturedPicture pluginPicture_;
     int currentMaterial_ = 1;
     int recordingMode_ = 0;
     int similarityThreshold_ = 97;

@@ -1,0 +1,69 @@
+#include "plugin_protocol.h"
+
+#include "core/shared_state.h"
+
+#include <cstring>
+
+namespace kq::link {
+
+QByteArray encodeMessage(uint16_t code, QByteArrayView fields) {
+    QByteArray m(kMsgPrefix, 8);
+    m.append(char(code >> 8)).append(char(code & 0xFF));
+    return m.append(fields);
+}
+
+QString Fun_MsgCode(QByteArrayView data) {
+    if (data.size() < 10 || !data.startsWith(QByteArrayView(kMsgPrefix, 8))) return {};
+    return QStringLiteral("%1").arg(uint8_t(data[8]) << 8 | uint8_t(data[9]), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+int64_t Fun_MsgReadBE(int n, QByteArrayView data, qsizetype& position) {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i, ++position)
+        v = v << 8 | (position < data.size() ? uint8_t(data[position]) : 0u);
+    return n == 4 ? int64_t(int32_t(v)) : int64_t(v);
+}
+
+PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
+    const QString code = Fun_MsgCode(data);
+    if (code == QLatin1String("0151")) {
+        qsizetype p = 10;
+        const int64_t offset = Fun_MsgReadBE(4, data, p), count = Fun_MsgReadBE(4, data, p);
+        if (offset < 0 || count < 0 || offset + count > kPluginImageBytes || 18 + count > data.size()) {
+            ++dropped_;
+            return Event::Dropped;
+        }
+        if (count == 0) return Event::Chunk;
+        if (image_.size() < offset + count) image_.resize(qsizetype(offset + count), '\0');
+        std::memcpy(image_.data() + offset, data.constData() + 18, size_t(count));
+        return Event::Chunk;
+    }
+    if (code == QLatin1String("0152")) {
+        qsizetype p = 10;
+        const int64_t size = Fun_MsgReadBE(4, data, p), width = Fun_MsgReadBE(4, data, p),
+                      height = Fun_MsgReadBE(4, data, p);
+        // The picture's rows of 32-bit pixels must lie within its size and the buffer.
+        if (size < 0 || width < 0 || height < 0 || size > kPluginImageBytes || width * height * 4 > size) {
+            ++dropped_;
+            return Event::Dropped;
+        }
+        size_ = size;
+        if (image_.size() < size_) image_.resize(qsizetype(size_), '\0');
+        if (warmUp_ < kPluginWarmUp) ++warmUp_;
+        if (size_ > 0 && warmUp_ == kPluginWarmUp) {
+            width_ = int(width);
+            height_ = int(height);
+            shown_ = true;
+        }
+        g_PluginCountdown = kPluginCountdownTicks;
+        return Event::Picture;
+    }
+    return Event::None;
+}
+
+bool PluginPictures::tick() {
+    if (g_PluginCountdown <= 0) return false;
+    return --g_PluginCountdown == 0;
+}
+
+} // namespace kq::link

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// The messages exchanged with the plug-in program on this PC: "KQ-510>>", a two-byte code and the
+// code's fields, numbers as 32-bit signed big-endian. "0180" asks for the next picture; "0151" carries
+// a chunk of the picture's bytes; "0152" says the picture is complete.
+namespace kq::link {
+
+namespace msg {
+inline constexpr uint16_t NextPicture = 0x0180;
+inline constexpr uint16_t PictureChunk = 0x0151;
+inline constexpr uint16_t PictureDone = 0x0152;
+} // namespace msg
+
+inline constexpr char kMsgPrefix[] = "KQ-510>>";
+inline constexpr int kPluginImageBytes = 10000001; // indices 0..10,000,000
+inline constexpr int kPluginCountdownTicks = 50;   // 10 ms ticks the picture stays after a "0152"
+inline constexpr int kPluginWarmUp = 20;           // the 20th "0152" after start-up is the first shown
+
+QByteArray encodeMessage(uint16_t code, QByteArrayView fields = {});
+// The code as four upper-case hex digits when the prefix is there, else empty.
+QString Fun_MsgCode(QByteArrayView data);
+// n bytes from `position` on as one big-endian number; `position` moves past them. Bytes past the end
+// count as zero.
+int64_t Fun_MsgReadBE(int n, QByteArrayView data, qsizetype& position);
+
+// Assembles the plug-in's pictures. Everything that would reach outside the picture buffer is dropped
+// and counted, never written.
+class PluginPictures {
+public:
+    enum class Event { None, Chunk, Picture, Dropped };
+    Event receive(QByteArrayView data);
+    // The 10 ms step: true when the countdown has just run out.
+    bool tick();
+
+    // The picture to sample while the countdown runs: present once a "0152" past the warm-up was shown.
+    bool hasPicture() const { return shown_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    QByteArrayView pixels() const { return QByteArrayView(image_).first(qsizetype(width_) * height_ * 4); }
+    int dropped() const { return dropped_; }
+    int warmUp() const { return warmUp_; }
+
+private:
+    QByteArray image_; // grows as chunks arrive, never past kPluginImageBytes
+    int64_t size_ = 0;
+    int width_ = 0, height_ = 0;
+    int warmUp_ = 0;
+    int dropped_ = 0;
+    bool shown_ = false;
+};
+
+} // namespace kq::link

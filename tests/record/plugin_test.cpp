@@ -1,0 +1,90 @@
+// The plug-in program feeding pictures to the live output, over loopback: its picture reaches the
+// stand-in machines as the sampled levels, and every output frame asks it for the next one.
+#include "app/main_window.h"
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+#include "core/shared_state.h"
+#include "link/plugin_protocol.h"
+#include "link/socket_master.h"
+#include "link/udp_host.h"
+#include "model/model_data.h"
+#include "record/position_window.h"
+#include "record/recording_panel.h"
+#include "show/frame_store.h"
+#include "standin/stand_in_machines.h"
+#include "support/fakes.h"
+#include "support/open_window.h"
+#include "support/pattern_capture.h"
+#include "support/udp_sniffer.h"
+#include "support/widgets.h"
+
+#include <QUdpSocket>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace kq::link;
+
+QByteArray be32(int64_t v) {
+    const auto u = uint32_t(v);
+    return QByteArray(1, char(u >> 24)) + char(u >> 16) + char(u >> 8) + char(u);
+}
+
+TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
+    kq::test::TempHome home;
+    auto machines = home.startMachines({1});
+    ASSERT_TRUE(machines);
+    Fun_WriteIni(g_IniPath, QStringLiteral("使用外挂程序"), QStringLiteral("1"));
+    Fun_ClearAllModels();
+    kq::test::PatternCapture capture;
+    auto window = kq::test::openMainWindow(capture);
+    ASSERT_EQ(g_UsePlugin, 1);
+    g_ModelLength[1] = 10;
+    g_ModelWidth[1] = 1;
+    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
+
+    // The plug-in program: a picture 10 x 1, pixel x of red 20 + 10x, green 100, blue 200.
+    CSocketMaster& listener = *Form_UDP().UDP_get;
+    const QHostAddress to(listener.LocalIP());
+    kq::test::UdpSniffer asks(listener.LocalIP(), 4798);
+    ASSERT_TRUE(asks.bound);
+    QByteArray pixels;
+    for (int x = 0; x < 10; ++x)
+        pixels += QByteArray(1, char(200)) + char(100) + char(20 + 10 * x) + char(0);
+    QUdpSocket plugin;
+    const auto send = [&](const QByteArray& m) { plugin.writeDatagram(m, to, quint16(listener.LocalPort())); };
+    send(encodeMessage(msg::PictureChunk, be32(0) + be32(20) + pixels.left(20)));
+    send(encodeMessage(msg::PictureChunk, be32(20) + be32(20) + pixels.mid(20)));
+    send(encodeMessage(msg::PictureChunk, be32(9999999) + be32(8) + QByteArray(8, 'x'))); // outside: dropped
+    for (int i = 0; i < 20; ++i)
+        send(encodeMessage(msg::PictureDone, be32(40) + be32(10) + be32(1)));
+    Fun_Delay(50);
+    RecordingPanel& recording = kq::test::only<RecordingPanel>(*window);
+    ASSERT_TRUE(recording.pluginPictures().hasPicture());
+    EXPECT_EQ(recording.pluginPictures().dropped(), 1);
+    EXPECT_GT(g_PluginCountdown, 0);
+
+    recording.Fun_截屏操作("0");
+    recording.Fun_截屏操作("0");
+    Fun_Delay(30);
+    const QByteArray& block = machines->machine(1)->portBlocks[1];
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_EQ(uint8_t(block[x]), Fun_QuantizeLevel(20 + 10 * x)) << x;
+        EXPECT_EQ(uint8_t(block[750 + x]), 100) << x;
+        EXPECT_EQ(uint8_t(block[1500 + x]), 200) << x;
+    }
+    const auto asked = asks.take();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[0].data(), QByteArray("KQ-510>>\x01\x80", 10));
+
+    // When the pictures stop, the countdown runs out and the position window comes back.
+    window->positionWindow()->hide();
+    for (int i = 0; i < 50; ++i)
+        window->pluginStep();
+    EXPECT_EQ(g_PluginCountdown, 0);
+    EXPECT_TRUE(window->positionWindow()->isVisible());
+    window.reset();
+    Fun_ClearAllModels();
+}
+
+} // namespace
