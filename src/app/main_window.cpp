@@ -4,6 +4,7 @@
 #include "admin/dmx_panel.h"
 #include "admin/led_test_panel.h"
 #include "admin/machine_parameters_window.h"
+#include "admin/network_menu.h"
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/settings_file.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     QAction* CD建模 = menuBar()->addAction(QStringLiteral("建模"));
     CD建模->setObjectName(QStringLiteral("CD建模"));
     connect(CD建模, &QAction::triggered, this, [this] { CD建模_Click(); });
+    new NetworkMenu(menuBar(), this);
     QAction* CD版本说明 = menuBar()->addAction(QStringLiteral("版本说明"));
     CD版本说明->setObjectName(QStringLiteral("CD版本说明"));
     connect(CD版本说明, &QAction::triggered, this, [this] {

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# A stand-in for NetworkManager's nmcli: records its arguments (one call a line, arguments separated by
+# "|") in $KQ510_NMCLI_LOG and answers as nmcli does for one wired and one wireless adapter. A call
+# whose arguments contain $KQ510_NMCLI_FAIL fails; $KQ510_NMCLI_METHOD is the profile's ipv4.method.
+IFS='|'; echo "$*" >> "${KQ510_NMCLI_LOG:?}"; unset IFS
+case "$*" in
+  "-t -f DEVICE,TYPE,STATE device")
+    printf 'eth0:ethernet:connected\nwlan0:wifi:disconnected\nlo:loopback:unmanaged\n' ;;
+  "-t -g GENERAL.CONNECTION device show eth0") echo "Wired connection 1" ;;
+  "-t -g GENERAL.CONNECTION device show "*) echo "" ;;
+  "-t -g ipv4.method connection show "*) echo "${KQ510_NMCLI_METHOD:-manual}" ;;
+esac
+if [[ -n "${KQ510_NMCLI_FAIL:-}" && "$*" == *"$KQ510_NMCLI_FAIL"* ]]; then
+  echo "Error: failed." >&2
+  exit 4
+fi
+exit 0
