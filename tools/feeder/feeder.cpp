@@ -1,0 +1,64 @@
+#include "feeder.h"
+
+#include "link/plugin_protocol.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace feeder {
+namespace {
+
+QByteArray be32(qint64 v) {
+    const auto u = quint32(v);
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char(u >> (24 - 8 * i));
+    return b;
+}
+
+void readAll(const QString& path, QList<QImage>& out, QStringList& problems) {
+    QImageReader reader(path);
+    const int before = int(out.size());
+    for (QImage image = reader.read(); !image.isNull(); image = reader.read()) {
+        out << image;
+        if (!reader.supportsAnimation() && reader.imageCount() <= 1) break;
+        if (!reader.jumpToNextImage() && !reader.supportsAnimation()) break;
+    }
+    if (out.size() == before) problems << QStringLiteral("%1: %2").arg(path, reader.errorString());
+}
+
+} // namespace
+
+QList<QByteArray> pictureMessages(const QImage& picture, const QSize& area) {
+    const QImage scaled =
+        picture.scaled(area, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32);
+    QByteArray pixels;
+    pixels.reserve(qsizetype(area.width()) * area.height() * 4);
+    for (int y = 0; y < scaled.height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(scaled.constScanLine(y)), qsizetype(scaled.width()) * 4);
+    QList<QByteArray> messages;
+    for (qsizetype at = 0; at < pixels.size(); at += kChunkBytes) {
+        const QByteArray part = pixels.mid(at, kChunkBytes);
+        messages << kq::link::encodeMessage(kq::link::msg::PictureChunk, be32(at) + be32(part.size()) + part);
+    }
+    messages << kq::link::encodeMessage(kq::link::msg::PictureDone,
+                                        be32(pixels.size()) + be32(scaled.width()) + be32(scaled.height()));
+    return messages;
+}
+
+QList<QImage> loadPictures(const QStringList& sources, QStringList& problems) {
+    QList<QImage> pictures;
+    for (const QString& source : sources) {
+        if (QFileInfo(source).isDir()) {
+            const QDir dir(source);
+            for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+                readAll(dir.filePath(name), pictures, problems);
+        } else {
+            readAll(source, pictures, problems);
+        }
+    }
+    return pictures;
+}
+
+} // namespace feeder
