@@ -88,6 +88,7 @@ VersionNotesDialog::VersionNotesDialog(QWidget* parent) : QWidget(parent, Qt::Wi
     connect(version, &QPushButton::clicked, this, [this] { Command软件版本_Click(); });
     connect(keys, &QPushButton::clicked, this, [this] { Command建模快捷键_Click(); });
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
+    Command软件版本_Click(); // it opens on the change log
     connect(Text信息, &QPlainTextEdit::textChanged, this, [this] {
         if (Text信息->toPlainText().left(6) == QLatin1String(kq::show::kChangeLogCode)) Command软件版本_Click();
     });

@@ -69,8 +69,12 @@ int main(int argc, char** argv) {
     qint64 sent = 0;
     do {
         for (const QImage& picture : pictures) {
-            for (const QByteArray& message : feeder::pictureMessages(picture, area))
+            // A short pause between chunks, so that a large picture does not overrun the receiver's
+            // socket buffer in one burst.
+            for (const QByteArray& message : feeder::pictureMessages(picture, area)) {
                 socket.writeDatagram(message, address, port);
+                QThread::usleep(500);
+            }
             ++sent;
             const qint64 due = qint64(sent * periodMs);
             if (const qint64 wait = due - clock.elapsed(); wait > 0) QThread::msleep(quint64(wait));
