@@ -15,6 +15,7 @@
 #include "support/open_window.h"
 #include "support/pattern_capture.h"
 #include "support/widgets.h"
+#include "support/window_with_machines.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -33,26 +34,7 @@ namespace {
 using kq::test::child;
 using kq::test::only;
 
-class Utilities : public testing::Test {
-protected:
-    void SetUp() override {
-        Fun_ClearAllModels();
-        machines = home.startMachines({1, 2});
-        ASSERT_TRUE(machines);
-        window = kq::test::openMainWindow(capture);
-    }
-    void TearDown() override {
-        window.reset();
-        Fun_ClearAllModels();
-    }
-    // How many frames of a code machine m received.
-    int received(int machine, uint16_t code) { return machines->machine(machine)->received.value(code); }
-
-    kq::test::TempHome home;
-    kq::test::PatternCapture capture;
-    std::unique_ptr<standin::StandInMachines> machines;
-    std::unique_ptr<MainWindow> window;
-};
+using Utilities = kq::test::WindowWithMachines;
 
 TEST(DeviceUtilities, Payloads) {
     std::array<int, 21> top{};
