@@ -17,3 +17,4 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp:print_suppressions
 unshare -n -- bash -c 'ip link set lo up &&
   ctest --test-dir build-fuzz --output-on-failure -j2 --timeout 300 &&
   ctest --test-dir build-test --output-on-failure -j2 --timeout 300'
+bash scripts/check_package.sh build-test

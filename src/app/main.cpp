@@ -22,13 +22,14 @@
 
 namespace {
 
-// The application folder: --home DIR, else the executable's folder.
+// The application folder: --home DIR, else the executable's folder (the user's data folder for an
+// installed program).
 QString applicationFolder(const QStringList& args) {
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--home") && i + 1 < args.size()) return QDir(args[i + 1]).absolutePath();
         if (args[i].startsWith(QLatin1String("--home="))) return QDir(args[i].mid(7)).absolutePath();
     }
-    return QCoreApplication::applicationDirPath();
+    return kq::defaultApplicationFolder(QCoreApplication::applicationDirPath());
 }
 
 bool useFolder(const QString& home) {

@@ -3,6 +3,8 @@
 #include "clock.h"
 #include "event_pump.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -90,3 +92,14 @@ int32_t Fun_ScreenSize(int which) {
     const QSize size = screen->size();
     return kq::screenSizeValue(which, size.width(), size.height());
 }
+
+namespace kq {
+QString defaultApplicationFolder(const QString& programFolder) {
+    const QFileInfo folder(programFolder);
+    const bool installed = programFolder.startsWith(QLatin1String("/usr/")) || !folder.isWritable();
+    if (!installed) return programFolder;
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty()) data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/kq510");
+}
+} // namespace kq

@@ -29,3 +29,10 @@ int32_t Fun_ScreenSize(int which);
 namespace kq {
 int32_t screenSizeValue(int which, int widthPx, int heightPx);
 } // namespace kq
+
+namespace kq {
+// The application folder when none is given: the program's own folder, unless that is an installed
+// program's (under /usr, or not writable), whose settings and shows go to the user's data folder
+// ($XDG_DATA_HOME/kq510, by default ~/.local/share/kq510).
+QString defaultApplicationFolder(const QString& programFolder);
+} // namespace kq

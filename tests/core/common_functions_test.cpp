@@ -1,6 +1,8 @@
 #include "core/clock.h"
 #include "core/common_functions.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -80,6 +82,15 @@ TEST(Delay, NestsInsideAnEventHandledByAnOuterDelay) {
     EXPECT_GE(innerElapsed, 21u);
     // The outer wait ends once the inner one lets its event handler return.
     EXPECT_GE(uint32_t(clock.nowMs() - start), 25u);
+}
+
+TEST(ApplicationFolder, AnInstalledProgramKeepsItsFilesInTheUsersDataFolder) {
+    QTemporaryDir own;
+    EXPECT_EQ(kq::defaultApplicationFolder(own.path()), own.path());
+    qputenv("XDG_DATA_HOME", "/tmp/xdg-data");
+    EXPECT_EQ(kq::defaultApplicationFolder("/usr/bin"), "/tmp/xdg-data/kq510");
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(kq::defaultApplicationFolder("/usr/bin"), QDir::homePath() + "/.local/share/kq510");
 }
 
 } // namespace
