@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project builds, tests and runs with (as root). Quiet when all
-# are there already.
+# Installs the Debian 12 packages the project builds and runs with (as root); with the argument "test"
+# also those the tests need: the headless Wayland desktop the screen-sharing test runs on. Quiet when
+# all are there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
-          libx11-dev libxext-dev xvfb xauth iproute2 util-linux
+          libx11-dev libxext-dev libpipewire-0.3-dev xvfb xauth iproute2 util-linux
           fonts-wqy-microhei)
+if [[ "${1:-}" == test ]]; then
+  packages+=(sway xwayland xdg-desktop-portal xdg-desktop-portal-wlr pipewire wireplumber dbus-daemon dbus-bin qt6-wayland
+            x11-xserver-utils)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -3,7 +3,7 @@
 # namespace, where only loopback exists; then runs each file-reader fuzzer for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+bash scripts/deps.sh test
 # The sources follow .clang-format: a file that does not fails the run, naming the lines.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKQ510_SANITIZE=ON -DKQ510_WERROR=ON

@@ -9,6 +9,7 @@
 #include "link/send_cli.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
+#include "record/platform_capture.h"
 #include "record/position_window.h"
 #include "show/show_cli.h"
 
@@ -56,7 +57,7 @@ const Subcommand kSubcommands[] = {
 };
 
 constexpr char kUsage[] =
-    "usage: kq510 [--home DIR]                  the main window\n"
+    "usage: kq510 [--home DIR] [--capture x11|portal]   the main window\n"
     "       kq510 --factory-test [--home DIR]   the factory test window\n"
     "       kq510 --r770-switch [--home DIR]    the R-770 detection switch\n"
     "       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
@@ -66,7 +67,9 @@ constexpr char kUsage[] =
     "       kq510 upgrade --machine N FILE.bin [--home DIR]\n"
     "       kq510 --help | --version\n"
     "The application folder (settings, models, shows) is the program's own folder unless --home names\n"
-    "another. 'kq510 COMMAND --help' describes a command.\n";
+    "another. The screen is copied from the X server, or in a Wayland session shared through the\n"
+    "desktop's portal; --capture (or the setting 截屏方式) picks one. 'kq510 COMMAND --help' describes a\n"
+    "command.\n";
 
 bool isHelp(const char* a) {
     return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
@@ -92,6 +95,15 @@ int runTool(const Subcommand& tool, int argc, char** argv) {
 
 enum class Window { Main, FactoryTest, R770Switch };
 
+bool takeCapture(const char* name) {
+    if (!kq::record::isCaptureName(QString::fromUtf8(name))) {
+        std::fprintf(stderr, "kq510: --capture takes x11 or portal, not '%s'\n", name);
+        return false;
+    }
+    kq::record::setCaptureOption(QString::fromUtf8(name));
+    return true;
+}
+
 // The window options; anything else is refused before a window (or the display) is touched.
 std::optional<Window> windowOptions(int argc, char** argv) {
     Window window = Window::Main;
@@ -101,6 +113,10 @@ std::optional<Window> windowOptions(int argc, char** argv) {
             window = Window::FactoryTest;
         } else if (std::strcmp(a, "--r770-switch") == 0) {
             window = Window::R770Switch;
+        } else if (std::strcmp(a, "--capture") == 0 && i + 1 < argc) {
+            if (!takeCapture(argv[++i])) return std::nullopt;
+        } else if (std::strncmp(a, "--capture=", 10) == 0) {
+            if (!takeCapture(a + 10)) return std::nullopt;
         } else if (std::strncmp(a, "--home=", 7) == 0 && a[7] != '\0') {
         } else if ((std::strcmp(a, "--home") == 0 || std::strcmp(a, "-platform") == 0 ||
                     std::strcmp(a, "-display") == 0) &&
@@ -143,8 +159,8 @@ int main(int argc, char** argv) {
     const std::optional<Window> window = windowOptions(argc, argv);
     if (!window) return 2;
 
-    // The position window and the screen copy need screen coordinates, which only X11 gives: in a
-    // Wayland session that also offers X11 (XWayland), the program runs there.
+    // The position window needs screen coordinates, which only X11 gives: in a Wayland session that
+    // also offers X11 (XWayland), the windows run there; the screen itself is shared by the desktop.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

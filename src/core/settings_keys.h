@@ -25,6 +25,8 @@ inline const QString PositionWindowTop = QStringLiteral("位置窗体top");
 inline const QString PositionWindowLeft = QStringLiteral("位置窗体left");
 inline const QString MainWindowTop = QStringLiteral("主窗体top");
 inline const QString MainWindowLeft = QStringLiteral("主窗体left");
+inline const QString ScreenCapture = QStringLiteral("截屏方式");       // "x11", "portal", else automatic
+inline const QString ScreenCastToken = QStringLiteral("屏幕共享令牌"); // the desktop's restore token
 inline const QString MaterialNotePrefix = QStringLiteral("素材"); // + two-digit material number, in "素材说明.txt"
 
 } // namespace kq::key

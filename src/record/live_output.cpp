@@ -91,11 +91,11 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
         view_.hidePositionWindow();
     } else if (!saveMyScreen()) {
         // No picture: the machines keep what they show, and nothing is recorded for this tick. The
-        // user is told once, not at every tick.
+        // user is told once, not at every tick, and not while the desktop is still setting the picture up.
         if (recording && hooks.captureLost) hooks.captureLost();
-        if (!captureFailureShown_) {
+        if (!captureFailureShown_ && !capture_.waiting()) {
             captureFailureShown_ = true;
-            view_.captureFailed(capture_.name());
+            view_.captureFailed(capture_.name(), capture_.advice());
         }
         return;
     } else {

@@ -29,8 +29,8 @@ public:
     // The plug-in program's picture while it supplies them (countdown above 0).
     virtual const CapturedPicture* pluginPicture() { return nullptr; }
     virtual void hidePositionWindow() {}
-    // The screen could not be copied; called once until a copy succeeds again.
-    virtual void captureFailed(const QString& captureName) = 0;
+    // The screen could not be copied; called once until a copy succeeds again. advice may be empty.
+    virtual void captureFailed(const QString& captureName, const QString& advice) = 0;
 };
 
 // Filled in by recording and the plug-in protocol.

@@ -1,5 +1,9 @@
 #include "platform_capture.h"
 
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
+#include "portal_capture.h"
 #include "x11_capture.h"
 
 #include <QGuiApplication>
@@ -27,12 +31,44 @@ public:
         return true;
     }
     QString name() const override { return QStringLiteral("Qt screen grab"); }
+    QString advice() const override { return QStringLiteral("Wayland桌面请在登录时选择X11（Xorg）会话。"); }
 };
+
+QString g_captureOption;
 
 } // namespace
 
+CaptureKind chooseCapture(const QString& forced, const QString& sessionType, bool waylandDisplay,
+                          const QString& platform) {
+    if (forced == QLatin1String("x11")) return CaptureKind::X11;
+    if (forced == QLatin1String("portal")) return CaptureKind::Portal;
+    if (sessionType == QLatin1String("wayland") || (sessionType.isEmpty() && waylandDisplay))
+        return CaptureKind::Portal;
+    return platform == QLatin1String("xcb") ? CaptureKind::X11 : CaptureKind::QtGrab;
+}
+
+bool isCaptureName(const QString& name) {
+    return name == QLatin1String("x11") || name == QLatin1String("portal");
+}
+
+void setCaptureOption(const QString& name) {
+    g_captureOption = name;
+}
+
 std::unique_ptr<ScreenCapture> platformCapture() {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    const QString forced =
+        isCaptureName(g_captureOption) ? g_captureOption : Fun_ReadIni(g_IniPath, key::ScreenCapture);
+    const CaptureKind kind =
+        chooseCapture(forced, qEnvironmentVariable("XDG_SESSION_TYPE"), !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+                      QGuiApplication::platformName());
+    if (kind == CaptureKind::Portal) {
+        auto portal = std::make_unique<PortalCapture>(Fun_ReadIni(g_IniPath, key::ScreenCastToken));
+        portal->restoreTokenChanged = [](const QString& token) {
+            Fun_WriteIni(g_IniPath, key::ScreenCastToken, token);
+        };
+        return portal;
+    }
+    if (kind == CaptureKind::X11) {
         auto x11 = std::make_unique<X11Capture>();
         if (x11->available()) return x11;
     }

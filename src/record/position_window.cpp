@@ -27,6 +27,12 @@ PositionWindow::PositionWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("位置示意"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // XWayland keeps a window's shape for input only and draws the whole rectangle. There the area is
+    // see-through because it is never painted: the window has an alpha channel and no mask (a mask
+    // would keep the area from ever being cleared, and it would show what was drawn there before).
+    setAttribute(Qt::WA_TranslucentBackground);
+    shaped_ = qEnvironmentVariable("XDG_SESSION_TYPE") != QLatin1String("wayland") &&
+              qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     setCursor(Qt::SizeAllCursor);
     setToolTip(QStringLiteral("拖动移动位置；W A S D 每次移动一个像素；回车键单步录制"));
     transparency_ = Fun_ReadIniNumber(g_IniPath, kq::key::PositionWindowTransparency, 30, 0, 100);
@@ -70,6 +76,11 @@ void PositionWindow::applyShape() {
     // on Windows) cannot work on X11: without a compositor the server keeps nothing of what lies under
     // a window, so the uncovered area would still hold the window's old picture when it is copied, and
     // the capture would freeze. The last picture shows in "Picture_显示" instead.
+    if (!shaped_) {
+        clearMask();
+        update();
+        return;
+    }
     const int w = canvas_.width() + 2, h = canvas_.height() + 2;
     setMask(QRegion(0, 0, w, 1) + QRegion(0, h - 1, w, 1) + QRegion(0, 0, 1, h) + QRegion(w - 1, 0, 1, h) +
             QRegion(handleRect()));

@@ -48,6 +48,7 @@ private:
 
     QSize canvas_{100, 100};
     int transparency_ = 30;
+    bool shaped_ = true; // the window system cuts the window to its mask
     bool dragging_ = false;
     QPoint pressPoint_;
 };

@@ -356,11 +356,11 @@ void RecordingPanel::hidePositionWindow() {
     if (positionWindow_) positionWindow_->hide();
 }
 
-void RecordingPanel::captureFailed(const QString& captureName) {
+void RecordingPanel::captureFailed(const QString& captureName, const QString& advice) {
     std::fprintf(stderr, "kq510: the screen cannot be copied (%s); nothing new is sent\n", qPrintable(captureName));
-    Fun_MsgBox(QStringLiteral("无法截取屏幕（%1），没有新的画面发送到机器。\r\n"
-                              "Wayland桌面请在登录时选择X11（Xorg）会话。")
-                   .arg(captureName));
+    QString text = QStringLiteral("无法截取屏幕（%1），没有新的画面发送到机器。").arg(captureName);
+    if (!advice.isEmpty()) text += QStringLiteral("\r\n") + advice;
+    Fun_MsgBox(text);
 }
 
 const kq::record::CapturedPicture* RecordingPanel::pluginPicture() {

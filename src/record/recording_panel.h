@@ -77,7 +77,7 @@ public:
     bool linesShown() const override;
     void drawMaterialLine(const QPoint& from, const QPoint& to) override;
     void hidePositionWindow() override;
-    void captureFailed(const QString& captureName) override;
+    void captureFailed(const QString& captureName, const QString& advice) override;
     const kq::record::CapturedPicture* pluginPicture() override;
 
     // The plug-in program's messages, and the 10 ms step of its countdown.

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 // Copying a rectangle of the screen into a picture of 32-bit pixels in blue, green, red, x order, rows
 // top to bottom. Behind one interface so that tests and other platforms can supply their own.
@@ -39,6 +40,11 @@ public:
     // Copies `wanted` (screen pixels) into picture; what lies off the screen stays background.
     virtual bool grab(const QRect& wanted, CapturedPicture& picture) = 0;
     virtual QString name() const = 0;
+    // True while a failed grab is only early: the desktop is still asking the user which screen to
+    // share, or the first picture is on its way. Nothing to tell the user yet.
+    virtual bool waiting() const { return false; }
+    // What the user can do about a failed grab, in the program's words; empty when there is nothing.
+    virtual QString advice() const { return {}; }
 };
 
 } // namespace kq::record

@@ -300,12 +300,18 @@ TEST_F(MainWindowTest, AScreenThatCannotBeCopiedIsReportedOnceAndNothingIsSent) 
     g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
     home.dialogs.shown.clear();
     capture.failing = true;
+    capture.settingUp = true; // the desktop still asking which screen to share: nothing to say yet
+    capture.whatToDo = QStringLiteral("请选择屏幕。");
+    for (int i = 0; i < 3; ++i)
+        only<RecordingPanel>(w).Fun_截屏操作("0");
+    EXPECT_TRUE(home.dialogs.shown.empty());
+    capture.settingUp = false;
     for (int i = 0; i < 3; ++i)
         only<RecordingPanel>(w).Fun_截屏操作("0");
     Fun_Delay(30);
     ASSERT_EQ(home.dialogs.shown.size(), 1);
-    EXPECT_TRUE(home.dialogs.shown[0].text.startsWith(QStringLiteral("无法截取屏幕（pattern）")))
-        << home.dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(home.dialogs.shown[0].text,
+              QStringLiteral("无法截取屏幕（pattern），没有新的画面发送到机器。\r\n请选择屏幕。"));
     EXPECT_EQ(machines->machine(1)->received.value(0x8050), 0);
     EXPECT_EQ(machines->machine(1)->received.value(0x8055), 0);
     capture.failing = false;

@@ -41,12 +41,13 @@ TEST(ProgramCommandLine, HelpVersionAndRefusalsOpenNoWindow) {
         const char* out; // what standard output starts with ("" for nothing asked)
         const char* err; // what standard error contains
     } cases[] = {
-        {{"--help"}, 0, "usage: kq510 [--home DIR]", ""},
-        {{"-h"}, 0, "usage: kq510 [--home DIR]", ""},
+        {{"--help"}, 0, "usage: kq510 [--home DIR] [--capture", ""},
+        {{"-h"}, 0, "usage: kq510 [--home DIR] [--capture", ""},
         {{"--version"}, 0, "kq510 1.8 (KQ-510 V1.8)", ""},
         {{"frobnicate"}, 2, "", "kq510: unknown command 'frobnicate'\nusage: kq510"},
         {{"--home", home.path(), "--frobnicate"}, 2, "", "kq510: unknown option '--frobnicate'\nusage: kq510"},
         {{"--home"}, 2, "", "unknown option '--home'"},
+        {{"--capture", "gdi"}, 2, "", "kq510: --capture takes x11 or portal, not 'gdi'"},
         {{"send", "--help"}, 0, "usage: kq510 send --machine N", ""},
         {{"build", "--home", home.path(), "--help"}, 0, "usage: kq510 build", ""},
         {{"inspect", "-h"}, 0, "usage: kq510 inspect FILE", ""},

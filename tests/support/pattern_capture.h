@@ -25,11 +25,15 @@ public:
         return true;
     }
     QString name() const override { return QStringLiteral("pattern"); }
+    bool waiting() const override { return settingUp; }
+    QString advice() const override { return whatToDo; }
 
     int grabs = 0;
     int every = 1;
     int cycle = 1;
-    bool failing = false; // the screen cannot be copied (a desktop that allows no capture)
+    bool failing = false;   // the screen cannot be copied (a desktop that allows no capture)
+    bool settingUp = false; // no picture yet, the desktop still asking the user
+    QString whatToDo;
 };
 
 } // namespace kq::test

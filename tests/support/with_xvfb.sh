@@ -8,5 +8,6 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -f "$tmp"' EXIT
 for _ in $(seq 100); do [[ -s "$tmp" ]] && break; sleep 0.05; done
 [[ -s "$tmp" ]] || { echo "with_xvfb: Xvfb did not start" >&2; exit 1; }
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 export DISPLAY=":$(head -n1 "$tmp")" QT_QPA_PLATFORM=xcb
 "$@"

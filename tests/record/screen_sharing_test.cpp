@@ -1,0 +1,140 @@
+// Which screen copy a session gets, and cutting the area from a shared screen's frames. The portal
+// itself is exercised on a real desktop in tests/wayland.
+#include "app/main_window.h"
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
+#include "record/pipewire_stream.h"
+#include "record/platform_capture.h"
+#include "record/portal_capture.h"
+#include "record/recording_panel.h"
+#include "standin/stand_in_machines.h"
+#include "support/fakes.h"
+#include "support/widgets.h"
+
+#include <QByteArray>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace kq::record;
+
+TEST(CaptureChoice, TheSessionDecidesUnlessForced) {
+    const struct {
+        const char* forced;
+        const char* session;
+        bool waylandDisplay;
+        const char* platform;
+        CaptureKind kind;
+    } cases[] = {
+        {"", "wayland", true, "xcb", CaptureKind::Portal}, // windows on XWayland, the screen from the portal
+        {"", "", true, "xcb", CaptureKind::Portal},        // no session type, but a Wayland display
+        {"", "x11", false, "xcb", CaptureKind::X11},
+        {"", "x11", true, "xcb", CaptureKind::X11}, // the session type wins over a stray variable
+        {"", "", false, "offscreen", CaptureKind::QtGrab},
+        {"x11", "wayland", true, "xcb", CaptureKind::X11},
+        {"portal", "x11", false, "xcb", CaptureKind::Portal},
+        {"gdi", "x11", false, "xcb", CaptureKind::X11}, // an unknown name is the automatic choice
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(chooseCapture(QString::fromUtf8(c.forced), QString::fromUtf8(c.session), c.waylandDisplay,
+                                QString::fromUtf8(c.platform)),
+                  c.kind)
+            << c.forced << " " << c.session << " " << c.waylandDisplay << " " << c.platform;
+}
+
+TEST(CaptureChoice, TheSettingAndTheOptionPickTheCopy) {
+    kq::test::TempHome home;
+    // No settings file, no desktop (the tests' offscreen platform): Qt's own grab.
+    EXPECT_EQ(platformCapture()->name(), QStringLiteral("Qt screen grab"));
+    Fun_WriteIni(g_IniPath, kq::key::ScreenCapture, QStringLiteral("portal"));
+    EXPECT_EQ(platformCapture()->name(), QStringLiteral("屏幕共享"));
+    setCaptureOption(QStringLiteral("x11")); // --capture x11: no X server here, so Qt's grab again
+    EXPECT_EQ(platformCapture()->name(), QStringLiteral("Qt screen grab"));
+    setCaptureOption(QString());
+}
+
+TEST(PortalRequests, PathsFollowTheCallersBusName) {
+    EXPECT_EQ(portalRequestPath(QStringLiteral(":1.42"), QStringLiteral("kq510_7")),
+              QStringLiteral("/org/freedesktop/portal/desktop/request/1_42/kq510_7"));
+}
+
+// A frame of w x h pixels, stride bytes a row, whose pixel (x, y) holds bytes (x, y, 100 + x + y, 0)
+// in memory order; the padding at each row's end is 0xEE.
+struct Frame {
+    Frame(int w, int h, int stride) : bytes(qsizetype(stride) * h, char(0xEE)) {
+        view = {reinterpret_cast<const uint8_t*>(bytes.constData()), w, h, stride, PixelOrder::BGRx};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                char* p = bytes.data() + qsizetype(y) * stride + x * 4;
+                p[0] = char(x), p[1] = char(y), p[2] = char(100 + x + y), p[3] = 0;
+            }
+    }
+    QByteArray bytes;
+    FrameView view;
+};
+
+QByteArray pixels(std::initializer_list<uint32_t> bgrx) { // each as 0xBBGGRRXX, memory order
+    QByteArray out;
+    for (uint32_t v : bgrx)
+        for (int shift : {24, 16, 8, 0})
+            out.append(char((v >> shift) & 0xFF));
+    return out;
+}
+
+TEST(CutFromFrame, TakesTheAreaFromTheScreenWhereverTheScreenLies) {
+    Frame f(4, 3, 20); // 4 bytes of padding a row
+    CapturedPicture p;
+    // The screen lies at (100, 50) on the desktop; the wanted 2 x 2 starts one pixel left of it.
+    cutFromFrame(f.view, QRect(100, 50, 4, 3), QRect(99, 51, 2, 2), p);
+    ASSERT_EQ(p.width, 2);
+    ASSERT_EQ(p.height, 2);
+    EXPECT_EQ(p.bits, pixels({0xFFC0C000, 0x00016500, 0xFFC0C000, 0x00026600}));
+    // Wholly on the screen, in one copy.
+    cutFromFrame(f.view, QRect(100, 50, 4, 3), QRect(102, 50, 2, 1), p);
+    EXPECT_EQ(p.bits, pixels({0x02006600, 0x03006700}));
+    // Nothing of it on the screen: all background.
+    cutFromFrame(f.view, QRect(100, 50, 4, 3), QRect(0, 0, 1, 1), p);
+    EXPECT_EQ(p.bits, pixels({0xFFC0C000}));
+}
+
+TEST(CutFromFrame, SwapsRedAndBlueAndSamplesAScaledScreen) {
+    Frame f(4, 2, 16);
+    f.view.order = PixelOrder::RGBx;
+    CapturedPicture p;
+    cutFromFrame(f.view, QRect(0, 0, 4, 2), QRect(1, 1, 2, 1), p);
+    EXPECT_EQ(p.bits, pixels({0x66010100, 0x67010200}));
+    // A frame of twice the screen's size (a scaled output): each screen pixel is the frame's pixel at
+    // twice its place.
+    f.view.order = PixelOrder::BGRx;
+    cutFromFrame(f.view, QRect(0, 0, 2, 1), QRect(0, 0, 2, 1), p);
+    EXPECT_EQ(p.bits, pixels({0x00006400, 0x02006600}));
+}
+
+TEST(PortalCapture, WithoutADesktopBusTheUserIsToldOnceAndNothingIsSent) {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    kq::test::TempHome home;
+    auto machines = home.startMachines({1});
+    ASSERT_TRUE(machines);
+    PortalCapture capture{QString()};
+    MainWindow w(&capture);
+    w.show();
+    for (int i = 0; i < 200 && !w.initialised(); ++i)
+        Fun_Delay(10);
+    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
+    home.dialogs.shown.clear();
+    for (int i = 0; i < 3; ++i)
+        kq::test::only<RecordingPanel>(w).Fun_截屏操作("0");
+    Fun_Delay(30);
+    EXPECT_EQ(capture.state(), PortalCapture::State::Failed);
+    ASSERT_EQ(home.dialogs.shown.size(), 1);
+    EXPECT_EQ(home.dialogs.shown[0].text,
+              QStringLiteral("无法截取屏幕（没有桌面会话总线（D-Bus）），没有新的画面发送到机器。\r\n"
+                             "请在桌面会话中启动程序，或在X11（Xorg）会话中运行。"));
+    EXPECT_EQ(machines->machine(1)->received.value(0x8050), 0);
+    EXPECT_EQ(machines->machine(1)->received.value(0x8055), 0);
+    Fun_ClearAllModels();
+}
+
+} // namespace
