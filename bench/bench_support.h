@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cstdio>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -74,6 +75,18 @@ inline double cpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU time of the whole machine so far (all processes, all cores), in seconds, from /proc/stat.
+inline double machineCpuSeconds() {
+    std::FILE* f = std::fopen("/proc/stat", "r");
+    if (!f) return 0;
+    unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0;
+    const int n =
+        std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu", &user, &nice, &system, &idle, &iowait, &irq, &softirq);
+    std::fclose(f);
+    if (n != 7) return 0;
+    return double(user + nice + system + irq + softirq) / double(sysconf(_SC_CLK_TCK));
 }
 
 // The process's largest resident size so far, in MB.

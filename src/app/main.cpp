@@ -161,9 +161,13 @@ int main(int argc, char** argv) {
 
     // The position window needs screen coordinates, which only X11 gives: in a Wayland session that
     // also offers X11 (XWayland), the windows run there; the screen itself is shared by the desktop.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        else
+            std::fprintf(stderr, "kq510: this Wayland session offers no X11 (XWayland): the position window "
+                                 "cannot tell where it lies, and the area may be sampled elsewhere\n");
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));

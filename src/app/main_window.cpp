@@ -194,7 +194,10 @@ void MainWindow::Option连接状态_Click(OperationState state) {
     if (state != state_) {
         state_ = state;
         recording_->liveOutput().captureSwitch = int(state);
-        if (state == OperationState::Recording) recording_->showCurrentMaterial();
+        if (state == OperationState::Recording) {
+            recording_->showCurrentMaterial();
+            recording_->liveOutput().retryCapture();
+        }
         if (state == OperationState::Review) review_->showMaterial(recording_->currentMaterial());
     }
     Option连接状态[size_t(state)]->setChecked(true);

@@ -56,6 +56,11 @@ struct StepTimings {
 class LiveOutput {
 public:
     LiveOutput(ScreenCapture& capture, FrameStepView& view);
+    // The user chose the live output again: a screen copy that failed may try again, and say so again.
+    void retryCapture() {
+        capture_.retry();
+        captureFailureShown_ = false;
+    }
 
     // The frame task: nothing while the modelling window is open or a step is running.
     void Fun_Timer截屏时间();

@@ -31,6 +31,7 @@ const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
 constexpr uint kMonitor = 1;
 constexpr uint kCursorHidden = 1;
 constexpr uint kPersistUntilRevoked = 2;
+const QString kAskAgain = QStringLiteral("再次选择操作状态“录制”时，桌面会重新询问要共享的屏幕。");
 // Request and session tokens are unique in the process: a portal refuses a path still in use.
 std::atomic<int> g_requests{0};
 
@@ -99,6 +100,7 @@ struct PortalCapture::Impl {
     SharedScreen screen;
     std::unique_ptr<PipeWireStream> stream;
     std::function<void(const QString&)>* tokenChanged = nullptr;
+    // Replies belong to one attempt; a retry starts a new one and the old attempt's replies are ignored.
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
     void fail(const QString& why, const QString& what) {
@@ -124,9 +126,9 @@ struct PortalCapture::Impl {
             if (code == 0)
                 then(results);
             else if (code == 1)
-                fail(QStringLiteral("屏幕共享被拒绝"), QStringLiteral("重新启动程序，在桌面询问时选择要共享的屏幕。"));
+                fail(QStringLiteral("屏幕共享被拒绝"), kAskAgain);
             else
-                fail(QStringLiteral("桌面没有共享屏幕"), QStringLiteral("请重新启动程序再试。"));
+                fail(QStringLiteral("桌面没有共享屏幕"), kAskAgain);
         };
         bus.connect(kPortalService, portalRequestPath(bus.baseService(), handle),
                     QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"), r,
@@ -134,7 +136,7 @@ struct PortalCapture::Impl {
         call_(call, [this, r](const QDBusMessage& reply) {
             if (reply.type() == QDBusMessage::ErrorMessage) {
                 r->deleteLater();
-                fail(QStringLiteral("屏幕共享失败：%1").arg(reply.errorMessage()), QString());
+                fail(QStringLiteral("屏幕共享失败：%1").arg(reply.errorMessage()), kAskAgain);
             }
         });
     }
@@ -200,7 +202,7 @@ struct PortalCapture::Impl {
         request(call, {}, [this](const QVariantMap& results) {
             const std::optional<SharedScreen> s = firstStream(results.value(QStringLiteral("streams")));
             if (!s) {
-                fail(QStringLiteral("桌面没有共享屏幕"), QStringLiteral("请重新启动程序再试。"));
+                fail(QStringLiteral("桌面没有共享屏幕"), kAskAgain);
                 return;
             }
             screen = *s;
@@ -220,7 +222,7 @@ struct PortalCapture::Impl {
                                                    ? QDBusUnixFileDescriptor()
                                                    : qdbus_cast<QDBusUnixFileDescriptor>(reply.arguments().first());
             if (reply.type() == QDBusMessage::ErrorMessage || !fd.isValid()) {
-                fail(QStringLiteral("无法打开屏幕共享的视频流"), QString());
+                fail(QStringLiteral("无法打开屏幕共享的视频流"), kAskAgain);
                 return;
             }
             stream = std::make_unique<PipeWireStream>(::dup(fd.fileDescriptor()), screen.node);
@@ -254,7 +256,7 @@ bool PortalCapture::grab(const QRect& wanted, CapturedPicture& picture) {
     case PipeWireStream::Cut::NoFrameYet:
         return false;
     case PipeWireStream::Cut::Ended:
-        d_->fail(d_->stream->error(), QStringLiteral("重新启动程序，在桌面询问时选择要共享的屏幕。"));
+        d_->fail(d_->stream->error(), kAskAgain);
         d_->stream.reset();
         d_->closeSession();
         return false;
@@ -272,6 +274,16 @@ QString PortalCapture::name() const {
 
 QString PortalCapture::advice() const {
     return d_->advice;
+}
+
+void PortalCapture::retry() {
+    if (d_->state != State::Failed) return;
+    d_->alive = std::make_shared<bool>(true); // the failed attempt's late replies go nowhere
+    d_->closeSession();
+    d_->session.clear();
+    d_->failure.clear();
+    d_->advice.clear();
+    d_->state = State::Idle;
 }
 
 PortalCapture::State PortalCapture::state() const {

@@ -29,6 +29,7 @@ public:
     bool waiting() const override;
     QString name() const override;
     QString advice() const override;
+    void retry() override;
 
     enum class State { Idle, Asking, Streaming, Failed };
     State state() const;

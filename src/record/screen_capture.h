@@ -45,6 +45,8 @@ public:
     virtual bool waiting() const { return false; }
     // What the user can do about a failed grab, in the program's words; empty when there is nothing.
     virtual QString advice() const { return {}; }
+    // After a failure, try again at the next grab (the desktop asks the user again).
+    virtual void retry() {}
 };
 
 } // namespace kq::record

@@ -134,6 +134,13 @@ TEST(PortalCapture, WithoutADesktopBusTheUserIsToldOnceAndNothingIsSent) {
                              "请在桌面会话中启动程序，或在X11（Xorg）会话中运行。"));
     EXPECT_EQ(machines->machine(1)->received.value(0x8050), 0);
     EXPECT_EQ(machines->machine(1)->received.value(0x8055), 0);
+    // Choosing the live output again tries again, and says so again.
+    w.Option连接状态_Click(OperationState::Review);
+    w.Option连接状态_Click(OperationState::Recording);
+    EXPECT_EQ(capture.state(), PortalCapture::State::Idle);
+    kq::test::only<RecordingPanel>(w).Fun_截屏操作("0");
+    EXPECT_EQ(capture.state(), PortalCapture::State::Failed);
+    EXPECT_EQ(home.dialogs.shown.size(), 2);
     Fun_ClearAllModels();
 }
 
