@@ -100,7 +100,11 @@ struct PipeWireStream::State {
     pw_context* context = nullptr;
     pw_core* core = nullptr;
     pw_stream* stream = nullptr;
+    pw_registry* registry = nullptr;
+    uint32_t node = 0;
     spa_hook coreListener{};
+    spa_hook registryListener{};
+    pw_registry_events registryEvents{};
     spa_hook streamListener{};
     pw_core_events coreEvents{};
     pw_stream_events streamEvents{};
@@ -125,6 +129,11 @@ struct PipeWireStream::State {
             static_cast<State*>(data)->end(QStringLiteral("屏幕共享已结束"));
         else if (id == PW_ID_CORE)
             static_cast<State*>(data)->end(QString::fromUtf8(message));
+    }
+    // The shared screen's node goes away when the desktop stops sharing; the stream itself may only pause.
+    static void onGlobalRemoved(void* data, uint32_t id) {
+        auto* s = static_cast<State*>(data);
+        if (id == s->node) s->end(QStringLiteral("屏幕共享已结束"));
     }
     static void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error) {
         if (state == PW_STREAM_STATE_ERROR)
@@ -181,6 +190,9 @@ PipeWireStream::PipeWireStream(int fd, uint32_t node) : s_(std::make_unique<Stat
     initPipeWire();
     s_->coreEvents.version = PW_VERSION_CORE_EVENTS;
     s_->coreEvents.error = &State::onCoreError;
+    s_->registryEvents.version = PW_VERSION_REGISTRY_EVENTS;
+    s_->registryEvents.global_remove = &State::onGlobalRemoved;
+    s_->node = node;
     s_->streamEvents.version = PW_VERSION_STREAM_EVENTS;
     s_->streamEvents.state_changed = &State::onStateChanged;
     s_->streamEvents.param_changed = &State::onParamChanged;
@@ -198,8 +210,10 @@ PipeWireStream::PipeWireStream(int fd, uint32_t node) : s_(std::make_unique<Stat
     s_->core = pw_context_connect_fd(s_->context, fd, nullptr, 0); // takes fd, even when it fails
     if (s_->core) {
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wold-style-cast" // PipeWire's C macro
+#pragma GCC diagnostic ignored "-Wold-style-cast" // PipeWire's C macros
         pw_core_add_listener(s_->core, &s_->coreListener, &s_->coreEvents, s_.get());
+        s_->registry = pw_core_get_registry(s_->core, PW_VERSION_REGISTRY, 0);
+        if (s_->registry) pw_registry_add_listener(s_->registry, &s_->registryListener, &s_->registryEvents, s_.get());
 #pragma GCC diagnostic pop
         s_->stream = pw_stream_new(s_->core, "kq510 screen",
                                    pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
@@ -223,6 +237,7 @@ PipeWireStream::PipeWireStream(int fd, uint32_t node) : s_(std::make_unique<Stat
 PipeWireStream::~PipeWireStream() {
     if (s_->loop) pw_thread_loop_stop(s_->loop);
     if (s_->stream) pw_stream_destroy(s_->stream);
+    if (s_->registry) pw_proxy_destroy(reinterpret_cast<pw_proxy*>(s_->registry));
     if (s_->core) pw_core_disconnect(s_->core);
     if (s_->context) pw_context_destroy(s_->context);
     if (s_->loop) pw_thread_loop_destroy(s_->loop);

@@ -88,6 +88,18 @@ public slots:
     }
 };
 
+// The session's Closed signal: the desktop stopped sharing (the user, or the compositor).
+class PortalSessionWatch : public QObject {
+    Q_OBJECT
+public:
+    std::function<void()> closed;
+
+public slots:
+    void sessionClosed(const QVariantMap&) {
+        if (closed) closed();
+    }
+};
+
 struct PortalCapture::Impl {
     QString token;
     State state = State::Idle;
@@ -99,6 +111,7 @@ struct PortalCapture::Impl {
     uint cursorModes = 0;
     SharedScreen screen;
     std::unique_ptr<PipeWireStream> stream;
+    std::unique_ptr<PortalSessionWatch> sessionWatch;
     std::function<void(const QString&)>* tokenChanged = nullptr;
     // Replies belong to one attempt; a retry starts a new one and the old attempt's replies are ignored.
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
@@ -179,8 +192,21 @@ struct PortalCapture::Impl {
             {QStringLiteral("session_handle_token"), QStringLiteral("kq510_session_%1").arg(++g_requests)}};
         request(screenCastCall(QStringLiteral("CreateSession")), options, [this](const QVariantMap& results) {
             session = results.value(QStringLiteral("session_handle")).toString();
+            watchSession();
             selectSources();
         });
+    }
+
+    void watchSession() {
+        sessionWatch = std::make_unique<PortalSessionWatch>();
+        sessionWatch->closed = [this] {
+            if (state == State::Failed) return;
+            stream.reset();
+            session.clear(); // closed already
+            fail(QStringLiteral("屏幕共享已结束"), kAskAgain);
+        };
+        bus.connect(kPortalService, session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
+                    sessionWatch.get(), SLOT(sessionClosed(QVariantMap)));
     }
 
     void selectSources() {
@@ -279,6 +305,7 @@ QString PortalCapture::advice() const {
 void PortalCapture::retry() {
     if (d_->state != State::Failed) return;
     d_->alive = std::make_shared<bool>(true); // the failed attempt's late replies go nowhere
+    d_->sessionWatch.reset();
     d_->closeSession();
     d_->session.clear();
     d_->failure.clear();

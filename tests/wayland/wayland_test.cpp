@@ -156,4 +156,26 @@ TEST_F(OnWayland, TheStandInMachinesReceiveThePatternUnderThePositionWindow) {
     Fun_ClearAllModels();
 }
 
+// Last: it ends the desktop's sharing for good.
+TEST_F(OnWayland, WhenTheDesktopStopsSharingTheCaptureFailsAndSaysWhatToDo) {
+    PortalCapture capture{QString()};
+    CapturedPicture p;
+    QWidget blink; // something changing, so that frames come
+    blink.resize(8, 8);
+    ASSERT_TRUE(within(20, [&] {
+        blink.setVisible(!blink.isVisible());
+        return capture.grab(QRect(0, 0, 4, 4), p);
+    }));
+    // The portal's back end goes away (as when the user stops the sharing from the desktop's menu).
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), QStringLiteral("xdg-desktop-portal-wlr")}),
+        0);
+    EXPECT_TRUE(within(10, [&] {
+        return !capture.grab(QRect(0, 0, 4, 4), p) && capture.state() == PortalCapture::State::Failed;
+    }));
+    EXPECT_FALSE(capture.waiting());
+    EXPECT_FALSE(capture.advice().isEmpty());
+    EXPECT_EQ(capture.name(), QStringLiteral("屏幕共享已结束"));
+}
+
 } // namespace
