@@ -170,9 +170,8 @@ TEST_F(OnWayland, WhenTheDesktopStopsSharingTheCaptureFailsAndSaysWhatToDo) {
     ASSERT_EQ(
         QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), QStringLiteral("xdg-desktop-portal-wlr")}),
         0);
-    EXPECT_TRUE(within(10, [&] {
-        return !capture.grab(QRect(0, 0, 4, 4), p) && capture.state() == PortalCapture::State::Failed;
-    }));
+    EXPECT_TRUE(within(
+        10, [&] { return !capture.grab(QRect(0, 0, 4, 4), p) && capture.state() == PortalCapture::State::Failed; }));
     EXPECT_FALSE(capture.waiting());
     EXPECT_FALSE(capture.advice().isEmpty());
     EXPECT_EQ(capture.name(), QStringLiteral("屏幕共享已结束"));
