@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
@@ -38,6 +39,20 @@ void cutFromFrame(const FrameView& frame, const QRect& screen, const QRect& want
             out[3] = 0;
         }
     }
+}
+
+std::optional<FrameView> frameInMemory(const uint8_t* data, qsizetype size, qsizetype offset, qsizetype stride,
+                                       const QSize& frameSize, PixelOrder order) {
+    FrameView frame;
+    frame.width = frameSize.width();
+    frame.height = frameSize.height();
+    frame.stride = stride > 0 ? stride : qsizetype(frame.width) * 4;
+    frame.order = order;
+    if (!data || frame.width <= 0 || frame.height <= 0 || frame.stride < qsizetype(frame.width) * 4)
+        return std::nullopt;
+    if (offset < 0 || offset > size || (size - offset) / frame.stride < frame.height) return std::nullopt;
+    frame.bits = data + offset;
+    return frame;
 }
 
 namespace {
@@ -93,6 +108,17 @@ const spa_pod* memoryBuffers(spa_pod_builder& b) {
     return static_cast<const spa_pod*>(spa_pod_builder_pop(&b, &object));
 }
 
+// The frame a buffer holds, when it holds a whole one of the negotiated format; else nothing.
+std::optional<FrameView> frameOf(const pw_buffer* buffer, const spa_video_info_raw& format) {
+    if (!buffer || !buffer->buffer || buffer->buffer->n_datas < 1) return std::nullopt;
+    const spa_data& d = buffer->buffer->datas[0];
+    if (!d.data || !d.chunk || d.chunk->size == 0 || (d.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED)) return std::nullopt;
+    const bool rgb = format.format == SPA_VIDEO_FORMAT_RGBx || format.format == SPA_VIDEO_FORMAT_RGBA;
+    return frameInMemory(static_cast<const uint8_t*>(d.data), d.maxsize, d.chunk->offset, d.chunk->stride,
+                         QSize(int(format.size.width), int(format.size.height)),
+                         rgb ? PixelOrder::RGBx : PixelOrder::BGRx);
+}
+
 } // namespace
 
 struct PipeWireStream::State {
@@ -116,6 +142,7 @@ struct PipeWireStream::State {
     bool formatKnown = false;
     QString error;
     std::atomic<bool> ended{false};
+    std::atomic<bool> streaming{false};
     std::atomic<quint64> frames{0};
 
     void end(const QString& why) {
@@ -136,6 +163,7 @@ struct PipeWireStream::State {
         if (id == s->node) s->end(QStringLiteral("屏幕共享已结束"));
     }
     static void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error) {
+        if (state == PW_STREAM_STATE_STREAMING) static_cast<State*>(data)->streaming = true;
         if (state == PW_STREAM_STATE_ERROR)
             static_cast<State*>(data)->end(QString::fromUtf8(error ? error : "PipeWire error"));
         else if (state == PW_STREAM_STATE_UNCONNECTED)
@@ -164,17 +192,18 @@ struct PipeWireStream::State {
     }
     static void onProcess(void* data) {
         auto* s = static_cast<State*>(data);
+        // The newest whole frame is kept; older ones and broken ones go straight back. (The format is
+        // only written on this thread.)
         pw_buffer* newest = nullptr;
         while (pw_buffer* b = pw_stream_dequeue_buffer(s->stream)) {
+            if (!s->formatKnown || !frameOf(b, s->format)) {
+                pw_stream_queue_buffer(s->stream, b);
+                continue;
+            }
             if (newest) pw_stream_queue_buffer(s->stream, newest);
             newest = b;
         }
         if (!newest) return;
-        const spa_data& d = newest->buffer->datas[0];
-        if (!d.data || !d.chunk || d.chunk->size == 0 || (d.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED)) {
-            pw_stream_queue_buffer(s->stream, newest);
-            return;
-        }
         pw_buffer* old = nullptr;
         {
             std::lock_guard guard(s->lock);
@@ -247,28 +276,20 @@ PipeWireStream::Cut PipeWireStream::cut(const QRect& screen, const QRect& wanted
     std::lock_guard guard(s_->lock);
     if (s_->ended) return Cut::Ended;
     if (!s_->held || !s_->formatKnown) return Cut::NoFrameYet;
-    const spa_data& d = s_->held->buffer->datas[0];
-    FrameView frame;
-    frame.width = int(s_->format.size.width);
-    frame.height = int(s_->format.size.height);
-    frame.stride = d.chunk->stride > 0 ? d.chunk->stride : qsizetype(frame.width) * 4;
-    const bool rgb = s_->format.format == SPA_VIDEO_FORMAT_RGBx || s_->format.format == SPA_VIDEO_FORMAT_RGBA;
-    frame.order = rgb ? PixelOrder::RGBx : PixelOrder::BGRx;
-    // Only the rows the buffer really holds are read.
-    const qsizetype offset = std::min<qsizetype>(d.chunk->offset, d.maxsize);
-    const qsizetype rows =
-        frame.stride < qsizetype(frame.width) * 4 ? 0 : (qsizetype(d.maxsize) - offset) / frame.stride;
-    frame.height = int(std::min<qsizetype>(frame.height, rows));
-    if (frame.width <= 0 || frame.height <= 0) return Cut::NoFrameYet;
-    frame.bits = static_cast<const uint8_t*>(d.data) + offset;
-    const QRect shown = screen.size().isEmpty() ? QRect(screen.topLeft(), QSize(frame.width, frame.height)) : screen;
-    cutFromFrame(frame, shown, wanted, picture);
+    const std::optional<FrameView> frame = frameOf(s_->held, s_->format);
+    if (!frame) return Cut::NoFrameYet; // the format changed since; a new frame follows
+    const QRect shown = screen.size().isEmpty() ? QRect(screen.topLeft(), QSize(frame->width, frame->height)) : screen;
+    cutFromFrame(*frame, shown, wanted, picture);
     return Cut::Done;
 }
 
 QString PipeWireStream::error() const {
     std::lock_guard guard(s_->lock);
     return s_->error;
+}
+
+bool PipeWireStream::streaming() const {
+    return s_->streaming;
 }
 
 quint64 PipeWireStream::frames() const {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 // A screen shared by the desktop, received as a PipeWire video stream on its own thread. The newest
 // frame is held (never copied whole); a reader cuts what it needs from it under a short lock and never
@@ -21,6 +22,11 @@ struct FrameView {
     qsizetype stride = 0;
     PixelOrder order = PixelOrder::BGRx;
 };
+
+// The frame of frameSize pixels that memory of `size` bytes holds at offset, rows `stride` bytes apart
+// (0: packed); nothing unless every row lies whole inside the memory.
+std::optional<FrameView> frameInMemory(const uint8_t* data, qsizetype size, qsizetype offset, qsizetype stride,
+                                       const QSize& frameSize, PixelOrder order);
 
 // Cuts `wanted` (desktop coordinates) into the picture from a frame of the screen that lies at `screen`
 // on the desktop. A frame of another size than the screen (a scaled output) is sampled to it; what lies
@@ -41,6 +47,8 @@ public:
     QString error() const;
     // The frames received so far.
     quint64 frames() const;
+    // Whether the stream has been linked to the shared screen (frames may still wait for a change on it).
+    bool streaming() const;
 
 private:
     struct State;

@@ -10,10 +10,11 @@
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
-#include <unistd.h>
 
 namespace kq::record {
 
@@ -31,6 +32,8 @@ const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
 constexpr uint kMonitor = 1;
 constexpr uint kCursorHidden = 1;
 constexpr uint kPersistUntilRevoked = 2;
+// How long a started share may take to link its stream before the user is told.
+constexpr qint64 kLinkTimeoutMs = 15000;
 const QString kAskAgain = QStringLiteral("再次选择操作状态“录制”时，桌面会重新询问要共享的屏幕。");
 // Request and session tokens are unique in the process: a portal refuses a path still in use.
 std::atomic<int> g_requests{0};
@@ -115,6 +118,10 @@ struct PortalCapture::Impl {
     std::function<void(const QString&)>* tokenChanged = nullptr;
     // Replies belong to one attempt; a retry starts a new one and the old attempt's replies are ignored.
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    // The attempt's outstanding requests and calls, dropped with it (a portal may never answer one).
+    std::unique_ptr<QObject> attempt = std::make_unique<QObject>();
+    QElapsedTimer sinceStreaming;
+    PipeWireStream::Cut lastCut = PipeWireStream::Cut::NoFrameYet;
 
     void fail(const QString& why, const QString& what) {
         state = State::Failed;
@@ -133,6 +140,7 @@ struct PortalCapture::Impl {
         options.insert(QStringLiteral("handle_token"), handle);
         call << options;
         auto* r = new PortalRequest;
+        r->setParent(attempt.get());
         r->done = [this, alive = std::weak_ptr<bool>(alive), then = std::move(then)](uint code,
                                                                                      const QVariantMap& results) {
             if (alive.expired() || state != State::Asking) return;
@@ -156,7 +164,7 @@ struct PortalCapture::Impl {
 
     // An asynchronous call; then gets the reply (or error) on the program's own thread.
     void call_(const QDBusMessage& call, std::function<void(const QDBusMessage&)> then) {
-        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), attempt.get());
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished,
                          [alive = std::weak_ptr<bool>(alive), then = std::move(then)](QDBusPendingCallWatcher* w) {
                              w->deleteLater();
@@ -251,8 +259,11 @@ struct PortalCapture::Impl {
                 fail(QStringLiteral("无法打开屏幕共享的视频流"), kAskAgain);
                 return;
             }
-            stream = std::make_unique<PipeWireStream>(::dup(fd.fileDescriptor()), screen.node);
+            if (state != State::Asking) return; // the desktop closed the session meanwhile
+            stream = std::make_unique<PipeWireStream>(fcntl(fd.fileDescriptor(), F_DUPFD_CLOEXEC, 0), screen.node);
             state = State::Streaming;
+            sinceStreaming.start();
+            lastCut = PipeWireStream::Cut::NoFrameYet;
         });
     }
 
@@ -276,22 +287,27 @@ PortalCapture::~PortalCapture() {
 bool PortalCapture::grab(const QRect& wanted, CapturedPicture& picture) {
     if (d_->state == State::Idle) d_->start();
     if (d_->state != State::Streaming) return false;
-    switch (d_->stream->cut(d_->screen.place, wanted, picture)) {
-    case PipeWireStream::Cut::Done:
-        return true;
-    case PipeWireStream::Cut::NoFrameYet:
+    d_->lastCut = d_->stream->cut(d_->screen.place, wanted, picture);
+    // A stream that the desktop never links to its screen would leave the live output waiting for good.
+    if (d_->lastCut == PipeWireStream::Cut::NoFrameYet && d_->stream->frames() == 0 && !d_->stream->streaming() &&
+        d_->sinceStreaming.elapsed() > kLinkTimeoutMs) {
+        d_->stream.reset();
+        d_->closeSession();
+        d_->fail(QStringLiteral("没有收到屏幕画面"), kAskAgain);
         return false;
-    case PipeWireStream::Cut::Ended:
+    }
+    if (d_->lastCut == PipeWireStream::Cut::Ended) {
         d_->fail(d_->stream->error(), kAskAgain);
         d_->stream.reset();
         d_->closeSession();
-        return false;
     }
-    return false;
+    return d_->lastCut == PipeWireStream::Cut::Done;
 }
 
 bool PortalCapture::waiting() const {
-    return d_->state == State::Asking || (d_->state == State::Streaming && d_->stream->frames() == 0);
+    // Between frames (the first, or the next after the desktop changed the format) nothing is wrong yet.
+    return d_->state == State::Asking ||
+           (d_->state == State::Streaming && d_->lastCut == PipeWireStream::Cut::NoFrameYet);
 }
 
 QString PortalCapture::name() const {
@@ -306,6 +322,7 @@ void PortalCapture::retry() {
     if (d_->state != State::Failed) return;
     d_->alive = std::make_shared<bool>(true); // the failed attempt's late replies go nowhere
     d_->sessionWatch.reset();
+    d_->attempt = std::make_unique<QObject>();
     d_->closeSession();
     d_->session.clear();
     d_->failure.clear();

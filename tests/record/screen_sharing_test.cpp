@@ -152,6 +152,31 @@ void expectToldOnce(const QString& text) {
     Fun_ClearAllModels();
 }
 
+TEST(FrameInMemory, TakesOnlyFramesWhoseRowsAllLieInTheBuffer) {
+    const QByteArray memory(1000, '\0');
+    const auto* data = reinterpret_cast<const uint8_t*>(memory.constData());
+    const struct {
+        qsizetype size, offset, stride;
+        int width, height;
+        bool whole;
+    } cases[] = {
+        {1000, 0, 0, 10, 25, true},                                 // packed: 40 bytes a row, exactly 1000
+        {1000, 0, 0, 10, 26, false},                                // one row more than the memory holds
+        {1000, 40, 48, 10, 20, true},                               // padded rows after an offset: 40 + 20 x 48 = 1000
+        {1000, 41, 48, 10, 20, false},                              // one byte further
+        {1000, 0, 36, 10, 2, false},                                // rows shorter than the width
+        {1000, 1001, 40, 10, 1, false},                             // the offset past the memory
+        {1000, -4, 40, 10, 1, false},   {1000, 0, 40, 0, 1, false}, // an empty frame
+    };
+    for (const auto& c : cases) {
+        const auto frame = frameInMemory(data, c.size, c.offset, c.stride, QSize(c.width, c.height), PixelOrder::BGRx);
+        EXPECT_EQ(frame.has_value(), c.whole) << c.offset << " " << c.stride << " " << c.width << "x" << c.height;
+        if (frame) {
+            EXPECT_EQ(frame->bits, data + c.offset);
+        }
+    }
+}
+
 TEST(PortalCapture, WithoutADesktopBusTheUserIsToldOnceAndNothingIsSent) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
     expectToldOnce(QStringLiteral("无法截取屏幕（没有桌面会话总线（D-Bus）），没有新的画面发送到机器。\r\n"
