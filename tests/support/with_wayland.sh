@@ -3,8 +3,8 @@
 # sway (headless, software rendering, XWayland on) with one 1280 x 800 output, a private D-Bus session,
 # PipeWire with WirePlumber, and the screen-cast portal (xdg-desktop-portal with its wlroots back end,
 # set to share the headless output without asking). The command gets WAYLAND_DISPLAY, DISPLAY (the
-# XWayland server), DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR. X11 windows float where they ask to
-# be; a Wayland window alone fills the output.
+# XWayland server), DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR and KQ510_XDPW_PID (the portal's back
+# end). X11 windows float (sway centres them); a Wayland window alone fills the output.
 #
 # sway refuses to run as root, so the desktop runs as the user `nobody`; the command keeps the caller's
 # user (and a runtime folder of its own). Set KQ510_WAYLAND_LOG=DIR to keep the services' logs there.
@@ -82,12 +82,15 @@ pids+=($!)
 # KQ510_XDPW_PRELOAD (tests/support/xdpw_shm_only.cpp); the command starts only once it is on the bus.
 LD_PRELOAD="${KQ510_XDPW_PRELOAD:-}" /usr/libexec/xdg-desktop-portal-wlr -l INFO >"$logs/xdpw.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 200); do
+# The command may end the desktop's sharing by stopping this process (and no other on the machine).
+export KQ510_XDPW_PID=$!
+portal_up() {
   dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
     org.freedesktop.DBus.NameHasOwner string:org.freedesktop.impl.portal.desktop.wlr 2>/dev/null |
-    grep -q 'boolean true' && break
-  sleep 0.05
-done
+    grep -q 'boolean true'
+}
+for _ in $(seq 200); do portal_up && break; sleep 0.05; done
+portal_up || { echo "with_wayland: the screen-cast portal did not start (logs: $logs)" >&2; exit 1; }
 
 mkdir -m 700 "$runtime/command"
 export WAYLAND_DISPLAY="$runtime/$WAYLAND_DISPLAY" XDG_RUNTIME_DIR="$runtime/command"
