@@ -67,12 +67,16 @@ ModelUndo::ModelUndo(QObject* parent) : QObject(parent), stack_(new QUndoStack(t
 ModelUndo::~ModelUndo() = default;
 
 void ModelUndo::perform(const QString& text, const std::function<void()>& action, int mergeId) {
-    if (restoring_) {
+    // A step being restored, or an action inside another action (auto-increment copy moves and
+    // reverses the pasted material), makes no step of its own: the outer action's step holds it all.
+    if (restoring_ || performing_) {
         action();
         return;
     }
     Snapshot before = take();
+    performing_ = true;
     action();
+    performing_ = false;
     Snapshot after = take();
     if (before.sameModel(after)) return;
     stack_->push(new ModelEdit(text, std::move(before), std::move(after), mergeId, [this] {

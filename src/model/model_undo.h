@@ -45,4 +45,5 @@ signals:
 private:
     QUndoStack* stack_;
     bool restoring_ = false;
+    bool performing_ = false;
 };

@@ -168,6 +168,7 @@ TEST_F(Modelling, AutoIncrementCopyContinuesTheAddressesAndUndoesInOneStep) {
     control<QComboBox>("Combo移动步进").setCurrentIndex(2);
     control<QCheckBox>("Check自增复制自动下移").setChecked(true);
     control<QCheckBox>("Check自增复制自动反向").setChecked(true);
+    const int before = editor->undo().stack().count();
     control<QPushButton>("Command自增复制到下一个").click();
     EXPECT_EQ(g_CurMaterial, 2);
     EXPECT_EQ(m(2).StartAddr, 31);
@@ -175,6 +176,7 @@ TEST_F(Modelling, AutoIncrementCopyContinuesTheAddressesAndUndoesInOneStep) {
     EXPECT_EQ(m(2).Reverse, 1);
     EXPECT_EQ(m(1).StartAddr, 1);
     const int steps = editor->undo().stack().count();
+    EXPECT_EQ(steps, before + 1); // copy, paste, addresses, move and reverse are one step
     control<QPushButton>("Command撤销").click();
     EXPECT_EQ(m(2), T_Material{});
     EXPECT_EQ(editor->undo().stack().index(), steps - 1);
