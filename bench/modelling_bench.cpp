@@ -2,6 +2,7 @@
 // timed on this machine. With --shots DIR it also writes pictures of the editor (empty model, full
 // model, zoomed canvas) into DIR; run it under a display (tests/support/with_xvfb.sh) for those.
 // Usage: modelling_bench [runs] [--shots DIR]
+#include "bench_support.h"
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
@@ -21,15 +22,6 @@
 #include <vector>
 
 namespace {
-
-double medianMs(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-double p99Ms(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, v.size() * 99 / 100)];
-}
 
 void shoot(ModellingWindow& w, const QString& path) {
     Fun_Delay(50);
@@ -70,10 +62,10 @@ int main(int argc, char** argv) {
         check.push_back(double(t.nsecsElapsed()) / 1e6);
         if (r == 0) std::printf("wiring findings in the full model: %zu\n", findings.size());
     }
-    std::printf("canvas redraw, 2000 materials, 800 x 600: median %.3f ms, p99 %.3f ms (%d runs)\n", medianMs(draw),
-                p99Ms(draw), runs);
-    std::printf("wiring check, 2000 materials:            median %.3f ms, p99 %.3f ms\n", medianMs(check),
-                p99Ms(check));
+    std::printf("canvas redraw, 2000 materials, 800 x 600: median %.3f ms, p99 %.3f ms (%d runs)\n",
+                bench::percentile(draw, 0.5), bench::percentile(draw, 0.99), runs);
+    std::printf("wiring check, 2000 materials:            median %.3f ms, p99 %.3f ms\n", bench::percentile(check, 0.5),
+                bench::percentile(check, 0.99));
 
     // The whole refresh after an edit in the window: boxes, canvas, list row and the wiring check.
     ModellingWindow window;
@@ -91,7 +83,7 @@ int main(int argc, char** argv) {
         select.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     std::printf("select a material in the editor (boxes, canvas painted, wiring list): median %.3f ms, p99 %.3f ms\n",
-                medianMs(select), p99Ms(select));
+                bench::percentile(select, 0.5), bench::percentile(select, 0.99));
 
     if (!shots.isEmpty()) {
         QDir().mkpath(shots);

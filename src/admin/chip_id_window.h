@@ -21,7 +21,6 @@ public:
     void List列表_Click(int row);
     void Command设置_Click();
     void Fun_控件enable(bool enabled);
-    const kq::admin::ChipList& chips() const { return chips_; }
 
 private:
     QListWidget* List列表 = nullptr;

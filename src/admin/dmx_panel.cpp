@@ -40,9 +40,9 @@ bool DmxPanel::eventFilter(QObject* watched, QEvent* event) {
     for (int i = 1; i <= kq::admin::kDmxChannels; ++i) {
         if (watched != VScrollDMX通道[size_t(i)] && watched != Text通道[size_t(i)]) continue;
         if (event->type() == QEvent::KeyPress && watched == Text通道[size_t(i)]) return true; // no typing
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::Enter) wheelTarget_ = i + 10;
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::Enter) wheelChannel_ = i;
         if (event->type() == QEvent::Wheel) {
-            wheelTarget_ = i + 10;
+            wheelChannel_ = i;
             // A sideways turn (or a touchpad's horizontal swipe) moves no level.
             if (const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y(); dy != 0)
                 Fun_dmx模拟鼠标滚轮(dy > 0 ? 1 : 0);
@@ -67,7 +67,7 @@ void DmxPanel::Fun_DMX512模拟() {
 void DmxPanel::Fun_dmx模拟鼠标滚轮(int direction) {
     if (wheelTurning_) return;
     wheelTurning_ = true;
-    const int channel = wheelTarget_ - 10;
+    const int channel = wheelChannel_;
     if (channel >= 1 && channel <= kq::admin::kDmxChannels) {
         QScrollBar* bar = VScrollDMX通道[size_t(channel)];
         if (direction == 1) {

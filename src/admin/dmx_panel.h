@@ -27,7 +27,7 @@ protected:
 private:
     std::array<QScrollBar*, kq::admin::kDmxChannels + 1> VScrollDMX通道{};
     std::array<QLineEdit*, kq::admin::kDmxChannels + 1> Text通道{};
-    int wheelTarget_ = 11; // 10 + channel, as the controls' indices have always been counted
+    int wheelChannel_ = 1; // the channel the wheel moves: the last one pointed at or focused
     bool dmxSending_ = false;
     bool wheelTurning_ = false;
 };

@@ -20,8 +20,6 @@ public:
     void readMachine(int machine);
     void Command设置_Click();
     void Fun_空间enable(bool enabled);
-    int currentMachine() const { return machine_; }
-    const kq::admin::ParameterBlock& block() const { return g_MachineParams; }
 
 private:
     std::array<QRadioButton*, 11> Option机器{};

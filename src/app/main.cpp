@@ -172,7 +172,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     QApplication::setQuitOnLastWindowClosed(false);
-    g_AppTitle = QStringLiteral("KQ-510 V1.8");
     if (!useFolder(applicationFolder(QCoreApplication::arguments()))) return 2;
     if (*window == Window::FactoryTest) return runToolWindow<FactoryTestWindow>();
     if (*window == Window::R770Switch) return runToolWindow<R770SwitchWindow>();

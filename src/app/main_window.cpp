@@ -37,15 +37,6 @@
 namespace {
 constexpr int kInitDelayMs = 10;
 constexpr int kInitialHeightTwips = 6400;
-constexpr int kEdgeMarginTwips = 1500;
-constexpr int kFallbackTwips = 100;
-
-int toPixels(int twips) {
-    return twips / kTwipsPerPixel;
-}
-int iniNumber(const QString& key, int fallback, int min, int max) {
-    return Fun_ReadIniNumber(g_IniPath, key, fallback, min, max);
-}
 } // namespace
 
 MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QMainWindow(parent) {
@@ -112,7 +103,7 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     Timer主界面初始化->setSingleShot(true);
     Timer主界面初始化->setTimerType(Qt::PreciseTimer);
     connect(Timer主界面初始化, &QTimer::timeout, this, [this] { Fun主界面初始化(); });
-    resize(760, toPixels(kInitialHeightTwips));
+    resize(760, twipsToPixels(kInitialHeightTwips));
 }
 
 MainWindow::~MainWindow() {
@@ -209,10 +200,9 @@ void MainWindow::Option连接状态_Click(OperationState state) {
 void MainWindow::Fun_连接状态时间循环() {
     if (g_ModellingOpen) return;
     if (state_ == OperationState::Disconnected)
-        Fun_SendFrame(0, kq::link::code::Disconnect, {}, true);
+        Fun_SendExitCommand();
     else if (kq::StatePanel* p = panelFor(state_))
         p->cycle();
-    showPanels();
 }
 
 void MainWindow::Fun_EnableEditControls(bool enabled) {
@@ -246,8 +236,7 @@ void MainWindow::Fun主界面初始化() {
     initialised_ = true;
     // 1, 2
     coverToTop();
-    resize(width(), toPixels(kInitialHeightTwips));
-    g_SlotSize = 13500;
+    resize(width(), twipsToPixels(kInitialHeightTwips));
     Form_UDP();
     QPalette pal = centralWidget()->palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xFF));
@@ -255,8 +244,8 @@ void MainWindow::Fun主界面初始化() {
     // 3
     recording_->restoreCurrentMaterial();
     // 4, 5: a model number past 20 has no tables behind it and is taken as 1.
-    g_ColourOrder = iniNumber(kq::key::ColourOrder, 3, 1, 6);
-    g_CurModel = iniNumber(kq::key::CurrentModel, 1, 1, kModelCount);
+    g_ColourOrder = Fun_ReadIniNumber(g_IniPath, kq::key::ColourOrder, 3, 1, 6);
+    g_CurModel = Fun_ReadIniNumber(g_IniPath, kq::key::CurrentModel, 1, 1, kModelCount);
     menus_->Fun_模型菜单显示();
     // 6, 7
     recording_->restoreRecordingOptions();
@@ -265,7 +254,7 @@ void MainWindow::Fun主界面初始化() {
     // 10, 11
     menus_->Fun_素材对应模型读取初始化();
     recording_->restoreSimilarityMargin();
-    g_UsePlugin = uint8_t(iniNumber(kq::key::UsePlugin, 0, 0, 255));
+    g_UsePlugin = uint8_t(Fun_ReadIniNumber(g_IniPath, kq::key::UsePlugin, 0, 0, 255));
     // 12
     g_ModelLength[g_CurModel] = 100;
     g_ModelWidth[g_CurModel] = 100;
@@ -291,15 +280,15 @@ void MainWindow::Fun主界面初始化() {
 void MainWindow::Fun_主界面位置() {
     int topTwips = y() * kTwipsPerPixel;
     int leftTwips = x() * kTwipsPerPixel;
-    const int savedTop = iniNumber(kq::key::MainWindowTop, 0, INT32_MIN, INT32_MAX);
-    const int savedLeft = iniNumber(kq::key::MainWindowLeft, 0, INT32_MIN, INT32_MAX);
+    const int savedTop = Fun_ReadIniNumber(g_IniPath, kq::key::MainWindowTop, 0, INT32_MIN, INT32_MAX);
+    const int savedLeft = Fun_ReadIniNumber(g_IniPath, kq::key::MainWindowLeft, 0, INT32_MIN, INT32_MAX);
     if (savedTop > 0) topTwips = savedTop;
     if (savedLeft > 0) leftTwips = savedLeft;
     if (topTwips > Fun_ScreenSize(4) - kEdgeMarginTwips || leftTwips > Fun_ScreenSize(3) - kEdgeMarginTwips) {
-        topTwips = kFallbackTwips;
-        leftTwips = kFallbackTwips;
+        topTwips = kFallbackPlaceTwips;
+        leftTwips = kFallbackPlaceTwips;
     }
-    move(toPixels(leftTwips), toPixels(topTwips));
+    move(twipsToPixels(leftTwips), twipsToPixels(topTwips));
     g_MainWinSavedTop = topTwips;
     g_MainWinSavedLeft = leftTwips;
 }

@@ -49,7 +49,6 @@ public:
     void coverToTop();
 
     void Option连接状态_Click(OperationState state);
-    OperationState operationState() const { return state_; }
     // Once per frame tick after the frame step: the chosen state's work with the machines.
     void Fun_连接状态时间循环();
     bool Fun_录制界面判断() const { return state_ == OperationState::Recording; }

@@ -4,6 +4,13 @@
 #include <cstdint>
 
 inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int twipsToPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
+// A window's saved place this near the screen's right or bottom edge is not used: the window goes to
+// kFallbackPlaceTwips instead.
+inline constexpr int kEdgeMarginTwips = 1500;
+inline constexpr int kFallbackPlaceTwips = 100;
 
 // Waits until more than ms milliseconds have passed, handling user-interface and socket events meanwhile
 // (so replies arrive during the wait). Sleeps between events instead of spinning; may be nested.

@@ -17,7 +17,6 @@ void Fun_ResetSharedState() {
     g_ColourOrder = 3;
     std::memset(g_LivePlanes, 0, sizeof g_LivePlanes);
     std::memset(g_PortHasData, 0, sizeof g_PortHasData);
-    g_SlotSize = 13500;
     g_StepFlag = false;
     g_UsePlugin = 0;
     g_PluginCountdown = 0;

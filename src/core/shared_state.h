@@ -26,7 +26,6 @@ inline bool g_MainClosing = false;   // the main window is closing: its placemen
 inline int32_t g_ColourOrder = 3;                                                // 1RGB .. 6BGR
 inline uint8_t g_LivePlanes[kMaxMachine + 1][kMaxPort + 1][kLivePlaneSize] = {}; // machine, port, position
 inline uint8_t g_PortHasData[kMaxPort + 1][kMaxMachine + 1] = {};                // port, machine
-inline int32_t g_SlotSize = 13500;
 inline bool g_StepFlag = false;
 inline uint8_t g_UsePlugin = 0;
 inline int32_t g_PluginCountdown = 0; // while 1 or more, the picture comes from the plug-in program

@@ -16,15 +16,15 @@ namespace {
 
 // A value that is not an IPv4 address is kept as it stands rather than replaced by the default: the
 // endpoint then refuses it with a clear error, instead of quietly sending to the machines' network.
-void readAddress(const QString& iniPath, const QString& key, QString& value) {
-    const QString text = Fun_ReadIni(iniPath, key).trimmed();
+void readAddress(const QString& setting, QString& value) {
+    const QString text = setting.trimmed();
     if (text.isEmpty()) return;
     QHostAddress a;
     value = a.setAddress(text) && a.protocol() == QAbstractSocket::IPv4Protocol ? a.toString() : text;
 }
 
-void readPort(const QString& iniPath, const QString& key, int& value) {
-    value = Fun_ReadIniNumber(iniPath, key, value, 1, 65535);
+void readPort(const QString& setting, int& value) {
+    value = kq::ini::parseWholeNumber(setting, 1, 65535).value_or(value);
 }
 
 QString offsetAddress(const QHostAddress& base, int offset) {
@@ -35,13 +35,15 @@ QString offsetAddress(const QHostAddress& base, int offset) {
 
 LinkAddresses readLinkAddresses(const QString& iniPath) {
     LinkAddresses a;
-    readAddress(iniPath, kKeyBroadcast, a.broadcast);
-    readPort(iniPath, kKeyCommandPort, a.commandPort);
+    const QByteArray file = kq::readWholeFile(iniPath).value_or(QByteArray()); // read once for all keys
+    const auto setting = [&](const QString& key) { return kq::ini::lookup(file, key).value_or(QString()); };
+    readAddress(setting(kKeyBroadcast), a.broadcast);
+    readPort(setting(kKeyCommandPort), a.commandPort);
     for (int k = 1; k <= 10; ++k)
-        readAddress(iniPath, kKeyMachinePrefix + Fun_Pad2(k), a.machine[size_t(k)]);
-    readAddress(iniPath, kKeyPluginListenAddress, a.pluginListenAddress);
-    readPort(iniPath, kKeyPluginListenPort, a.pluginListenPort);
-    readPort(iniPath, kKeyPluginSendPort, a.pluginSendPort);
+        readAddress(setting(kKeyMachinePrefix + Fun_Pad2(k)), a.machine[size_t(k)]);
+    readAddress(setting(kKeyPluginListenAddress), a.pluginListenAddress);
+    readPort(setting(kKeyPluginListenPort), a.pluginListenPort);
+    readPort(setting(kKeyPluginSendPort), a.pluginSendPort);
     return a;
 }
 

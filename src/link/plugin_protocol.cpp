@@ -3,8 +3,24 @@
 #include "core/shared_state.h"
 
 #include <cstring>
+#include <optional>
 
 namespace kq::link {
+
+namespace {
+
+QByteArray be32(int32_t v) {
+    const auto u = uint32_t(v);
+    return QByteArray(1, char(u >> 24)) + char(u >> 16) + char(u >> 8) + char(u);
+}
+
+// The message's code when the prefix is there.
+std::optional<uint16_t> codeOf(QByteArrayView data) {
+    if (data.size() < 10 || !data.startsWith(QByteArrayView(kMsgPrefix, 8))) return std::nullopt;
+    return uint16_t(uint8_t(data[8]) << 8 | uint8_t(data[9]));
+}
+
+} // namespace
 
 QByteArray encodeMessage(uint16_t code, QByteArrayView fields) {
     QByteArray m(kMsgPrefix, 8);
@@ -12,9 +28,17 @@ QByteArray encodeMessage(uint16_t code, QByteArrayView fields) {
     return m.append(fields);
 }
 
+QByteArray encodePictureChunk(int32_t offset, int32_t count, QByteArrayView bytes) {
+    return encodeMessage(msg::PictureChunk, be32(offset) + be32(count) + bytes.toByteArray());
+}
+
+QByteArray encodePictureDone(int32_t size, int32_t width, int32_t height) {
+    return encodeMessage(msg::PictureDone, be32(size) + be32(width) + be32(height));
+}
+
 QString Fun_MsgCode(QByteArrayView data) {
-    if (data.size() < 10 || !data.startsWith(QByteArrayView(kMsgPrefix, 8))) return {};
-    return QStringLiteral("%1").arg(uint8_t(data[8]) << 8 | uint8_t(data[9]), 4, 16, QLatin1Char('0')).toUpper();
+    const std::optional<uint16_t> code = codeOf(data);
+    return code ? QStringLiteral("%1").arg(*code, 4, 16, QLatin1Char('0')).toUpper() : QString();
 }
 
 int64_t Fun_MsgReadBE(int n, QByteArrayView data, qsizetype& position) {
@@ -25,8 +49,8 @@ int64_t Fun_MsgReadBE(int n, QByteArrayView data, qsizetype& position) {
 }
 
 PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
-    const QString code = Fun_MsgCode(data);
-    if (code == QLatin1String("0151")) {
+    const std::optional<uint16_t> code = codeOf(data);
+    if (code == msg::PictureChunk) {
         qsizetype p = 10;
         const int64_t offset = Fun_MsgReadBE(4, data, p), count = Fun_MsgReadBE(4, data, p);
         if (offset < 0 || count < 0 || offset + count > kPluginImageBytes || 18 + count > data.size()) {
@@ -38,7 +62,7 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
         std::memcpy(image_.data() + offset, data.constData() + 18, size_t(count));
         return Event::Chunk;
     }
-    if (code == QLatin1String("0152")) {
+    if (code == msg::PictureDone) {
         qsizetype p = 10;
         const int64_t size = Fun_MsgReadBE(4, data, p), width = Fun_MsgReadBE(4, data, p),
                       height = Fun_MsgReadBE(4, data, p);
@@ -47,10 +71,9 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
             ++dropped_;
             return Event::Dropped;
         }
-        size_ = size;
-        if (image_.size() < size_) image_.resize(qsizetype(size_), '\0');
+        if (image_.size() < size) image_.resize(qsizetype(size), '\0');
         if (warmUp_ < kPluginWarmUp) ++warmUp_;
-        if (size_ > 0 && warmUp_ == kPluginWarmUp) {
+        if (size > 0 && warmUp_ == kPluginWarmUp) {
             width_ = int(width);
             height_ = int(height);
             shown_ = true;

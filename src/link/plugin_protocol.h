@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 // The messages exchanged with the plug-in program on this PC: "KQ-510>>", a two-byte code and the
 // code's fields, numbers as 32-bit signed big-endian. "0180" asks for the next picture; "0151" carries
@@ -23,6 +22,10 @@ inline constexpr int kPluginCountdownTicks = 50;   // 10 ms ticks the picture st
 inline constexpr int kPluginWarmUp = 20;           // the 20th "0152" after start-up is the first shown
 
 QByteArray encodeMessage(uint16_t code, QByteArrayView fields = {});
+// "0151": count bytes of the picture at offset (count is written as given: it may differ from bytes').
+QByteArray encodePictureChunk(int32_t offset, int32_t count, QByteArrayView bytes);
+// "0152": the picture is complete, size bytes of width x height pixels.
+QByteArray encodePictureDone(int32_t size, int32_t width, int32_t height);
 // The code as four upper-case hex digits when the prefix is there, else empty.
 QString Fun_MsgCode(QByteArrayView data);
 // n bytes from `position` on as one big-endian number; `position` moves past them. Bytes past the end
@@ -48,7 +51,6 @@ public:
 
 private:
     QByteArray image_; // grows as chunks arrive, never past kPluginImageBytes
-    int64_t size_ = 0;
     int width_ = 0, height_ = 0;
     int warmUp_ = 0;
     int dropped_ = 0;

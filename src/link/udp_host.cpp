@@ -26,8 +26,8 @@ UdpHost* g_formUdp = nullptr;
 
 UdpHost::UdpHost(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("Form_UDP"));
-    Fun_外挂_初始化();
     const kq::link::LinkAddresses a = kq::link::readLinkAddresses(g_IniPath);
+    Fun_外挂_初始化(a);
     Client = makeEndpoint(this, QStringLiteral("Client"), a.broadcast, a.commandPort);
     connect(Client, &CSocketMaster::DataArrival111111, this,
             [this](const QByteArray& data, int length) { Client_DataArrival111111(data, length); });
@@ -35,8 +35,7 @@ UdpHost::UdpHost(QObject* parent) : QObject(parent) {
         Clients[size_t(k)] = makeEndpoint(this, QStringLiteral("Client%1").arg(k), a.machine[size_t(k)], a.commandPort);
 }
 
-void UdpHost::Fun_外挂_初始化() {
-    const kq::link::LinkAddresses a = kq::link::readLinkAddresses(g_IniPath);
+void UdpHost::Fun_外挂_初始化(const kq::link::LinkAddresses& a) {
     UDP_get = new CSocketMaster(this);
     UDP_get->setObjectName(QStringLiteral("UDP_get"));
     UDP_get->setProtocol(CSocketMaster::kProtocolUdp);

@@ -5,6 +5,10 @@
 #include <array>
 #include <functional>
 
+namespace kq::link {
+struct LinkAddresses;
+}
+
 class CSocketMaster;
 
 // "Form_UDP": the invisible host of every network endpoint. `Client` sends command frames to the
@@ -19,7 +23,7 @@ public:
     void Fun_send_udpN(int n, const QByteArray& data);
     void Fun_send_udp(const QByteArray& data);
     void Fun_外挂_send_udp(const QByteArray& data);
-    void Fun_外挂_初始化();
+    void Fun_外挂_初始化(const kq::link::LinkAddresses& a);
 
     void Client_DataArrival111111(const QByteArray& data, int length);
     void UDP_get_DataArrival111111(const QByteArray& data, int length);

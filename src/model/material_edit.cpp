@@ -1,5 +1,7 @@
 #include "material_edit.h"
 
+#include "modelling_test.h"
+
 #include <cmath>
 #include <utility>
 
@@ -61,16 +63,9 @@ void turnDiagonal(T_Material& t, int angle) {
 }
 
 QString endAddressText(const T_Material& t) {
-    switch (t.Shape) {
-    case kShapeHorizontal:
-        return QString::number(t.StartAddr + std::abs(t.Coord[1] - t.Coord[3]));
-    case kShapeVertical:
-        return QString::number(t.StartAddr + std::abs(t.Coord[2] - t.Coord[4]));
-    case kShapePoints:
-        return QString::number(t.StartAddr + t.PointCount - 1);
-    default:
-        return {};
-    }
+    // A diagonal shows no end address.
+    if (t.Shape != kShapeHorizontal && t.Shape != kShapeVertical && t.Shape != kShapePoints) return {};
+    return QString::number(int64_t(t.StartAddr) + pixelCount(t) - 1);
 }
 
 void moveMaterials(std::span<T_Material> materials, int first, int count, int step, int direction) {

@@ -2,6 +2,7 @@
 
 #include "core/panel_widgets.h"
 #include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "material_edit.h"
 #include "model_undo.h"
@@ -18,8 +19,6 @@
 
 namespace {
 
-const QString kMoveCountKey = QStringLiteral("移动数量");
-const QString kMoveStepKey = QStringLiteral("移动步进");
 const char* const kShapes[] = {"1横线", "2竖线", "3斜线", "4点"};
 const char* const kShortcuts[] = {"无", "机器编号", "端口编号", "类型", "方向", "备注", "位置同步", "备注编号[x]"};
 
@@ -33,11 +32,7 @@ std::optional<int> wholeNumber(const QString& text) {
 }
 
 T_Material& current() {
-    return g_Materials[std::clamp(g_CurModel, 1, kModelCount)][std::clamp(g_CurMaterial, 1, kMaterialCount)];
-}
-
-int model() {
-    return std::clamp(g_CurModel, 1, kModelCount);
+    return g_Materials[currentModel()][std::clamp(g_CurMaterial, 1, kMaterialCount)];
 }
 
 } // namespace
@@ -149,10 +144,8 @@ void MaterialEditor::build() {
                 updating_ = false;
                 return;
             }
-            undo_.perform(
+            apply(
                 box->objectName(), [&] { current().*field = *v; }, mergeId);
-            Fun_select_素材();
-            emit changed();
         });
     };
     limited(Combo机器编号, 10, Machine, &T_Material::Machine);
@@ -164,19 +157,17 @@ void MaterialEditor::build() {
     number(Text点_结束地址, Points, [](int v) { current().PointCount = v; });
     for (int k = 1; k <= 4; ++k)
         number(Text素材坐标[size_t(k)], Coord1 + k - 1, [k](int v) { kq::model::setCoordinate(current(), k, v); });
-    number(Text模型长度, Length, [](int v) { g_ModelLength[model()] = v; });
-    number(Text模型宽度, Width, [](int v) { g_ModelWidth[model()] = v; });
+    number(Text模型长度, Length, [](int v) { g_ModelLength[currentModel()] = v; });
+    number(Text模型宽度, Width, [](int v) { g_ModelWidth[currentModel()] = v; });
     const auto text = [this](QLineEdit* box, int mergeId, std::function<void(const QString&)> store) {
         connect(box, &QLineEdit::textChanged, this, [=, this](const QString& t) {
             if (updating_) return;
-            undo_.perform(
+            apply(
                 box->objectName(), [&] { store(t); }, mergeId);
-            Fun_select_素材();
-            emit changed();
         });
     };
     text(Text素材备注, Note, [](const QString& t) { current().Note = t; });
-    text(Text模型备注, ModelNote, [](const QString& t) { g_ModelNote[model()] = t; });
+    text(Text模型备注, ModelNote, [](const QString& t) { g_ModelNote[currentModel()] = t; });
     connect(Combo形状, &QComboBox::activated, this, [this](int shape) { Combo形状_Click(shape); });
     connect(JiaoDu, &QComboBox::activated, this, [this](int angle) { JiaoDu_Click(angle); });
     connect(JiaoDu, &QComboBox::editTextChanged, this, [this](const QString& t) {
@@ -190,39 +181,35 @@ void MaterialEditor::build() {
         emit changed();
     });
     connect(Combo一次选择数量, &QComboBox::activated, this,
-            [this] { Fun_WriteIni(g_IniPath, kMoveCountKey, Combo一次选择数量->currentText()); });
+            [this] { Fun_WriteIni(g_IniPath, kq::key::MoveCount, Combo一次选择数量->currentText()); });
     connect(Combo移动步进, &QComboBox::activated, this,
-            [this] { Fun_WriteIni(g_IniPath, kMoveStepKey, Combo移动步进->currentText()); });
+            [this] { Fun_WriteIni(g_IniPath, kq::key::MoveStep, Combo移动步进->currentText()); });
     connect(Command所有素材反向, &QPushButton::clicked, this, [this] {
-        undo_.perform(QStringLiteral("所有素材反向"), [] { kq::model::reverseAll(g_Materials[model()]); });
-        Fun_select_素材();
-        emit changed();
+        apply(QStringLiteral("所有素材反向"), [] { kq::model::reverseAll(g_Materials[currentModel()]); });
     });
-    connect(Command_X轴反向, &QPushButton::clicked, this, [this] {
-        undo_.perform(QStringLiteral("X轴反向"), [] { kq::model::reverseXAxis(current()); });
-        Fun_select_素材();
-        emit changed();
-    });
-    connect(Command_Y轴反向, &QPushButton::clicked, this, [this] {
-        undo_.perform(QStringLiteral("Y轴反向"), [] { kq::model::reverseYAxis(current()); });
-        Fun_select_素材();
-        emit changed();
-    });
+    connect(Command_X轴反向, &QPushButton::clicked, this,
+            [this] { apply(QStringLiteral("X轴反向"), [] { kq::model::reverseXAxis(current()); }); });
+    connect(Command_Y轴反向, &QPushButton::clicked, this,
+            [this] { apply(QStringLiteral("Y轴反向"), [] { kq::model::reverseYAxis(current()); }); });
 }
 
 void MaterialEditor::storeNumber(QLineEdit* box, int mergeId, const std::function<void(int)>& store) {
     if (updating_) return;
     const std::optional<int> v = wholeNumber(box->text());
     if (!v) return; // a conversion error leaves the field as it was
-    undo_.perform(
+    apply(
         box->objectName(), [&] { store(*v); }, mergeId);
+}
+
+void MaterialEditor::apply(const QString& name, const std::function<void()>& action, int mergeId) {
+    undo_.perform(name, action, mergeId);
     Fun_select_素材();
     emit changed();
 }
 
 void MaterialEditor::restoreAids() {
-    const int count = Fun_ReadIniNumber(g_IniPath, kMoveCountKey, 1, 1, kMaterialCount);
-    const int step = Fun_ReadIniNumber(g_IniPath, kMoveStepKey, 1, 1, 20);
+    const int count = Fun_ReadIniNumber(g_IniPath, kq::key::MoveCount, 1, 1, kMaterialCount);
+    const int step = Fun_ReadIniNumber(g_IniPath, kq::key::MoveStep, 1, 1, 20);
     Combo一次选择数量->setCurrentIndex(count - 1);
     Combo移动步进->setCurrentIndex(step - 1);
 }
@@ -252,31 +239,28 @@ void MaterialEditor::Fun_select_素材() {
     JiaoDu->setEditText(QString::number(t.Angle));
     Text素材备注->setText(t.Note);
     Text素材地址结束->setText(kq::model::endAddressText(t));
-    Text模型长度->setText(QString::number(g_ModelLength[model()]));
-    Text模型宽度->setText(QString::number(g_ModelWidth[model()]));
-    Text模型备注->setText(g_ModelNote[model()]);
+    Text模型长度->setText(QString::number(g_ModelLength[currentModel()]));
+    Text模型宽度->setText(QString::number(g_ModelWidth[currentModel()]));
+    Text模型备注->setText(g_ModelNote[currentModel()]);
     applyShapeControls(t.Shape);
     setTitle(QStringLiteral("%1素材").arg(g_CurMaterial));
     updating_ = false;
 }
 
 void MaterialEditor::Combo形状_Click(int shape) {
-    undo_.perform(QStringLiteral("形状"), [shape] { kq::model::changeShape(current(), shape); });
-    Fun_select_素材();
-    emit changed();
+    apply(QStringLiteral("形状"), [shape] { kq::model::changeShape(current(), shape); });
 }
 
 void MaterialEditor::JiaoDu_Click(int angle) {
-    undo_.perform(QStringLiteral("角度"), [angle] { kq::model::turnDiagonal(current(), angle); });
-    Fun_select_素材();
-    emit changed();
+    apply(QStringLiteral("角度"), [angle] { kq::model::turnDiagonal(current(), angle); });
 }
 
 void MaterialEditor::Command移动_Click(int direction) {
     const int count = Combo一次选择数量->currentText().toInt();
     const int step = Combo移动步进->currentText().toInt();
-    undo_.perform(QStringLiteral("移动"),
-                  [&] { kq::model::moveMaterials(g_Materials[model()], g_CurMaterial, count, step, direction); });
+    undo_.perform(QStringLiteral("移动"), [&] {
+        kq::model::moveMaterials(g_Materials[currentModel()], g_CurMaterial, count, step, direction);
+    });
     Fun_select_素材();
     for (int k = 1; k <= 4; ++k)
         rememberedCoords_[size_t(k)] = Text素材坐标[size_t(k)]->text().toInt();

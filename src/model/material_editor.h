@@ -45,6 +45,9 @@ private:
     void build();
     QLineEdit* numberBox(const QString& name);
     void storeNumber(QLineEdit* box, int mergeId, const std::function<void(int)>& store);
+    // An edit of the model as one undo step (merged with the last one of the same mergeId), then the
+    // boxes refilled and the change announced.
+    void apply(const QString& name, const std::function<void()>& action, int mergeId = -1);
     void applyShapeControls(int shape);
     void Combo形状_Click(int shape);
     void JiaoDu_Click(int angle);

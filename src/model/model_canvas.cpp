@@ -107,14 +107,14 @@ void ModelCanvas::Fun_缩小_Click() {
 }
 
 void ModelCanvas::Command原点_Click() {
-    const int m = std::clamp(g_CurModel, 1, kModelCount);
+    const int m = currentModel();
     view_.centre(size(), g_ModelLength[m], g_ModelWidth[m]);
     update();
 }
 
 void ModelCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const int m = std::clamp(g_CurModel, 1, kModelCount);
+    const int m = currentModel();
     kq::model::paintModel(p, view_, g_Materials[m], g_CurMaterial, g_ModelLength[m], g_ModelWidth[m]);
 }
 
@@ -127,7 +127,6 @@ void ModelCanvas::mousePressEvent(QMouseEvent* e) {
 
 void ModelCanvas::mouseMoveEvent(QMouseEvent* e) {
     mouse_ = e->position().toPoint();
-    emit pointerEntered();
     if (!dragging_) return;
     if (mouse_ != pressAt_) moved_ = true;
     view_.ox = mouse_.x() - pressAt_.x() + pressOffset_.x();
@@ -139,7 +138,7 @@ void ModelCanvas::mouseReleaseEvent(QMouseEvent* e) {
     dragging_ = false;
     if (moved_) return;
     // A click without a drag picks the material drawn there.
-    const int m = std::clamp(g_CurModel, 1, kModelCount);
+    const int m = currentModel();
     if (const int n = kq::model::materialAt(view_, g_Materials[m], e->position().toPoint(), 4)) emit materialClicked(n);
 }
 

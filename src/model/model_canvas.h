@@ -44,13 +44,10 @@ public:
     void Fun_放大_Click();
     void Fun_缩小_Click();
     void Command原点_Click();
-    QPoint lastMouse() const { return mouse_; }
     QSize sizeHint() const override { return {560, 420}; }
 
 signals:
     void materialClicked(int material);
-    // The pointer is over the canvas: the wheel zooms it.
-    void pointerEntered();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -47,6 +47,10 @@ inline auto& g_ModelNote = g_Models.note;
 inline auto& g_Materials = g_Models.materials;
 
 inline int32_t g_CurModel = 1;
+// The current model's number, kept within 1..20 whatever g_CurModel holds.
+inline int currentModel() {
+    return g_CurModel < 1 ? 1 : g_CurModel > kModelCount ? kModelCount : g_CurModel;
+}
 inline int32_t g_CurMaterial = 1;
 inline T_Material g_ClipMaterial;
 inline int32_t g_CopyCount = 0;

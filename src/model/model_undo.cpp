@@ -44,7 +44,7 @@ private:
 
 ModelUndo::Snapshot ModelUndo::take() {
     Snapshot s;
-    s.model = std::clamp(g_CurModel, 1, kModelCount);
+    s.model = currentModel();
     s.length = g_ModelLength[s.model];
     s.width = g_ModelWidth[s.model];
     s.note = g_ModelNote[s.model];

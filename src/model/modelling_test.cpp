@@ -17,21 +17,9 @@ int stepMarker(int phase, int shapeIndex, int angle, int direction) {
 void buildTestBlock(const T_Material& t, int phase, TestBlock& block) {
     block.fill(0);
     if (!(t.StartAddr > 0 && t.Machine > 0 && t.Port != 0)) return;
-    int k = 0;
-    switch (t.Shape) {
-    case kShapeHorizontal:
-        k = std::abs(t.Coord[1] - t.Coord[3]) + 1;
-        break;
-    case kShapeVertical:
-        k = std::abs(t.Coord[2] - t.Coord[4]) + 1;
-        break;
-    case kShapeDiagonal:
-        k = Fun_DiagonalLength(t.Coord[1], t.Coord[2], t.Coord[3], t.Coord[4]) + 1;
-        break;
-    default:
-        k = t.PointCount;
-        break;
-    }
+    // A shape the program does not know lights as many as its point count.
+    const bool known = t.Shape >= kShapeHorizontal && t.Shape <= kShapePoints;
+    const int64_t k = known ? pixelCount(t) : t.PointCount;
     // Indices 0..749 are the red plane; 750 would already be the first green pixel.
     for (int64_t i = 0; i < k; ++i) {
         const int64_t index = int64_t(t.StartAddr) + i - 1;
@@ -48,6 +36,21 @@ void buildTestBlock(const T_Material& t, int phase, TestBlock& block) {
             m = 0;
         }
         ++m;
+    }
+}
+
+int64_t pixelCount(const T_Material& t) {
+    switch (t.Shape) {
+    case kShapeHorizontal:
+        return std::abs(int64_t(t.Coord[1]) - t.Coord[3]) + 1;
+    case kShapeVertical:
+        return std::abs(int64_t(t.Coord[2]) - t.Coord[4]) + 1;
+    case kShapeDiagonal:
+        return int64_t(Fun_DiagonalLength(t.Coord[1], t.Coord[2], t.Coord[3], t.Coord[4])) + 1;
+    case kShapePoints:
+        return t.PointCount;
+    default:
+        return 0;
     }
 }
 

@@ -21,6 +21,10 @@ int stepMarker(int phase, int shapeIndex, int angle, int direction);
 // seventh lit position from 8 - phase blue instead. An unused material gives an empty block.
 void buildTestBlock(const T_Material& t, int phase, TestBlock& block);
 
+// The pixels of a material's run by its shape (PointCount for points); 0 for an unknown shape. In 64
+// bits: no coordinates make it overflow.
+int64_t pixelCount(const T_Material& t);
+
 } // namespace kq::model
 
 // Length of a diagonal in pixels: the distance of its end points, rounded half to even.

@@ -29,11 +29,8 @@
 #include <algorithm>
 
 namespace {
-int model() {
-    return std::clamp(g_CurModel, 1, kModelCount);
-}
 QString rowText(int i) {
-    return QStringLiteral("[%1] %2").arg(i).arg(g_Materials[model()][i].Note);
+    return QStringLiteral("[%1] %2").arg(i).arg(g_Materials[currentModel()][i].Note);
 }
 } // namespace
 
@@ -153,7 +150,6 @@ void ModellingWindow::build() {
         selectMaterial(n);
         List素材列表->setCurrentRow(n - 1);
     });
-    connect(Picture模型, &ModelCanvas::pointerEntered, this, [this] { wheelTarget_ = 1; });
     for (QLineEdit* box : editor_->wheelBoxes())
         box->installEventFilter(this);
 }
@@ -178,8 +174,8 @@ void ModellingWindow::Fun_建模初始化() {
     initialised_ = true;
     if (g_CurModel == 0) g_CurModel = 1;
     if (g_CurMaterial == 0) g_CurMaterial = 1;
-    if (g_ModelLength[model()] == 0) g_ModelLength[model()] = 100;
-    if (g_ModelWidth[model()] == 0) g_ModelWidth[model()] = 100;
+    if (g_ModelLength[currentModel()] == 0) g_ModelLength[currentModel()] = 100;
+    if (g_ModelWidth[currentModel()] == 0) g_ModelWidth[currentModel()] = 100;
     Fun_list列表初始化();
     Picture模型->Command原点_Click();
     Fun_select_素材();
@@ -217,7 +213,7 @@ void ModellingWindow::refresh() {
 }
 
 void ModellingWindow::updateWiringCheck() {
-    const std::vector<kq::model::WiringFinding> findings = kq::model::checkWiring(g_Materials[model()]);
+    const std::vector<kq::model::WiringFinding> findings = kq::model::checkWiring(g_Materials[currentModel()]);
     List接线检查->clear();
     if (findings.empty()) List接线检查->addItem(QStringLiteral("接线检查：没有发现问题"));
     for (const kq::model::WiringFinding& f : findings) {
@@ -228,8 +224,10 @@ void ModellingWindow::updateWiringCheck() {
 }
 
 void ModellingWindow::selectMaterial(int material) {
+    // A selection changes no wiring finding: the check runs after edits only.
     g_CurMaterial = std::clamp(material, 1, kMaterialCount);
-    Fun_select_素材();
+    editor_->Fun_select_素材();
+    Picture模型->update();
 }
 
 QList<int> ModellingWindow::selectedMaterials() const {
@@ -258,7 +256,7 @@ void ModellingWindow::autoIncrementCopy() {
         Fun_更新所有();
         editor_->continueAddresses();
         if (editor_->autoMoveDown())
-            editor_->Command移动_Click(g_Materials[model()][g_CurMaterial].Shape == kShapeHorizontal ? 1 : 3);
+            editor_->Command移动_Click(g_Materials[currentModel()][g_CurMaterial].Shape == kShapeHorizontal ? 1 : 3);
         if (editor_->autoReverse()) editor_->toggleReverse();
     });
     Fun_更新所有();
@@ -268,7 +266,7 @@ void ModellingWindow::switchSelectedOrientation() {
     const QList<int> rows = selectedMaterials();
     undo_->perform(QStringLiteral("横竖切换"), [&] {
         for (int n : rows) {
-            T_Material& t = g_Materials[model()][n];
+            T_Material& t = g_Materials[currentModel()][n];
             if (t.Shape == kShapeHorizontal || t.Shape == kShapeVertical)
                 kq::model::changeShape(t, t.Shape == kShapeHorizontal ? kShapeVertical : kShapeHorizontal);
         }

@@ -68,5 +68,4 @@ private:
     QCheckBox* Check对齐测试 = nullptr;
     QCheckBox* Check横竖切换 = nullptr;
     QTimer* Timer_初始化 = nullptr;
-    int wheelTarget_ = 0;
 };

@@ -9,24 +9,7 @@
 namespace kq::model {
 
 AddressRange addressRange(const T_Material& t) {
-    int64_t pixels = 0;
-    switch (t.Shape) {
-    case kShapeHorizontal:
-        pixels = std::abs(int64_t(t.Coord[1]) - t.Coord[3]) + 1;
-        break;
-    case kShapeVertical:
-        pixels = std::abs(int64_t(t.Coord[2]) - t.Coord[4]) + 1;
-        break;
-    case kShapeDiagonal:
-        pixels = Fun_DiagonalLength(t.Coord[1], t.Coord[2], t.Coord[3], t.Coord[4]) + 1;
-        break;
-    case kShapePoints:
-        pixels = t.PointCount;
-        break;
-    default:
-        break;
-    }
-    return {t.StartAddr, int64_t(t.StartAddr) + pixels - 1};
+    return {t.StartAddr, int64_t(t.StartAddr) + pixelCount(t) - 1};
 }
 
 std::vector<WiringFinding> checkWiring(std::span<const T_Material> materials) {

@@ -9,7 +9,10 @@
 #include <cstring>
 
 namespace kq::record {
+
 namespace {
+// The one data byte of the live-show and live-reset commands.
+constexpr QByteArrayView kZeroByte("\0", 1);
 const QString kModellingTest = QStringLiteral("建模测试");
 } // namespace
 
@@ -67,15 +70,15 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     lastCaptureMs_ = now;
 
     if (outputResetRequest) {
-        Fun_SendFrame(0, kq::link::code::LiveReset, QByteArray(1, 0x00), true);
+        Fun_SendFrame(0, kq::link::code::LiveReset, kZeroByte, true);
         Fun_Delay(10);
-        Fun_SendFrame(0, kq::link::code::LiveReset, QByteArray(1, 0x00), true);
+        Fun_SendFrame(0, kq::link::code::LiveReset, kZeroByte, true);
         Fun_Delay(10);
         outputResetRequest = false;
     }
     if (hooks.showMaterialInfo) hooks.showMaterialInfo();
     capturedTopLeft_ = view_.positionWindowTopLeft();
-    const int m = std::clamp(g_CurModel, 1, kModelCount);
+    const int m = currentModel();
     if (g_ModelLength[m] == 0) {
         g_ModelLength[m] = 100;
         if (g_ModelWidth[m] == 0) g_ModelWidth[m] = 100;
@@ -158,7 +161,7 @@ void LiveOutput::send() {
             timings_.spacingMs += double(wait.nsecsElapsed()) / 1e6;
         }
     }
-    Fun_SendFrame(0, kq::link::code::LiveShow, QByteArray(1, 0x00), false);
+    Fun_SendFrame(0, kq::link::code::LiveShow, kZeroByte, false);
 }
 
 } // namespace kq::record

@@ -41,9 +41,8 @@ struct FrameStepHooks {
     // Once per tick while recording, after sampling: true when the similar-frame search stopped the
     // recording, which ends the step there.
     std::function<bool(const SamplePlan& plan, const CapturedPicture& picture)> recordFrame;
-    std::function<void()> afterOutput;
-    std::function<void()>
-        captureLost; // a tick while recording that got no picture // recording counters and fade while recording
+    std::function<void()> afterOutput; // recording counters and fade while recording
+    std::function<void()> captureLost; // a tick while recording that got no picture
     std::function<bool()> recordingScreenSelected;
     std::function<void()> notifyPlugin;
 };
@@ -66,9 +65,6 @@ public:
     void Fun_Timer截屏时间();
     // One sampling and output step; tag is "0" from the frame task, "建模测试" from the modelling test.
     void Fun_截屏操作(const QString& tag);
-    // Copies the screen under the position window into the display picture; false when the screen
-    // could not be copied.
-    bool saveMyScreen();
 
     FrameStepHooks hooks;
     bool busy = false;
@@ -81,10 +77,12 @@ public:
     bool halfFlag = false;
     int blinkCounter = 0;
 
-    const CapturedPicture& picture() const { return picture_; }
     const StepTimings& lastTimings() const { return timings_; }
 
 private:
+    // Copies the screen under the position window into the display picture; false when the screen
+    // could not be copied.
+    bool saveMyScreen();
     const SamplePlan& planFor(const T_Material (&materials)[kMaterialCount + 1]);
     void send();
 

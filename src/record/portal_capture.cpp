@@ -116,9 +116,8 @@ struct PortalCapture::Impl {
     std::unique_ptr<PipeWireStream> stream;
     std::unique_ptr<PortalSessionWatch> sessionWatch;
     std::function<void(const QString&)>* tokenChanged = nullptr;
-    // Replies belong to one attempt; a retry starts a new one and the old attempt's replies are ignored.
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
-    // The attempt's outstanding requests and calls, dropped with it (a portal may never answer one).
+    // The attempt's outstanding requests and calls: a retry drops them with their callbacks, so a late
+    // reply to a failed attempt goes nowhere (and a portal that never answers leaks nothing).
     std::unique_ptr<QObject> attempt = std::make_unique<QObject>();
     QElapsedTimer sinceStreaming;
     PipeWireStream::Cut lastCut = PipeWireStream::Cut::NoFrameYet;
@@ -128,6 +127,13 @@ struct PortalCapture::Impl {
         failure = why;
         advice = what;
         std::fprintf(stderr, "kq510: screen sharing: %s\n", qPrintable(why));
+    }
+
+    // Ends a share that had started: its stream and the portal's session go, and the user is told.
+    void abandon(const QString& why) {
+        stream.reset();
+        closeSession();
+        fail(why, kAskAgain);
     }
 
     QDBusMessage screenCastCall(const QString& method) const {
@@ -141,9 +147,8 @@ struct PortalCapture::Impl {
         call << options;
         auto* r = new PortalRequest;
         r->setParent(attempt.get());
-        r->done = [this, alive = std::weak_ptr<bool>(alive), then = std::move(then)](uint code,
-                                                                                     const QVariantMap& results) {
-            if (alive.expired() || state != State::Asking) return;
+        r->done = [this, then = std::move(then)](uint code, const QVariantMap& results) {
+            if (state != State::Asking) return;
             if (code == 0)
                 then(results);
             else if (code == 1)
@@ -166,9 +171,9 @@ struct PortalCapture::Impl {
     void call_(const QDBusMessage& call, std::function<void(const QDBusMessage&)> then) {
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), attempt.get());
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished,
-                         [alive = std::weak_ptr<bool>(alive), then = std::move(then)](QDBusPendingCallWatcher* w) {
+                         [then = std::move(then)](QDBusPendingCallWatcher* w) {
                              w->deleteLater();
-                             if (!alive.expired()) then(w->reply());
+                             then(w->reply());
                          });
     }
 
@@ -209,9 +214,8 @@ struct PortalCapture::Impl {
         sessionWatch = std::make_unique<PortalSessionWatch>();
         sessionWatch->closed = [this] {
             if (state == State::Failed) return;
-            stream.reset();
-            session.clear(); // closed already
-            fail(QStringLiteral("屏幕共享已结束"), kAskAgain);
+            session.clear(); // closed already: nothing to close
+            abandon(QStringLiteral("屏幕共享已结束"));
         };
         bus.connect(kPortalService, session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
                     sessionWatch.get(), SLOT(sessionClosed(QVariantMap)));
@@ -271,6 +275,7 @@ struct PortalCapture::Impl {
         if (session.isEmpty() || !bus.isConnected()) return;
         bus.send(QDBusMessage::createMethodCall(
             kPortalService, session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")));
+        session.clear();
     }
 };
 
@@ -291,16 +296,10 @@ bool PortalCapture::grab(const QRect& wanted, CapturedPicture& picture) {
     // A stream that the desktop never links to its screen would leave the live output waiting for good.
     if (d_->lastCut == PipeWireStream::Cut::NoFrameYet && d_->stream->frames() == 0 && !d_->stream->streaming() &&
         d_->sinceStreaming.elapsed() > kLinkTimeoutMs) {
-        d_->stream.reset();
-        d_->closeSession();
-        d_->fail(QStringLiteral("没有收到屏幕画面"), kAskAgain);
+        d_->abandon(QStringLiteral("没有收到屏幕画面"));
         return false;
     }
-    if (d_->lastCut == PipeWireStream::Cut::Ended) {
-        d_->fail(d_->stream->error(), kAskAgain);
-        d_->stream.reset();
-        d_->closeSession();
-    }
+    if (d_->lastCut == PipeWireStream::Cut::Ended) d_->abandon(d_->stream->error());
     return d_->lastCut == PipeWireStream::Cut::Done;
 }
 
@@ -320,11 +319,9 @@ QString PortalCapture::advice() const {
 
 void PortalCapture::retry() {
     if (d_->state != State::Failed) return;
-    d_->alive = std::make_shared<bool>(true); // the failed attempt's late replies go nowhere
     d_->sessionWatch.reset();
     d_->attempt = std::make_unique<QObject>();
     d_->closeSession();
-    d_->session.clear();
     d_->failure.clear();
     d_->advice.clear();
     d_->state = State::Idle;

@@ -12,15 +12,6 @@
 #include <QRegion>
 #include <algorithm>
 
-namespace {
-constexpr int kEdgeMarginTwips = 1500;
-constexpr int kFallbackTwips = 100;
-
-int toPixels(int twips) {
-    return twips / kTwipsPerPixel;
-}
-} // namespace
-
 PositionWindow::PositionWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool) {
     setObjectName(QStringLiteral("Form位置示意"));
@@ -37,12 +28,12 @@ PositionWindow::PositionWindow(QWidget* parent)
     setToolTip(QStringLiteral("拖动移动位置；W A S D 每次移动一个像素；回车键单步录制"));
     transparency_ = Fun_ReadIniNumber(g_IniPath, kq::key::PositionWindowTransparency, 30, 0, 100);
     const auto placement = [](const QString& key, int screenTwips) {
-        const int v = Fun_ReadIniNumber(g_IniPath, key, kFallbackTwips, INT32_MIN, INT32_MAX);
-        return v < 1 || v >= screenTwips - kEdgeMarginTwips ? kFallbackTwips : v;
+        const int v = Fun_ReadIniNumber(g_IniPath, key, kFallbackPlaceTwips, INT32_MIN, INT32_MAX);
+        return v < 1 || v >= screenTwips - kEdgeMarginTwips ? kFallbackPlaceTwips : v;
     };
     const int top = placement(kq::key::PositionWindowTop, Fun_ScreenSize(4));
     const int left = placement(kq::key::PositionWindowLeft, Fun_ScreenSize(3));
-    moveArea(QPoint(toPixels(left), toPixels(top)));
+    moveArea(QPoint(twipsToPixels(left), twipsToPixels(top)));
     g_PosWinSavedTop = top;
     g_PosWinSavedLeft = left;
     setCanvasSize(canvas_);
@@ -60,7 +51,7 @@ QSize windowSizeFor(const QSize& canvas) {
 } // namespace
 
 QRect PositionWindow::handleRect() const {
-    return QRect(0, canvas_.height() + 2, std::max(canvas_.width() + 2, kHandleMinWidth), kHandleHeight);
+    return QRect(0, canvas_.height() + 2, windowSizeFor(canvas_).width(), kHandleHeight);
 }
 
 void PositionWindow::setCanvasSize(const QSize& canvas) {

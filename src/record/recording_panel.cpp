@@ -26,9 +26,6 @@
 namespace {
 const char* const kPositionModes[] = {"不显示", "显示方式1", "显示方式2", "显示方式3"};
 
-int iniNumber(const QString& key, int fallback, int min, int max) {
-    return Fun_ReadIniNumber(g_IniPath, key, fallback, min, max);
-}
 void writeIni(const QString& key, int value) {
     Fun_WriteIni(g_IniPath, key, QString::number(value));
 }
@@ -159,19 +156,20 @@ void RecordingPanel::buildControls() {
 }
 
 void RecordingPanel::restoreCurrentMaterial() {
-    if (const int m = iniNumber(kq::key::CurrentMaterial, 0, 1, kShowMaterials)) Combo素材->setCurrentIndex(m - 1);
+    if (const int m = Fun_ReadIniNumber(g_IniPath, kq::key::CurrentMaterial, 0, 1, kShowMaterials))
+        Combo素材->setCurrentIndex(m - 1);
     currentMaterial_ = kq::numberIn(Combo素材, kShowMaterials);
 }
 
 void RecordingPanel::restoreRecordingOptions() {
     restoreCheck(Check重新录制, kq::key::ContinueRecording);
     restoreCheck(Check自动查找相似帧, kq::key::FindSimilar);
-    similarityThreshold_ = iniNumber(kq::key::SimilarityThreshold, 97, 0, 100);
-    similarityMinFrames_ = iniNumber(kq::key::SimilarityMinFrames, 6, 0, 100);
+    similarityThreshold_ = Fun_ReadIniNumber(g_IniPath, kq::key::SimilarityThreshold, 97, 0, 100);
+    similarityMinFrames_ = Fun_ReadIniNumber(g_IniPath, kq::key::SimilarityMinFrames, 6, 0, 100);
 }
 
 void RecordingPanel::createPositionWindow() {
-    g_PosWinMode = uint8_t(iniNumber(kq::key::PositionWindowMode, 1, 0, 3));
+    g_PosWinMode = uint8_t(Fun_ReadIniNumber(g_IniPath, kq::key::PositionWindowMode, 1, 0, 3));
     Combo显示位置窗口->setCurrentIndex(g_PosWinMode);
     if (!positionWindow_) positionWindow_ = std::make_unique<PositionWindow>();
     positionWindow_->Fun_改变位置窗显示方式();
@@ -179,7 +177,7 @@ void RecordingPanel::createPositionWindow() {
 }
 
 void RecordingPanel::restoreSimilarityMargin() {
-    similarityMargin_ = iniNumber(kq::key::SimilarityMargin, 10, 1, 100);
+    similarityMargin_ = Fun_ReadIniNumber(g_IniPath, kq::key::SimilarityMargin, 10, 1, 100);
 }
 
 void RecordingPanel::showCurrentMaterial() {
@@ -256,7 +254,7 @@ void RecordingPanel::Fun_开始录制初始化() {
     recorder_.similarityMinFrames = similarityMinFrames_;
     recorder_.similarityTolerance = similarityMargin_;
     std::array<bool, kMaxMachine + 1> driven{};
-    const int model = std::clamp(g_CurModel, 1, kModelCount);
+    const int model = currentModel();
     for (int i = 1; i <= kMaterialCount; ++i) {
         const T_Material& t = g_Materials[model][i];
         if (t.used() && t.Machine <= kMaxMachine) driven[size_t(t.Machine)] = true;

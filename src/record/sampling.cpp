@@ -16,19 +16,7 @@ int roundHalfEven(double v) {
 
 // n of a material: its pixel count - 1, or -1 when it has none.
 int lastIndex(const T_Material& t) {
-    const int x1 = t.Coord[1], y1 = t.Coord[2], x2 = t.Coord[3], y2 = t.Coord[4];
-    switch (t.Shape) {
-    case kShapeHorizontal:
-        return std::abs(x1 - x2);
-    case kShapeVertical:
-        return std::abs(y1 - y2);
-    case kShapeDiagonal:
-        return Fun_DiagonalLength(x1, y1, x2, y2);
-    case kShapePoints:
-        return t.PointCount - 1;
-    default:
-        return -1;
-    }
+    return int(kq::model::pixelCount(t) - 1);
 }
 
 QPoint pixelAt(const T_Material& t, int p, int n) {

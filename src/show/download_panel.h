@@ -25,7 +25,6 @@ public:
     void Command获取版本号_Click();
     void Command重启_Click();
     // "Option机器下载选择": the machine one download or upgrade goes to; 1 after start-up.
-    int downloadMachine() const { return downloadMachine_; }
     void selectDownloadMachine(int machine);
 
 signals:

@@ -20,7 +20,6 @@ public:
     void Fun_素材编辑();
     void Fun_删除一帧();
     void Command播放_Click();
-    bool playing() const { return playing_; }
     bool deleteRequested() const { return deleteRequest_; }
     void setEditControlsEnabled(bool enabled);
 

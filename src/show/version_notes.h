@@ -20,11 +20,11 @@ class VersionNotesDialog : public QWidget {
 public:
     explicit VersionNotesDialog(QWidget* parent = nullptr);
 
-    void Fun_txt信息载入换行(const QString& text);
     void Command软件版本_Click();
     void Command建模快捷键_Click();
 
 private:
+    void Fun_txt信息载入换行(const QString& text);
     void showLines(const QStringList& lines);
 
     QPlainTextEdit* Text信息 = nullptr;

@@ -21,6 +21,8 @@ QByteArray done(int64_t size, int64_t width, int64_t height) {
 
 TEST(PluginProtocol, MessageBytes) {
     EXPECT_EQ(encodeMessage(msg::NextPicture), QByteArray("KQ-510>>\x01\x80", 10));
+    EXPECT_EQ(encodePictureChunk(258, -2, "ab"), QByteArray::fromHex("4B512D3531303E3E 0151 00000102 FFFFFFFE 6162"));
+    EXPECT_EQ(encodePictureDone(40, 10, 1), QByteArray::fromHex("4B512D3531303E3E 0152 00000028 0000000A 00000001"));
     EXPECT_EQ(Fun_MsgCode(done(4, 1, 1)), "0152");
     EXPECT_EQ(Fun_MsgCode(QByteArray("KQ-510>x\x01\x52", 10)), "");
     EXPECT_EQ(Fun_MsgCode(QByteArray("KQ-510>>\x01", 9)), "");

@@ -25,11 +25,6 @@ namespace {
 
 using namespace kq::link;
 
-QByteArray be32(int64_t v) {
-    const auto u = uint32_t(v);
-    return QByteArray(1, char(u >> 24)) + char(u >> 16) + char(u >> 8) + char(u);
-}
-
 TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
     kq::test::TempHome home;
     auto machines = home.startMachines({1});
@@ -53,11 +48,11 @@ TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
         pixels += QByteArray(1, char(200)) + char(100) + char(20 + 10 * x) + char(0);
     QUdpSocket plugin;
     const auto send = [&](const QByteArray& m) { plugin.writeDatagram(m, to, quint16(listener.LocalPort())); };
-    send(encodeMessage(msg::PictureChunk, be32(0) + be32(20) + pixels.left(20)));
-    send(encodeMessage(msg::PictureChunk, be32(20) + be32(20) + pixels.mid(20)));
-    send(encodeMessage(msg::PictureChunk, be32(9999999) + be32(8) + QByteArray(8, 'x'))); // outside: dropped
+    send(encodePictureChunk(0, 20, pixels.left(20)));
+    send(encodePictureChunk(20, 20, pixels.mid(20)));
+    send(encodePictureChunk(9999999, 8, QByteArray(8, 'x'))); // outside: dropped
     for (int i = 0; i < 20; ++i)
-        send(encodeMessage(msg::PictureDone, be32(40) + be32(10) + be32(1)));
+        send(encodePictureDone(40, 10, 1));
     Fun_Delay(50);
     RecordingPanel& recording = kq::test::only<RecordingPanel>(*window);
     ASSERT_TRUE(recording.pluginPictures().hasPicture());

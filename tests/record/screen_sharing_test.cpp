@@ -11,6 +11,7 @@
 #include "record/recording_panel.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
+#include "support/open_window.h"
 #include "support/widgets.h"
 
 #include <QByteArray>
@@ -122,10 +123,8 @@ void expectToldOnce(const QString& text) {
     auto machines = home.startMachines({1});
     ASSERT_TRUE(machines);
     PortalCapture capture{QString()};
-    MainWindow w(&capture);
-    w.show();
-    for (int i = 0; i < 200 && !w.initialised(); ++i)
-        Fun_Delay(10);
+    const auto window = kq::test::openMainWindow(capture);
+    MainWindow& w = *window;
     g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
     home.dialogs.shown.clear();
     for (int i = 0; i < 100 && capture.state() != PortalCapture::State::Failed; ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/screen_capture.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QPoint>
@@ -12,6 +14,12 @@ namespace kq::test {
 // blue 200.
 inline QRgb screenPattern(int x, int y) {
     return qRgb(x % 256, y % 256, 200);
+}
+
+// Pixel (x, y) of a copied picture.
+inline QRgb pixel(const record::CapturedPicture& p, int x, int y) {
+    const uint8_t* b = p.data() + (qsizetype(y) * p.width + x) * 4;
+    return qRgb(b[2], b[1], b[0]);
 }
 
 // Model 1, 200 x 150, with eight materials on machines 1 to 3: every shape, a reversed run, a run

@@ -25,12 +25,8 @@ namespace {
 
 using kq::record::CapturedPicture;
 using kq::record::PortalCapture;
+using kq::test::pixel;
 using kq::test::screenPattern;
-
-QRgb pixel(const CapturedPicture& p, int x, int y) {
-    const uint8_t* b = p.data() + (qsizetype(y) * p.width + x) * 4;
-    return qRgb(b[2], b[1], b[0]);
-}
 
 // Repeats step every 20 ms until it returns true or seconds have passed.
 template <typename Step> bool within(int seconds, Step step) {

@@ -20,6 +20,7 @@
 namespace {
 
 using kq::test::only;
+using kq::test::pixel;
 
 // Pixel (x, y) of the screen under this window: red x % 256, green y % 256, blue 200.
 class PatternWindow : public QWidget {
@@ -38,11 +39,6 @@ protected:
         QPainter(this).drawImage(0, 0, image);
     }
 };
-
-QRgb pixel(const kq::record::CapturedPicture& p, int x, int y) {
-    const uint8_t* b = p.data() + (qsizetype(y) * p.width + x) * 4;
-    return qRgb(b[2], b[1], b[0]);
-}
 
 void settle() {
     for (int i = 0; i < 10; ++i)

@@ -9,14 +9,6 @@
 namespace feeder {
 namespace {
 
-QByteArray be32(qint64 v) {
-    const auto u = quint32(v);
-    QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        b[i] = char(u >> (24 - 8 * i));
-    return b;
-}
-
 void readAll(const QString& path, QList<QImage>& out, QStringList& problems) {
     QImageReader reader(path);
     const int before = int(out.size());
@@ -40,10 +32,9 @@ QList<QByteArray> pictureMessages(const QImage& picture, const QSize& area) {
     QList<QByteArray> messages;
     for (qsizetype at = 0; at < pixels.size(); at += kChunkBytes) {
         const QByteArray part = pixels.mid(at, kChunkBytes);
-        messages << kq::link::encodeMessage(kq::link::msg::PictureChunk, be32(at) + be32(part.size()) + part);
+        messages << kq::link::encodePictureChunk(int32_t(at), int32_t(part.size()), part);
     }
-    messages << kq::link::encodeMessage(kq::link::msg::PictureDone,
-                                        be32(pixels.size()) + be32(scaled.width()) + be32(scaled.height()));
+    messages << kq::link::encodePictureDone(int32_t(pixels.size()), scaled.width(), scaled.height());
     return messages;
 }
 

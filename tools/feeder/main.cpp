@@ -1,6 +1,7 @@
 // kq510-feeder: plays image files into the recorder through the plug-in message protocol, as a plug-in
 // program on this PC does, so that a show can be recorded from files without screen capture.
 #include "feeder.h"
+#include "link/socket_master.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kq510-feeder: check --size, --to, --fps and give at least one SOURCE (see --help)\n");
         return 2;
     }
-    if (qEnvironmentVariable("KQ510_LOOPBACK_ONLY") == QLatin1String("1") && !address.isLoopback()) {
+    if (!kq::link::destinationAllowed(address)) {
         std::fprintf(stderr, "kq510-feeder: KQ510_LOOPBACK_ONLY=1: nothing is sent to %s\n",
                      qPrintable(address.toString()));
         return 2;
