@@ -58,8 +58,8 @@ const Subcommand kSubcommands[] = {
 
 constexpr char kUsage[] =
     "usage: kq510 [--home DIR] [--capture x11|portal]   the main window\n"
-    "       kq510 --factory-test [--home DIR]   the factory test window\n"
-    "       kq510 --r770-switch [--home DIR]    the R-770 detection switch\n"
+    "       kq510 --factory-test [--home DIR]           the factory test window\n"
+    "       kq510 --r770-switch [--home DIR]            the R-770 detection switch\n"
     "       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
     "       kq510 build [--material N] [--home DIR]\n"
     "       kq510 inspect FILE\n"
