@@ -1,5 +1,7 @@
 // The program's command line, run as a process without a display: help, version and refusals never
 // open a window, and every subcommand works without one.
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -12,14 +14,16 @@ struct ProgramRun {
     QString out, err;
 };
 
-ProgramRun runProgram(const QStringList& args) {
+ProgramRun runProgram(const QStringList& args, const QString& program = QStringLiteral(KQ510_PROGRAM),
+                      const QString& workingDir = {}) {
     QProcess p;
+    if (!workingDir.isEmpty()) p.setWorkingDirectory(workingDir);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("KQ510_LOOPBACK_ONLY"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KQ510_PROGRAM), args);
+    p.start(program, args);
     ProgramRun r;
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -67,6 +71,35 @@ TEST(ProgramCommandLine, HelpVersionAndRefusalsOpenNoWindow) {
             EXPECT_TRUE(r.out.isEmpty()) << name << "\n" << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err))) << name << "\n" << r.err.toStdString();
     }
+}
+
+TEST(ProgramCommandLine, DemoModelTakesOnlyAFolder) {
+    QTemporaryDir cwd;
+    const struct {
+        QStringList args;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"--help"}, 0, "usage: kq510-demo-model DIR", ""},
+        {{"-h"}, 0, "usage: kq510-demo-model DIR", ""},
+        {{"--frobnicate"}, 2, "", "kq510-demo-model: unknown option '--frobnicate'\nusage: kq510-demo-model DIR"},
+        {{"demo", "--help"}, 0, "usage: kq510-demo-model DIR", ""},
+        {{}, 2, "", "usage: kq510-demo-model DIR"},
+        {{"a", "b"}, 2, "", "usage: kq510-demo-model DIR"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const ProgramRun r = runProgram(c.args, QStringLiteral(KQ510_DEMO_MODEL), cwd.path());
+        EXPECT_EQ(r.status, c.status) << r.err.toStdString();
+        EXPECT_TRUE(*c.out ? r.out.startsWith(QString::fromUtf8(c.out)) : r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err))) << r.err.toStdString();
+    }
+    // None of them wrote anything: no folder named like an option, no model file.
+    EXPECT_TRUE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    const ProgramRun made = runProgram({QStringLiteral("demo")}, QStringLiteral(KQ510_DEMO_MODEL), cwd.path());
+    EXPECT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_TRUE(QFile::exists(cwd.filePath(QStringLiteral("demo/模型.mx20"))));
 }
 
 } // namespace

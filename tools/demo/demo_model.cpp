@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStringList>
 #include <cstdio>
 
 namespace {
@@ -22,11 +23,28 @@ T_Material run(int machine, int port, int start, int shape, int x1, int y1, int 
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: kq510-demo-model DIR\n");
+    const char* const usage = "usage: kq510-demo-model DIR\n"
+                              "Writes DIR/模型.mx20 with a sample installation: model 1 (400 x 300, machines 1 to 3)\n"
+                              "and model 2 (a full installation of 2000 materials on machines 1 to 10).\n"
+                              "  --help  this text\n";
+    QStringList folders;
+    for (const QString& a : app.arguments().mid(1)) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        // A folder named like an option is taken for one (a typo must not create a folder "--hlep").
+        if (a.startsWith(QLatin1Char('-'))) {
+            std::fprintf(stderr, "kq510-demo-model: unknown option '%s'\n%s", qPrintable(a), usage);
+            return 2;
+        }
+        folders << a;
+    }
+    if (folders.size() != 1) {
+        std::fputs(usage, stderr);
         return 2;
     }
-    const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const QString dir = QDir(folders.front()).absolutePath();
     QDir().mkpath(dir);
     g_ModelLength[1] = 400;
     g_ModelWidth[1] = 300;
