@@ -19,10 +19,10 @@ void cutFromFrame(const FrameView& frame, const QRect& screen, const QRect& want
     if (sameSize && frame.order == PixelOrder::BGRx) {
         const uint8_t* first =
             g.source.isEmpty() ? nullptr : frame.bits + g.source.y() * frame.stride + qsizetype(g.source.x()) * 4;
-        placeIntoPicture(picture, wanted.size(), g, first, frame.stride);
+        placeIntoPicture(picture, g, first, frame.stride);
         return;
     }
-    placeIntoPicture(picture, wanted.size(), g, nullptr, 0);
+    placeIntoPicture(picture, g, nullptr, 0);
     if (g.source.isEmpty()) return;
     const bool swap = frame.order == PixelOrder::RGBx;
     for (int row = 0; row < g.source.height(); ++row) {

@@ -27,7 +27,7 @@ public:
                                       .convertToFormat(QImage::Format_RGB32);
         // A desktop that lets no program copy the screen (a Wayland session) gives no picture at all.
         if (!g.source.isEmpty() && shot.isNull()) return false;
-        placeIntoPicture(picture, wanted.size(), g, shot.isNull() ? nullptr : shot.constBits(), shot.bytesPerLine());
+        placeIntoPicture(picture, g, shot.isNull() ? nullptr : shot.constBits(), shot.bytesPerLine());
         return true;
     }
     QString name() const override { return QStringLiteral("Qt screen grab"); }

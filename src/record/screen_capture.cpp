@@ -7,11 +7,18 @@ namespace kq::record {
 
 CaptureGeometry captureGeometry(const QRect& wanted, const QSize& screen) {
     const QRect onScreen = wanted.intersected(QRect(QPoint(0, 0), screen));
-    return {onScreen, onScreen.isEmpty() ? QPoint() : onScreen.topLeft() - wanted.topLeft()};
+    const QPoint destination = onScreen.isEmpty() ? QPoint() : onScreen.topLeft() - wanted.topLeft();
+    const auto side = [](int want, int screenSide, int reached) {
+        return want <= screenSide ? want : std::max(screenSide, reached);
+    };
+    const QSize picture(side(wanted.width(), screen.width(), destination.x() + onScreen.width()),
+                        side(wanted.height(), screen.height(), destination.y() + onScreen.height()));
+    return {onScreen, destination, picture};
 }
 
-void placeIntoPicture(CapturedPicture& picture, const QSize& size, const CaptureGeometry& g, const uint8_t* sourceBits,
+void placeIntoPicture(CapturedPicture& picture, const CaptureGeometry& g, const uint8_t* sourceBits,
                       qsizetype sourceBytesPerRow) {
+    const QSize size = g.picture;
     picture.width = size.width();
     picture.height = size.height();
     const qsizetype bytes = qsizetype(size.width()) * size.height() * 4;

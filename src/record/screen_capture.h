@@ -27,11 +27,15 @@ inline constexpr uint32_t kPictureBackground = 0x00C0C0FF; // x, red, green, blu
 struct CaptureGeometry {
     QRect source; // on the screen, never empty unless nothing of wanted is on it
     QPoint destination;
+    // The picture: the wanted size, except that a side longer than the screen's ends at the screen's
+    // far edge (what lies past it is background), so an area larger than the screen costs no memory
+    // beyond what the screen shows.
+    QSize picture;
 };
 CaptureGeometry captureGeometry(const QRect& wanted, const QSize& screen);
 
-// Fills the picture (wanted.size()) with the background and copies `rows` of `source` into it.
-void placeIntoPicture(CapturedPicture& picture, const QSize& size, const CaptureGeometry& g, const uint8_t* sourceBits,
+// Fills the picture (g.picture) with the background and copies the rows of `source` into it.
+void placeIntoPicture(CapturedPicture& picture, const CaptureGeometry& g, const uint8_t* sourceBits,
                       qsizetype sourceBytesPerRow);
 
 class ScreenCapture {

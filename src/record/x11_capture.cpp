@@ -150,7 +150,7 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
     if (s_->image && picture.bits.constData() == s_->image->data) picture.bits = QByteArray();
     const CaptureGeometry g = captureGeometry(wanted, s_->screen);
     if (g.source.isEmpty()) {
-        placeIntoPicture(picture, wanted.size(), g, nullptr, 0);
+        placeIntoPicture(picture, g, nullptr, 0);
         return true;
     }
     qsizetype bytesPerRow = 0;
@@ -174,7 +174,7 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
                 picture.height = wanted.height();
                 return true;
             }
-            placeIntoPicture(picture, wanted.size(), g, bits, bytesPerRow);
+            placeIntoPicture(picture, g, bits, bytesPerRow);
             return true;
         }
         s_->dropImage();
@@ -192,11 +192,11 @@ bool X11Capture::grab(const QRect& wanted, CapturedPicture& picture) {
         // picture of the wanted size (background) rather than a stale one.
         XWindowAttributes root{};
         if (XGetWindowAttributes(s_->display, s_->root, &root)) s_->screen = QSize(root.width, root.height);
-        placeIntoPicture(picture, wanted.size(), CaptureGeometry{}, nullptr, 0);
+        placeIntoPicture(picture, CaptureGeometry{{}, {}, g.picture}, nullptr, 0);
         return false;
     }
     const uint8_t* bits = s_->bgrx(img, bytesPerRow);
-    placeIntoPicture(picture, wanted.size(), g, bits, bytesPerRow);
+    placeIntoPicture(picture, g, bits, bytesPerRow);
     XDestroyImage(img);
     return true;
 }

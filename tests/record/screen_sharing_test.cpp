@@ -9,6 +9,7 @@
 #include "record/platform_capture.h"
 #include "record/portal_capture.h"
 #include "record/recording_panel.h"
+#include "record/screen_capture.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
 #include "support/open_window.h"
@@ -149,6 +150,31 @@ void expectToldOnce(const QString& text) {
     kq::test::only<RecordingPanel>(w).Fun_截屏操作("0");
     EXPECT_EQ(home.dialogs.shown.size(), 2);
     Fun_ClearAllModels();
+}
+
+TEST(CaptureGeometry, APictureLargerThanTheScreenEndsAtTheScreensFarEdge) {
+    const QSize screen(1280, 800);
+    const struct {
+        QRect wanted;
+        QSize picture;
+    } cases[] = {
+        {{10, 10, 100, 50}, {100, 50}},         // on the screen
+        {{1250, 780, 100, 50}, {100, 50}},      // past an edge, but no larger than the screen: as wanted
+        {{0, 0, 8192, 8192}, {1280, 800}},      // the largest model: no more than the screen
+        {{-100, -50, 8192, 4000}, {1380, 850}}, // reaches the screen's far edges from off its corner
+        {{2000, 900, 4000, 1000}, {1280, 800}}, // wholly off the screen
+    };
+    for (const auto& c : cases) {
+        const CaptureGeometry g = captureGeometry(c.wanted, screen);
+        EXPECT_EQ(g.picture, c.picture) << c.wanted.x() << "," << c.wanted.y();
+        CapturedPicture picture;
+        const QByteArray screenBits(qsizetype(screen.width()) * screen.height() * 4, '\x7f');
+        placeIntoPicture(picture, g,
+                         reinterpret_cast<const uint8_t*>(screenBits.constData()) +
+                             (qsizetype(g.source.y()) * screen.width() + g.source.x()) * 4,
+                         qsizetype(screen.width()) * 4);
+        EXPECT_EQ(picture.bits.size(), qsizetype(c.picture.width()) * c.picture.height() * 4);
+    }
 }
 
 TEST(FrameInMemory, TakesOnlyFramesWhoseRowsAllLieInTheBuffer) {
