@@ -112,6 +112,12 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::CD建模_Click() {
+    // The editor stops the frame step: a recording would lose its frames, or record the editor.
+    const kq::record::LiveOutput& live = recording_->liveOutput();
+    if (live.recording || live.startRequest || live.stopRequest) {
+        Fun_MsgBox(QStringLiteral("正在录制，请先停止录制再建模。"));
+        return;
+    }
     if (!modelling_) {
         modelling_ = new ModellingWindow;
         modelling_->liveTestStep = [this] { recording_->Fun_截屏操作(QStringLiteral("建模测试")); };

@@ -131,9 +131,11 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
     timings_.samplingMs = double(phase.nsecsElapsed()) / 1e6;
     phase.restart();
 
-    if (recording && hooks.recordFrame && hooks.recordFrame(plan, picture_)) return; // the show came round
+    // The modelling test's output lights the edited material: it never enters a recording.
+    const bool recordThis = recording && tag != kModellingTest;
+    if (recordThis && hooks.recordFrame && hooks.recordFrame(plan, picture_)) return; // the show came round
 
-    if (recording && hooks.afterOutput)
+    if (recordThis && hooks.afterOutput)
         hooks.afterOutput();
     else if (!recording)
         fadeLevel = 255;

@@ -3,6 +3,7 @@
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "model/model_data.h"
+#include "model/modelling_window.h"
 #include "record/recorder.h"
 #include "record/recording_panel.h"
 #include "show/frame_store.h"
@@ -216,6 +217,27 @@ TEST_F(Recording, AStopBeforeTheStartWasServedCallsTheStartOff) {
         EXPECT_FALSE(only<RecordingPanel>(*window).liveOutput().recording) << fade;
         EXPECT_TRUE(fileOf(1).isEmpty()) << fade;
     }
+}
+
+TEST_F(Recording, TheEditorStaysShutWhileARecordingRunsOrIsBeingFinished) {
+    const auto editorRefused = [&] {
+        home.dialogs.shown.clear();
+        window->CD建模_Click();
+        return g_ModellingOpen == 0 && window->isVisible() && !home.dialogs.shown.isEmpty() &&
+               home.dialogs.shown.back().text == QStringLiteral("正在录制，请先停止录制再建模。");
+    };
+    child<QCheckBox>(*window, "Check重新录制").setChecked(true);
+    child<QPushButton>(*window, "Command录制方式0").click();
+    EXPECT_TRUE(editorRefused()); // the start is pending
+    tick(2);
+    EXPECT_TRUE(editorRefused()); // recording
+    child<QPushButton>(*window, "Command停止录制").click();
+    EXPECT_TRUE(editorRefused()); // the stop is pending
+    tick();
+    EXPECT_EQ(frameCountOf(fileOf(1)), 2); // only the frames of the screen
+    window->CD建模_Click();
+    EXPECT_EQ(g_ModellingOpen, 1);
+    window->modellingWindow()->close();
 }
 
 TEST_F(Recording, ClosingTheWindowFinishesTheRecordingFirst) {
