@@ -272,6 +272,7 @@ void MainWindow::Fun主界面初始化() {
     menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background-color: rgb(0, 255, 255); }"));
     // 15
     g_ModelFilePath = g_AppFolder + QStringLiteral("/模型.mx20");
+    Fun_ForgetModelFile();
     if (QFile::exists(g_ModelFilePath)) {
         Fun_OpenModel(g_ModelFilePath);
         menus_->Fun_模型菜单显示();

@@ -81,6 +81,22 @@ QByteArray encode(const QString& text) {
                      QByteArray("?"));
 }
 
+QString unencodable(const QString& text) {
+    static Converter toGbk("CP936", "UTF-16LE");
+    QString found;
+    const char* start = reinterpret_cast<const char*>(text.utf16());
+    toGbk.run(
+        start, size_t(text.size()) * 2,
+        [&](const char* p, size_t left) {
+            const size_t n = utf16CharBytes(p, left);
+            const QString c(reinterpret_cast<const QChar*>(p), qsizetype(n / 2));
+            if (!found.contains(c)) found += c;
+            return n;
+        },
+        QByteArray("?"));
+    return found;
+}
+
 QString decode(QByteArrayView bytes) {
     static Converter fromGbk("UTF-16LE", "CP936");
     // A bad lead byte and the byte after it are one unreadable character; a lone bad byte is one.

@@ -10,6 +10,9 @@ namespace kq::gbk {
 
 // Characters that code page 936 cannot hold become '?', as the Windows conversion does.
 QByteArray encode(const QString& text);
+// The characters of text that code page 936 cannot hold, each once, in their order; empty when it
+// holds them all.
+QString unencodable(const QString& text);
 // Byte sequences that are not valid code page 936 become U+FFFD; decoding never fails.
 QString decode(QByteArrayView bytes);
 

@@ -1,9 +1,14 @@
 #include "panel_widgets.h"
 
+#include "gbk_codec.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
+#include <QValidator>
 #include <algorithm>
 
 namespace kq {
@@ -17,7 +22,39 @@ public:
     }
 };
 
+class CodePage936Only final : public QValidator {
+public:
+    explicit CodePage936Only(QLineEdit* box) : QValidator(box), box_(box) {}
+    State validate(QString& input, int& /*pos*/) const override {
+        const QString refused = kq::gbk::unencodable(input);
+        if (refused.isEmpty()) return Acceptable;
+        sayAtBox(box_, QStringLiteral("不能保存的字符：%1（只能使用GBK字符）").arg(refused));
+        return Invalid;
+    }
+
+private:
+    QLineEdit* box_;
+};
+
+QString& said() {
+    static QString text;
+    return text;
+}
+
 } // namespace
+
+void sayAtBox(QWidget* box, const QString& text) {
+    said() = text;
+    QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), text, box);
+}
+
+QString lastSaid() {
+    return said();
+}
+
+void acceptOnlyCodePage936(QLineEdit* box) {
+    box->setValidator(new CodePage936Only(box));
+}
 
 QComboBox* makePickList(QWidget* parent, const QString& name) {
     auto* box = new QComboBox(parent);

@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 // What the panels of the main window have in common.
@@ -22,6 +23,12 @@ public:
 QComboBox* makePickList(QWidget* parent, const QString& name);
 QCheckBox* makeCheckBox(QWidget* parent, const QString& name, const QString& caption);
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption);
+// A short message shown at a box, for input it refused; the last one stays readable as lastSaid().
+void sayAtBox(QWidget* box, const QString& text);
+QString lastSaid();
+// The box takes only characters that code page 936 holds, since the files it is saved to hold no
+// others: a character typed or pasted that it cannot hold is refused as typed, with a message.
+void acceptOnlyCodePage936(QLineEdit* box);
 // The number a list of numbers shows, within 1..max.
 int numberIn(const QComboBox* box, int max);
 

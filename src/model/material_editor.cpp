@@ -145,7 +145,7 @@ void MaterialEditor::build() {
                 return;
             }
             apply(
-                box->objectName(), [&] { current().*field = *v; }, mergeId);
+                box->objectName(), [&] { current().*field = *v; }, mergeId, box);
         });
     };
     limited(Combo机器编号, 10, Machine, &T_Material::Machine);
@@ -157,15 +157,34 @@ void MaterialEditor::build() {
     number(Text点_结束地址, Points, [](int v) { current().PointCount = v; });
     for (int k = 1; k <= 4; ++k)
         number(Text素材坐标[size_t(k)], Coord1 + k - 1, [k](int v) { kq::model::setCoordinate(current(), k, v); });
-    number(Text模型长度, Length, [](int v) { g_ModelLength[currentModel()] = v; });
-    number(Text模型宽度, Width, [](int v) { g_ModelWidth[currentModel()] = v; });
+    // A model side outside 1..kMaxModelSide is refused as typed: the box shows the stored size again.
+    const auto side = [this](QLineEdit* box, int mergeId, int32_t(&sides)[kModelCount + 1]) {
+        connect(box, &QLineEdit::textChanged, this, [=, this, &sides] {
+            if (updating_) return;
+            const std::optional<int> v = wholeNumber(box->text());
+            if (!v) return;
+            if (*v < 1 || *v > kMaxModelSide) {
+                kq::sayAtBox(box, QStringLiteral("模型长度和宽度只能是1到%1").arg(kMaxModelSide));
+                updating_ = true;
+                box->setText(QString::number(sides[currentModel()]));
+                updating_ = false;
+                return;
+            }
+            apply(
+                box->objectName(), [&] { sides[currentModel()] = *v; }, mergeId, box);
+        });
+    };
+    side(Text模型长度, Length, g_ModelLength);
+    side(Text模型宽度, Width, g_ModelWidth);
     const auto text = [this](QLineEdit* box, int mergeId, std::function<void(const QString&)> store) {
         connect(box, &QLineEdit::textChanged, this, [=, this](const QString& t) {
             if (updating_) return;
             apply(
-                box->objectName(), [&] { store(t); }, mergeId);
+                box->objectName(), [&] { store(t); }, mergeId, box);
         });
     };
+    kq::acceptOnlyCodePage936(Text素材备注);
+    kq::acceptOnlyCodePage936(Text模型备注);
     text(Text素材备注, Note, [](const QString& t) { current().Note = t; });
     text(Text模型备注, ModelNote, [](const QString& t) { g_ModelNote[currentModel()] = t; });
     connect(Combo形状, &QComboBox::activated, this, [this](int shape) { Combo形状_Click(shape); });
@@ -173,7 +192,11 @@ void MaterialEditor::build() {
     connect(JiaoDu, &QComboBox::editTextChanged, this, [this](const QString& t) {
         if (updating_) return;
         const std::optional<int> v = wholeNumber(t);
-        if (v && *v >= 0 && *v <= 360 && t.trimmed().size() == QString::number(*v).size()) JiaoDu_Click(*v);
+        if (v && *v >= 0 && *v <= 360 && t.trimmed().size() == QString::number(*v).size()) {
+            typing_ = JiaoDu;
+            JiaoDu_Click(*v);
+            typing_ = nullptr;
+        }
     });
     connect(Check素材方向, &QCheckBox::toggled, this, [this](bool on) {
         if (updating_) return;
@@ -198,13 +221,24 @@ void MaterialEditor::storeNumber(QLineEdit* box, int mergeId, const std::functio
     const std::optional<int> v = wholeNumber(box->text());
     if (!v) return; // a conversion error leaves the field as it was
     apply(
-        box->objectName(), [&] { store(*v); }, mergeId);
+        box->objectName(), [&] { store(*v); }, mergeId, box);
 }
 
-void MaterialEditor::apply(const QString& name, const std::function<void()>& action, int mergeId) {
+void MaterialEditor::apply(const QString& name, const std::function<void()>& action, int mergeId, QObject* typing) {
     undo_.perform(name, action, mergeId);
+    QObject* const outer = typing_;
+    if (typing) typing_ = typing;
     Fun_select_素材();
+    typing_ = outer;
     emit changed();
+}
+
+void MaterialEditor::put(QLineEdit* box, const QString& text) const {
+    if (box != typing_ && box->text() != text) box->setText(text);
+}
+
+void MaterialEditor::put(QComboBox* box, const QString& text) const {
+    if (box != typing_ && box->currentText() != text) box->setEditText(text);
 }
 
 void MaterialEditor::restoreAids() {
@@ -228,20 +262,20 @@ void MaterialEditor::applyShapeControls(int shape) {
 void MaterialEditor::Fun_select_素材() {
     updating_ = true;
     const T_Material& t = current();
-    Combo机器编号->setEditText(QString::number(t.Machine));
-    Combo端口编号->setEditText(QString::number(t.Port));
-    Text素材起始地址->setText(QString::number(t.StartAddr));
-    Text点_结束地址->setText(QString::number(t.PointCount));
+    put(Combo机器编号, QString::number(t.Machine));
+    put(Combo端口编号, QString::number(t.Port));
+    put(Text素材起始地址, QString::number(t.StartAddr));
+    put(Text点_结束地址, QString::number(t.PointCount));
     for (int k = 1; k <= 4; ++k)
-        Text素材坐标[size_t(k)]->setText(QString::number(t.Coord[k]));
+        put(Text素材坐标[size_t(k)], QString::number(t.Coord[k]));
     Combo形状->setCurrentIndex(std::clamp(int(t.Shape), 0, 3));
     Check素材方向->setChecked(t.Reverse != 0);
-    JiaoDu->setEditText(QString::number(t.Angle));
-    Text素材备注->setText(t.Note);
-    Text素材地址结束->setText(kq::model::endAddressText(t));
-    Text模型长度->setText(QString::number(g_ModelLength[currentModel()]));
-    Text模型宽度->setText(QString::number(g_ModelWidth[currentModel()]));
-    Text模型备注->setText(g_ModelNote[currentModel()]);
+    put(JiaoDu, QString::number(t.Angle));
+    put(Text素材备注, t.Note);
+    put(Text素材地址结束, kq::model::endAddressText(t));
+    put(Text模型长度, QString::number(g_ModelLength[currentModel()]));
+    put(Text模型宽度, QString::number(g_ModelWidth[currentModel()]));
+    put(Text模型备注, g_ModelNote[currentModel()]);
     applyShapeControls(t.Shape);
     setTitle(QStringLiteral("%1素材").arg(g_CurMaterial));
     updating_ = false;
@@ -269,6 +303,13 @@ void MaterialEditor::Command移动_Click(int direction) {
 }
 
 void MaterialEditor::Fun_快捷键设置id等(int d) {
+    // One key press is one undo step, however many boxes and materials it changes.
+    undo_.perform(Combo快捷按键->currentText(), [&] { shortcut(d); });
+    Fun_select_素材();
+    emit changed();
+}
+
+void MaterialEditor::shortcut(int d) {
     const QString digit = QString::number(d);
     switch (Combo快捷按键->currentIndex()) {
     case 1:

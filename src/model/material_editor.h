@@ -47,13 +47,18 @@ private:
     void storeNumber(QLineEdit* box, int mergeId, const std::function<void(int)>& store);
     // An edit of the model as one undo step (merged with the last one of the same mergeId), then the
     // boxes refilled and the change announced.
-    void apply(const QString& name, const std::function<void()>& action, int mergeId = -1);
+    void apply(const QString& name, const std::function<void()>& action, int mergeId = -1, QObject* typing = nullptr);
+    void put(QLineEdit* box, const QString& text) const;
+    void put(QComboBox* box, const QString& text) const;
+    void shortcut(int digit);
     void applyShapeControls(int shape);
     void Combo形状_Click(int shape);
     void JiaoDu_Click(int angle);
 
     ModelUndo& undo_;
     bool updating_ = false;
+    // The box the user is typing in: refilling the boxes leaves its text and cursor alone.
+    QObject* typing_ = nullptr;
     QString rememberedNote_;
     std::array<int, 5> rememberedCoords_{};
     bool coordsRemembered_ = false;

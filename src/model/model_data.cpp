@@ -37,6 +37,20 @@ void Fun_PasteOne(int n) {
     if (validModel(g_CurModel) && validMaterial(n)) g_Materials[g_CurModel][n] = g_ClipMaterial;
 }
 
+std::vector<int> Fun_FixModelSizes() {
+    std::vector<int> changed;
+    for (int m = 1; m <= kModelCount; ++m) {
+        bool fixed = false;
+        for (int32_t* side : {&g_ModelLength[m], &g_ModelWidth[m]}) {
+            const int32_t v = *side < 0 ? 100 : std::min<int32_t>(*side, kMaxModelSide);
+            if (v != *side) fixed = true;
+            *side = v;
+        }
+        if (fixed) changed.push_back(m);
+    }
+    return changed;
+}
+
 void Fun_ClearAllModels() {
     for (int m = 0; m <= kModelCount; ++m) {
         g_ModelLength[m] = g_ModelWidth[m] = 0;

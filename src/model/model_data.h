@@ -3,9 +3,14 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 inline constexpr int kModelCount = 20;
 inline constexpr int kMaterialCount = 2000;
+
+// The longest side a model may have: an area as large as a screen can be (8K), and well within
+// the 16-bit fields of the model file. 0 means "not set yet" (the editor and the live output make it 100).
+inline constexpr int kMaxModelSide = 8192;
 
 // Shapes of a material.
 inline constexpr int kShapeHorizontal = 0;
@@ -54,6 +59,10 @@ inline int currentModel() {
 inline int32_t g_CurMaterial = 1;
 inline T_Material g_ClipMaterial;
 inline int32_t g_CopyCount = 0;
+
+// Puts model sizes that no model may have back in range (a negative one, from a file, becomes 100;
+// one above kMaxModelSide becomes kMaxModelSide) and returns the numbers of the models changed.
+std::vector<int> Fun_FixModelSizes();
 
 void Fun_ClearMaterial(int n);
 void Fun_InsertMaterial();

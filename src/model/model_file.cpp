@@ -250,13 +250,30 @@ std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
     return globalCursor(bytes->size());
 }
 
-void saveTo(const QString& path) {
+// Whether this run opened or saved a model file, so that the models on hand belong to g_ModelFilePath.
+bool modelFileChosen = false;
+
+void saveTo(const QString& path, const QString& done = QStringLiteral("保存完成!!!")) {
     Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
     g_ModelFilePath = path;
-    if (writeModels(path))
-        Fun_MsgBox(QStringLiteral("保存完成!!!"));
-    else
+    if (writeModels(path)) {
+        modelFileChosen = true;
+        Fun_MsgBox(done);
+    } else {
         Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + path);
+    }
+}
+
+// Sizes no model may have (a file written elsewhere, or damaged) are put right and said.
+void tellFixedSizes() {
+    const std::vector<int> fixed = Fun_FixModelSizes();
+    if (fixed.empty()) return;
+    QStringList names;
+    for (int m : fixed)
+        names << QString::number(m);
+    Fun_MsgBox(QStringLiteral("模型%1的长度或宽度超出范围（1到%2），已改正。")
+                   .arg(names.join(QStringLiteral("、")))
+                   .arg(kMaxModelSide));
 }
 
 } // namespace
@@ -288,11 +305,19 @@ void Fun_SaveModelAs() {
 }
 
 void Fun_SaveModel() {
-    // With no file opened or saved yet, the models go to the file the next start opens, rather than
-    // nowhere.
-    const QString last = Fun_ReadIni(g_IniPath, kq::key::LastModelFile);
-    const QString path = last.isEmpty() ? g_ModelFilePath : last;
-    if (!path.isEmpty()) saveTo(path);
+    // The models go back to the file they came from. With none opened or saved in this run they go to
+    // the application folder's model file, the one the next start opens, and the user is told where:
+    // never over a file of another installation that the settings merely name.
+    if (modelFileChosen) {
+        saveTo(g_ModelFilePath);
+        return;
+    }
+    const QString path = g_AppFolder + QStringLiteral("/模型.mx20");
+    saveTo(path, QStringLiteral("保存完成!!!") + QStringLiteral("\r\n") + QStringLiteral("模型已保存到：") + path);
+}
+
+void Fun_ForgetModelFile() {
+    modelFileChosen = false;
 }
 
 void Fun_OpenModel(const QString& givenPath) {
@@ -312,10 +337,12 @@ void Fun_OpenModel(const QString& givenPath) {
     }
     Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
     g_ModelFilePath = path;
+    modelFileChosen = true;
     // A wrong header is reported and the file is read all the same, so that a template opened as a
     // model file still yields its blocks; a file cut short is reported too.
     const ReadResult r = readModelFile(*c, g_Models);
     if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
+    tellFixedSizes();
 }
 
 void Fun_SaveTemplate() {
@@ -340,6 +367,7 @@ void Fun_OpenTemplate() {
     }
     const ReadResult r = readTemplateFile(*c, g_Models, g_CurModel);
     if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
+    tellFixedSizes();
 }
 
 QString Fun_CopyFilePath() {

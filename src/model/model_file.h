@@ -52,7 +52,10 @@ void Fun_ReadModelBlock(int m);
 void Fun_ReadPointBlock(int m);
 
 void Fun_SaveModelAs();
+// Saves to the model file this run opened or saved; with none, to the application folder's "模型.mx20".
 void Fun_SaveModel();
+// A new start: no model file is opened yet.
+void Fun_ForgetModelFile();
 // An empty path asks with the open dialog.
 void Fun_OpenModel(const QString& path);
 void Fun_SaveTemplate();

@@ -162,12 +162,9 @@ void ModellingWindow::open() {
     show();
     raise();
     activateWindow();
-    if (!initialised_) {
-        Timer_初始化->start(10);
-        return;
-    }
-    Frame模型->setTitle(QStringLiteral("%1模型").arg(g_CurModel));
-    Fun_更新所有();
+    // Every opening starts as the first: the current model may be another one, or empty, by now.
+    initialised_ = false;
+    Timer_初始化->start(10);
 }
 
 void ModellingWindow::Fun_建模初始化() {
@@ -263,15 +260,24 @@ void ModellingWindow::autoIncrementCopy() {
 }
 
 void ModellingWindow::switchSelectedOrientation() {
+    // Each selected row becomes current in turn, so the last one is current afterwards; the selection
+    // stays as the user made it.
     const QList<int> rows = selectedMaterials();
+    if (rows.isEmpty()) return;
     undo_->perform(QStringLiteral("横竖切换"), [&] {
         for (int n : rows) {
+            g_CurMaterial = n;
             T_Material& t = g_Materials[currentModel()][n];
             if (t.Shape == kShapeHorizontal || t.Shape == kShapeVertical)
                 kq::model::changeShape(t, t.Shape == kShapeHorizontal ? kShapeVertical : kShapeHorizontal);
         }
     });
-    Fun_更新所有();
+    Fun_select_素材();
+    for (int n : rows)
+        List素材列表->item(n - 1)->setText(rowText(n));
+    const QSignalBlocker block(List素材列表);
+    List素材列表->selectionModel()->setCurrentIndex(List素材列表->model()->index(g_CurMaterial - 1, 0),
+                                                    QItemSelectionModel::NoUpdate);
 }
 
 void ModellingWindow::Fun_发送建模测试数据() {

@@ -45,6 +45,7 @@ ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素�
     Command删除帧 = kq::makeButton(this, QStringLiteral("Command删除帧"), QStringLiteral("删除帧"));
     Text素材说明 = new QLineEdit(this);
     Text素材说明->setObjectName(QStringLiteral("Text素材说明"));
+    kq::acceptOnlyCodePage936(Text素材说明);
     auto* play = new QHBoxLayout;
     play->addWidget(Command播放);
     play->addWidget(Command删除帧);
