@@ -9,13 +9,19 @@
 namespace kq::admin {
 namespace {
 
-// Runs the client; nullopt when it cannot be run or may not be run here.
+// What nmcli said, quoted inside the sentence that shows it.
+QString quoted(const QString& words) {
+    return QStringLiteral("“%1”").arg(words.trimmed());
+}
+
+// Runs the client; nullopt when it cannot be run or may not be run here. *why gets the reason, or on a
+// failed run what the client said.
 std::optional<QString> nmcli(const QStringList& args, bool* ok, QString* why = nullptr) {
     *ok = false;
     QString program = qEnvironmentVariable("KQ510_NMCLI");
     if (program.isEmpty()) {
         if (qEnvironmentVariable("KQ510_LOOPBACK_ONLY") == QLatin1String("1")) {
-            if (why) *why = QStringLiteral("KQ510_LOOPBACK_ONLY=1: the PC's adapters are not changed here");
+            if (why) *why = QStringLiteral("测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡");
             return std::nullopt;
         }
         program = QStringLiteral("nmcli");
@@ -23,11 +29,12 @@ std::optional<QString> nmcli(const QStringList& args, bool* ok, QString* why = n
     QProcess p;
     p.start(program, args);
     if (!p.waitForStarted(5000) || !p.waitForFinished(30000)) {
-        if (why) *why = QStringLiteral("%1: %2").arg(program, p.errorString());
+        if (why) *why = QStringLiteral("无法运行 nmcli：") + quoted(p.errorString());
         p.kill();
         return std::nullopt;
     }
     *ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!*ok && why) *why = quoted(QString::fromLocal8Bit(p.readAllStandardError()));
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
@@ -53,8 +60,9 @@ std::optional<QList<Adapter>> managedAdapters(QString* why) {
     const auto out = nmcli(
         {QStringLiteral("-t"), QStringLiteral("-f"), QStringLiteral("DEVICE,TYPE,STATE"), QStringLiteral("device")},
         &ok, why);
-    if (!out || !ok) {
-        if (why && why->isEmpty()) *why = QStringLiteral("nmcli device failed");
+    if (!out) return std::nullopt;
+    if (!ok) {
+        if (why) *why = QStringLiteral("无法读取网卡列表：") + *why;
         return std::nullopt;
     }
     QList<Adapter> adapters;

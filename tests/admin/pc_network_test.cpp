@@ -3,8 +3,11 @@
 #include "admin/network_menu.h"
 #include "admin/pc_network.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
 
+#include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
@@ -94,6 +97,37 @@ TEST_F(PcNetwork, AutomaticAddressingAndTheMenu) {
         shown << s.text;
     EXPECT_EQ(shown, (QStringList{QStringLiteral("设置成功"), QStringLiteral("已连接"), QStringLiteral("已断开")}));
     EXPECT_TRUE(calls().filter("wlan0").isEmpty()); // the other adapter is never changed
+}
+
+TEST_F(PcNetwork, WithoutAdaptersTheMenuSaysWhyInChinese) {
+    const struct {
+        const char* nmcli; // nullptr: none named
+        const char* fail;
+        QString why;
+        bool whole; // else Qt's own words follow
+    } cases[] = {
+        {nullptr, "", QStringLiteral("测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡"), true},
+        {KQ510_NMCLI_STAND_IN, "DEVICE,TYPE,STATE", QStringLiteral("无法读取网卡列表：“Error: failed.”"), true},
+        {"/nonexistent/nmcli", "", QStringLiteral("无法运行 nmcli：“"), false},
+    };
+    qputenv("KQ510_LOOPBACK_ONLY", "1");
+    for (const auto& c : cases) {
+        if (c.nmcli)
+            qputenv("KQ510_NMCLI", c.nmcli);
+        else
+            qunsetenv("KQ510_NMCLI");
+        qputenv("KQ510_NMCLI_FAIL", c.fail);
+        QString why;
+        EXPECT_FALSE(managedAdapters(&why));
+        EXPECT_EQ(c.whole ? why : why.left(c.why.size()), c.why);
+        QMenuBar bar;
+        NetworkMenu menu(&bar);
+        menu.refreshAdapters();
+        const QList<QAction*> lines = kq::test::child<QMenu>(bar, "CD网卡").actions();
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_EQ(lines[0]->text(), why);
+        EXPECT_FALSE(lines[0]->isEnabled());
+    }
 }
 
 TEST_F(PcNetwork, WithoutAStandInNothingIsRunOnADevelopmentMachine) {
