@@ -58,8 +58,9 @@ void NetworkMenu::connectMachinesNetwork() {
     }
     const QString status = kq::admin::ChangeIP(adapter_, QStringLiteral("192.168.1.18"),
                                                QStringLiteral("255.255.255.0"), QString(), QString(), QString());
+    // Only a change that took counts: after a failure the next click tries again.
+    connected_ = status == QStringLiteral("设置成功");
     Fun_MsgBox(status);
-    connected_ = true;
 }
 
 void NetworkMenu::disconnectMachinesNetwork() {

@@ -99,6 +99,24 @@ TEST_F(PcNetwork, AutomaticAddressingAndTheMenu) {
     EXPECT_TRUE(calls().filter("wlan0").isEmpty()); // the other adapter is never changed
 }
 
+TEST_F(PcNetwork, AFailedConnectionIsTriedAgain) {
+    qputenv("KQ510_NMCLI_FAIL", "ipv4.gateway");
+    QMenuBar bar;
+    NetworkMenu menu(&bar);
+    menu.connectMachinesNetwork();
+    EXPECT_FALSE(menu.connected());
+    calls();
+    qunsetenv("KQ510_NMCLI_FAIL");
+    menu.connectMachinesNetwork();
+    EXPECT_TRUE(calls().contains("connection|up|Wired connection 1")); // tried, not taken as done
+    EXPECT_TRUE(menu.connected());
+    QStringList shown;
+    for (const auto& s : home.dialogs.shown)
+        shown << s.text;
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("IP地址和子网掩码设置成功, 默认网关设置失败, DNS设置成功"),
+                                  QStringLiteral("设置成功")}));
+}
+
 TEST_F(PcNetwork, WithoutAdaptersTheMenuSaysWhyInChinese) {
     const struct {
         const char* nmcli; // nullptr: none named
