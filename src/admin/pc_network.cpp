@@ -34,23 +34,59 @@ std::optional<QString> nmcli(const QStringList& args, bool* ok, QString* why = n
         return std::nullopt;
     }
     *ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    if (!*ok && why) *why = quoted(QString::fromLocal8Bit(p.readAllStandardError()));
+    if (!*ok && why) {
+        const QString said = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        if (!said.isEmpty())
+            *why = quoted(said);
+        else if (p.exitStatus() != QProcess::NormalExit)
+            *why = QStringLiteral("nmcli 异常退出");
+        else
+            *why = QStringLiteral("nmcli 退出码 %1").arg(p.exitCode());
+    }
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-bool run(const QStringList& args) {
+// One nmcli call: whether it succeeded and, if not, why.
+struct Step {
     bool ok = false;
-    nmcli(args, &ok);
-    return ok;
+    QString problem;
+};
+
+Step run(const QStringList& args, QString* out = nullptr) {
+    Step step;
+    const auto text = nmcli(args, &step.ok, &step.problem);
+    if (step.ok) step.problem.clear();
+    if (out) *out = text.value_or(QString());
+    return step;
 }
 
-// The connection profile the device uses.
-QString connectionOf(const QString& device) {
-    bool ok = false;
-    const auto out = nmcli({QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("GENERAL.CONNECTION"),
-                            QStringLiteral("device"), QStringLiteral("show"), device},
-                           &ok);
-    return ok && out ? *out : QString();
+// "what：problem", or just what when there is no problem to name.
+QString sentence(const QString& what, const QString& problem) {
+    return problem.isEmpty() ? what : what + QStringLiteral("：") + problem;
+}
+
+// The connection profile the device uses, or the failed step.
+Step connectionOf(const QString& device, QString* connection) {
+    Step step = run({QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("GENERAL.CONNECTION"),
+                     QStringLiteral("device"), QStringLiteral("show"), device},
+                    connection);
+    if (step.ok && connection->isEmpty()) step = {false, QStringLiteral("网卡 %1 没有连接配置").arg(device)};
+    return step;
+}
+
+// What a fixed-address change tells the user. The address is there only when the profile was activated
+// again; a failed activation leaves nothing of the change in effect.
+QString fixedAddressStatus(const Step& address, const Step& gateway, const Step& dns, const Step& up) {
+    if (!up.ok) return sentence(QStringLiteral("设置失败"), up.problem);
+    if (address.ok && gateway.ok && dns.ok) return QStringLiteral("设置成功");
+    QString problem;
+    for (const Step* s : {&address, &gateway, &dns})
+        if (problem.isEmpty() && !s->ok) problem = s->problem;
+    return sentence(QString(address.ok ? QStringLiteral("IP地址和子网掩码设置成功, ")
+                                       : QStringLiteral("IP地址或子网掩码设置失败, ")) +
+                        (gateway.ok ? QStringLiteral("默认网关设置成功, ") : QStringLiteral("默认网关设置失败, ")) +
+                        (dns.ok ? QStringLiteral("DNS设置成功") : QStringLiteral("DNS设置失败")),
+                    problem);
 }
 
 } // namespace
@@ -97,40 +133,44 @@ std::optional<int> prefixLength(const QString& mask) {
 
 QString ChangeIP(const QString& device, const QString& ip, const QString& mask, const QString& gateway,
                  const QString& dns1, const QString& dns2) {
-    const QString connection = connectionOf(device);
-    const auto prefix = prefixLength(mask);
+    QString connection;
+    const Step found = connectionOf(device, &connection);
+    if (!found.ok) return sentence(QStringLiteral("设置失败"), found.problem);
     const QStringList modify{QStringLiteral("connection"), QStringLiteral("modify"), connection};
-    const bool address =
-        !connection.isEmpty() && prefix &&
-        run(modify + QStringList{QStringLiteral("ipv4.method"), QStringLiteral("manual"),
-                                 QStringLiteral("ipv4.addresses"), QStringLiteral("%1/%2").arg(ip).arg(*prefix)});
-    const bool gatewaySet = !connection.isEmpty() && run(modify + QStringList{QStringLiteral("ipv4.gateway"), gateway});
+    Step address{false, QStringLiteral("子网掩码“%1”无效").arg(mask)};
+    if (const auto prefix = prefixLength(mask))
+        address =
+            run(modify + QStringList{QStringLiteral("ipv4.method"), QStringLiteral("manual"),
+                                     QStringLiteral("ipv4.addresses"), QStringLiteral("%1/%2").arg(ip).arg(*prefix)});
+    const Step gatewaySet = run(modify + QStringList{QStringLiteral("ipv4.gateway"), gateway});
     const QString dns =
         QStringList{dns1, dns2}.filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char(' '));
-    const bool dnsSet = !connection.isEmpty() && run(modify + QStringList{QStringLiteral("ipv4.dns"), dns});
-    if (address || gatewaySet || dnsSet) run({QStringLiteral("connection"), QStringLiteral("up"), connection});
-    if (address && gatewaySet && dnsSet) return QStringLiteral("设置成功");
-    return QString(address ? QStringLiteral("IP地址和子网掩码设置成功, ")
-                           : QStringLiteral("IP地址或子网掩码设置失败, ")) +
-           (gatewaySet ? QStringLiteral("默认网关设置成功, ") : QStringLiteral("默认网关设置失败, ")) +
-           (dnsSet ? QStringLiteral("DNS设置成功") : QStringLiteral("DNS设置失败"));
+    const Step dnsSet = run(modify + QStringList{QStringLiteral("ipv4.dns"), dns});
+    // The profile holds the change; activating it again puts the change on the adapter.
+    Step up{true, QString()};
+    if (address.ok || gatewaySet.ok || dnsSet.ok)
+        up = run({QStringLiteral("connection"), QStringLiteral("up"), connection});
+    return fixedAddressStatus(address, gatewaySet, dnsSet, up);
 }
 
 QString SetAutoIPadd(const QString& device) {
-    const QString connection = connectionOf(device);
-    if (connection.isEmpty()) return QStringLiteral("自动获取IP设置失败");
-    bool ok = false;
-    const auto method = nmcli({QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("ipv4.method"),
-                               QStringLiteral("connection"), QStringLiteral("show"), connection},
-                              &ok);
-    if (ok && method && *method == QLatin1String("auto")) return QStringLiteral("DHCP已经开启");
-    const bool set = run({QStringLiteral("connection"), QStringLiteral("modify"), connection,
+    const QString failed = QStringLiteral("自动获取IP设置失败");
+    QString connection;
+    const Step found = connectionOf(device, &connection);
+    if (!found.ok) return sentence(failed, found.problem);
+    QString method;
+    const Step asked = run({QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("ipv4.method"),
+                            QStringLiteral("connection"), QStringLiteral("show"), connection},
+                           &method);
+    if (!asked.ok) return sentence(failed, asked.problem);
+    if (method == QLatin1String("auto")) return QStringLiteral("DHCP已经开启");
+    const Step set = run({QStringLiteral("connection"), QStringLiteral("modify"), connection,
                           QStringLiteral("ipv4.method"), QStringLiteral("auto"), QStringLiteral("ipv4.addresses"),
                           QString(), QStringLiteral("ipv4.gateway"), QString(), QStringLiteral("ipv4.dns"), QString()});
+    if (!set.ok) return sentence(failed, set.problem);
     // Taking the connection up again releases the fixed address and asks for a new lease.
-    return set && run({QStringLiteral("connection"), QStringLiteral("up"), connection})
-               ? QString()
-               : QStringLiteral("自动获取IP设置失败");
+    const Step up = run({QStringLiteral("connection"), QStringLiteral("up"), connection});
+    return up.ok ? QString() : sentence(failed, up.problem);
 }
 
 int dnsServers(QString& first, QStringList& all, const QString& resolvConf) {

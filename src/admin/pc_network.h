@@ -26,10 +26,12 @@ QString defaultAdapter(const QList<Adapter>& adapters);
 // "255.255.255.0" -> 24; nullopt for a mask that is not one.
 std::optional<int> prefixLength(const QString& mask);
 
-// Gives the adapter a fixed address: "设置成功", or the three-part status of what failed.
+// Gives the adapter a fixed address: "设置成功" once the profile holds it and is active again; else what
+// failed (the three-part status when a setting was refused), with nmcli's own words.
 QString ChangeIP(const QString& device, const QString& ip, const QString& mask, const QString& gateway,
                  const QString& dns1, const QString& dns2);
-// Back to automatic addressing; "DHCP已经开启" when it already was, else empty (or the failure).
+// Back to automatic addressing; "DHCP已经开启" when it already was, else empty, or "自动获取IP设置失败：" with
+// nmcli's own words.
 QString SetAutoIPadd(const QString& device);
 
 // The DNS servers of the resolver configuration ("nameserver" lines); the count, with the first

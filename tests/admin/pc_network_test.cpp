@@ -66,10 +66,35 @@ TEST_F(PcNetwork, ChangeIpSetsOnlyThePickedAdapterAndReportsEachPart) {
                        }));
     qputenv("KQ510_NMCLI_FAIL", "ipv4.gateway");
     EXPECT_EQ(ChangeIP("eth0", "192.168.1.18", "255.255.255.0", "192.168.1.1", "8.8.8.8", ""),
-              QStringLiteral("IP地址和子网掩码设置成功, 默认网关设置失败, DNS设置成功"));
+              QStringLiteral("IP地址和子网掩码设置成功, 默认网关设置失败, DNS设置成功：“Error: failed.”"));
     EXPECT_TRUE(calls().contains("connection|modify|Wired connection 1|ipv4.dns|8.8.8.8"));
     EXPECT_EQ(ChangeIP("eth0", "192.168.1.18", "255.0.255.0", "", "", ""),
-              QStringLiteral("IP地址或子网掩码设置失败, 默认网关设置失败, DNS设置成功"));
+              QStringLiteral("IP地址或子网掩码设置失败, 默认网关设置失败, DNS设置成功：子网掩码“255.0.255.0”无效"));
+}
+
+TEST_F(PcNetwork, EveryStepIsCheckedAndFailuresQuoteNmcli) {
+    const QString activation = QStringLiteral("“Error: Connection activation failed: IP configuration could not be "
+                                              "reserved (no available address, timeout, etc.).”");
+    const struct {
+        bool automatic; // SetAutoIPadd, else ChangeIP
+        const char* device;
+        const char* fail;
+        QString status;
+    } cases[] = {
+        {false, "eth0", "connection up", QStringLiteral("设置失败：") + activation},
+        {false, "eth0", "GENERAL.CONNECTION", QStringLiteral("设置失败：“Error: failed.”")},
+        {false, "wlan0", "", QStringLiteral("设置失败：网卡 wlan0 没有连接配置")},
+        {true, "eth0", "connection up", QStringLiteral("自动获取IP设置失败：") + activation},
+        {true, "eth0", "ipv4.method auto", QStringLiteral("自动获取IP设置失败：“Error: failed.”")},
+        {true, "eth0", "-g ipv4.method", QStringLiteral("自动获取IP设置失败：“Error: failed.”")},
+    };
+    for (const auto& c : cases) {
+        qputenv("KQ510_NMCLI_FAIL", c.fail);
+        EXPECT_EQ(c.automatic ? SetAutoIPadd(c.device)
+                              : ChangeIP(c.device, "192.168.1.18", "255.255.255.0", "", "", ""),
+                  c.status)
+            << c.fail;
+    }
 }
 
 TEST_F(PcNetwork, AutomaticAddressingAndTheMenu) {
@@ -100,7 +125,7 @@ TEST_F(PcNetwork, AutomaticAddressingAndTheMenu) {
 }
 
 TEST_F(PcNetwork, AFailedConnectionIsTriedAgain) {
-    qputenv("KQ510_NMCLI_FAIL", "ipv4.gateway");
+    qputenv("KQ510_NMCLI_FAIL", "connection up");
     QMenuBar bar;
     NetworkMenu menu(&bar);
     menu.connectMachinesNetwork();
@@ -113,8 +138,10 @@ TEST_F(PcNetwork, AFailedConnectionIsTriedAgain) {
     QStringList shown;
     for (const auto& s : home.dialogs.shown)
         shown << s.text;
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("IP地址和子网掩码设置成功, 默认网关设置失败, DNS设置成功"),
-                                  QStringLiteral("设置成功")}));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral("设置失败：“Error: Connection activation failed")))
+        << shown[0].toStdString();
+    EXPECT_EQ(shown[1], QStringLiteral("设置成功"));
 }
 
 TEST_F(PcNetwork, WithoutAdaptersTheMenuSaysWhyInChinese) {
@@ -155,7 +182,7 @@ TEST_F(PcNetwork, WithoutAStandInNothingIsRunOnADevelopmentMachine) {
     EXPECT_FALSE(managedAdapters(&why));
     EXPECT_TRUE(why.contains("KQ510_LOOPBACK_ONLY")) << why.toStdString();
     EXPECT_EQ(ChangeIP("eth0", "192.168.1.18", "255.255.255.0", "", "", ""),
-              QStringLiteral("IP地址或子网掩码设置失败, 默认网关设置失败, DNS设置失败"));
+              QStringLiteral("设置失败：测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡"));
     EXPECT_TRUE(calls().isEmpty());
 }
 
