@@ -11,6 +11,18 @@ case "$*" in
   "-t -g GENERAL.CONNECTION device show "*) echo "" ;;
   "-t -g ipv4.method connection show "*) echo "${KQ510_NMCLI_METHOD:-manual}" ;;
 esac
+# With $KQ510_NMCLI_HOLD set, an activation waits until that file exists, as one waiting for an address
+# does; it gives up after ten seconds.
+if [[ -n "${KQ510_NMCLI_HOLD:-}" && "$*" == "connection up "* ]]; then
+  for ((i = 0; i < 200; i++)); do
+    [[ -e "$KQ510_NMCLI_HOLD" ]] && break
+    sleep 0.05
+  done
+  if [[ ! -e "$KQ510_NMCLI_HOLD" ]]; then
+    echo "Error: Timeout expired (10 seconds)." >&2
+    exit 3
+  fi
+fi
 if [[ -n "${KQ510_NMCLI_FAIL:-}" && "$*" == *"$KQ510_NMCLI_FAIL"* ]]; then
   case "$*" in
     "connection up "*)
