@@ -8,22 +8,29 @@
 #include <QMenu>
 #include <QMenuBar>
 
+namespace {
+
+const QString kBusy = QStringLiteral("正在设置网卡，请稍候");
+
+} // namespace
+
 NetworkMenu::NetworkMenu(QMenuBar* bar, QObject* parent) : QObject(parent) {
     menu_ = bar->addMenu(QStringLiteral("网络"));
     menu_->setObjectName(QStringLiteral("CD网络"));
     adapters_ = menu_->addMenu(QStringLiteral("网卡"));
     adapters_->setObjectName(QStringLiteral("CD网卡"));
     group_ = new QActionGroup(this);
-    QAction* connectAction = menu_->addAction(QStringLiteral("连接机器网络"));
-    connectAction->setObjectName(QStringLiteral("CD连接"));
-    QAction* disconnectAction = menu_->addAction(QStringLiteral("断开机器网络"));
-    disconnectAction->setObjectName(QStringLiteral("CD断开"));
-    connect(connectAction, &QAction::triggered, this, [this] { connectMachinesNetwork(); });
-    connect(disconnectAction, &QAction::triggered, this, [this] { disconnectMachinesNetwork(); });
+    connectAction_ = menu_->addAction(QStringLiteral("连接机器网络"));
+    connectAction_->setObjectName(QStringLiteral("CD连接"));
+    disconnectAction_ = menu_->addAction(QStringLiteral("断开机器网络"));
+    disconnectAction_->setObjectName(QStringLiteral("CD断开"));
+    connect(connectAction_, &QAction::triggered, this, [this] { connectMachinesNetwork(); });
+    connect(disconnectAction_, &QAction::triggered, this, [this] { disconnectMachinesNetwork(); });
     connect(menu_, &QMenu::aboutToShow, this, [this] { refreshAdapters(); });
 }
 
 void NetworkMenu::refreshAdapters() {
+    if (busy()) return; // the adapter being changed stays the picked one
     adapters_->clear();
     QString why;
     const auto list = kq::admin::managedAdapters(&why);
@@ -47,6 +54,10 @@ void NetworkMenu::refreshAdapters() {
 }
 
 void NetworkMenu::connectMachinesNetwork() {
+    if (busy()) {
+        Fun_MsgBox(kBusy);
+        return;
+    }
     if (connected_) {
         Fun_MsgBox(QStringLiteral("已连接"));
         return;
@@ -56,17 +67,49 @@ void NetworkMenu::connectMachinesNetwork() {
         Fun_MsgBox(QStringLiteral("请先在“网卡”中选择要设置的网卡"));
         return;
     }
-    const QString status = kq::admin::ChangeIP(adapter_, QStringLiteral("192.168.1.18"),
-                                               QStringLiteral("255.255.255.0"), QString(), QString(), QString());
-    Fun_MsgBox(status);
-    connected_ = true;
+    await(kq::admin::ChangeIP(adapter_, QStringLiteral("192.168.1.18"), QStringLiteral("255.255.255.0"), QString(),
+                              QString(), QString(), this),
+          [this](bool succeeded, const QString& status) {
+              // Only a change that took counts: after a failure the next click tries again.
+              connected_ = succeeded;
+              Fun_MsgBox(status);
+          });
 }
 
 void NetworkMenu::disconnectMachinesNetwork() {
-    if (adapter_.isEmpty()) refreshAdapters();
-    if (!adapter_.isEmpty()) {
-        if (const QString status = kq::admin::SetAutoIPadd(adapter_); !status.isEmpty()) Fun_MsgBox(status);
+    if (busy()) {
+        Fun_MsgBox(kBusy);
+        return;
     }
-    connected_ = false;
-    Fun_MsgBox(QStringLiteral("已断开"));
+    if (adapter_.isEmpty()) refreshAdapters();
+    if (adapter_.isEmpty()) {
+        connected_ = false;
+        Fun_MsgBox(QStringLiteral("已断开"));
+        return;
+    }
+    await(kq::admin::SetAutoIPadd(adapter_, this), [this](bool succeeded, const QString& status) {
+        // Even a failed return to automatic addressing may have undone the fixed address: the next connect
+        // sets it again rather than answering 已连接.
+        connected_ = false;
+        if (!status.isEmpty()) Fun_MsgBox(status);
+        if (succeeded) Fun_MsgBox(QStringLiteral("已断开"));
+    });
+}
+
+void NetworkMenu::await(kq::admin::AdapterChange* change, std::function<void(bool, const QString&)> done) {
+    change_ = change;
+    showBusy(true);
+    connect(change, &kq::admin::AdapterChange::finished, this,
+            [this, change, done = std::move(done)](bool succeeded, const QString& status) {
+                change_ = nullptr;
+                change->deleteLater();
+                showBusy(false);
+                done(succeeded, status);
+            });
+}
+
+void NetworkMenu::showBusy(bool busy) {
+    menu_->setTitle(busy ? QStringLiteral("网络（正在设置网卡…）") : QStringLiteral("网络"));
+    for (QAction* action : {connectAction_, disconnectAction_, adapters_->menuAction()})
+        action->setEnabled(!busy);
 }

@@ -5,60 +5,152 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <bit>
+#include <functional>
 
 namespace kq::admin {
 namespace {
 
-// Runs the client; nullopt when it cannot be run or may not be run here.
-std::optional<QString> nmcli(const QStringList& args, bool* ok, QString* why = nullptr) {
-    *ok = false;
-    QString program = qEnvironmentVariable("KQ510_NMCLI");
-    if (program.isEmpty()) {
-        if (qEnvironmentVariable("KQ510_LOOPBACK_ONLY") == QLatin1String("1")) {
-            if (why) *why = QStringLiteral("KQ510_LOOPBACK_ONLY=1: the PC's adapters are not changed here");
-            return std::nullopt;
-        }
-        program = QStringLiteral("nmcli");
-    }
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForStarted(5000) || !p.waitForFinished(30000)) {
-        if (why) *why = QStringLiteral("%1: %2").arg(program, p.errorString());
-        p.kill();
+// What nmcli said, quoted inside the sentence that shows it.
+QString quoted(const QString& words) {
+    return QStringLiteral("“%1”").arg(words.trimmed());
+}
+
+// "what：problem", or just what when there is no problem to name.
+QString sentence(const QString& what, const QString& problem) {
+    return problem.isEmpty() ? what : what + QStringLiteral("：") + problem;
+}
+
+// One nmcli call: whether it ran at all, whether it succeeded, what it printed and, if it failed, why.
+struct Outcome {
+    bool ran = false;
+    bool ok = false;
+    QString out;
+    QString problem;
+};
+
+// The client to run; nullopt with the reason when none may run here.
+std::optional<QString> nmcliProgram(QString* why) {
+    const QString program = qEnvironmentVariable("KQ510_NMCLI");
+    if (!program.isEmpty()) return program;
+    if (qEnvironmentVariable("KQ510_LOOPBACK_ONLY") == QLatin1String("1")) {
+        *why = QStringLiteral("测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡");
         return std::nullopt;
     }
-    *ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return QStringLiteral("nmcli");
 }
 
-bool run(const QStringList& args) {
-    bool ok = false;
-    nmcli(args, &ok);
-    return ok;
+Outcome cannotStart(const QProcess& p) {
+    return {false, false, QString(), QStringLiteral("无法运行 nmcli：") + quoted(p.errorString())};
 }
 
-// The connection profile the device uses.
-QString connectionOf(const QString& device) {
-    bool ok = false;
-    const auto out = nmcli({QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("GENERAL.CONNECTION"),
-                            QStringLiteral("device"), QStringLiteral("show"), device},
-                           &ok);
-    return ok && out ? *out : QString();
+// The outcome of a call that has ended.
+Outcome ended(QProcess& p) {
+    Outcome o{true, p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
+              QString::fromUtf8(p.readAllStandardOutput()).trimmed(), QString()};
+    if (o.ok) return o;
+    const QString said = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    if (!said.isEmpty())
+        o.problem = quoted(said);
+    else if (p.exitStatus() != QProcess::NormalExit)
+        o.problem = QStringLiteral("nmcli 异常退出");
+    else
+        o.problem = QStringLiteral("nmcli 退出码 %1").arg(p.exitCode());
+    return o;
+}
+
+// Runs the client and waits for it: only for the quick listing of the adapters.
+Outcome runNow(const QStringList& args) {
+    Outcome o;
+    const auto program = nmcliProgram(&o.problem);
+    if (!program) return o;
+    QProcess p;
+    p.start(*program, args);
+    if (!p.waitForStarted(5000)) return cannotStart(p);
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return {true, false, QString(), QStringLiteral("nmcli 没有回应")};
+    }
+    return ended(p);
+}
+
+using Then = std::function<void(const Outcome&)>;
+
+// Starts one call for the change; `then` gets its outcome from the event loop once the call has ended
+// (or could not start). The process belongs to the change and goes with it.
+void runLater(AdapterChange* change, const QStringList& args, Then then) {
+    const auto deliver = [change, then = std::move(then)](const Outcome& o) {
+        QMetaObject::invokeMethod(
+            change, [then, o] { then(o); }, Qt::QueuedConnection);
+    };
+    Outcome refused;
+    const auto program = nmcliProgram(&refused.problem);
+    if (!program) return deliver(refused);
+    auto* p = new QProcess(change);
+    QObject::connect(p, &QProcess::errorOccurred, change, [p, deliver](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return; // the others end in finished()
+        deliver(cannotStart(*p));
+        p->deleteLater();
+    });
+    QObject::connect(p, &QProcess::finished, change, [p, deliver] {
+        deliver(ended(*p));
+        p->deleteLater();
+    });
+    p->start(*program, args);
+}
+
+// The calls one after another; `then` gets all their outcomes.
+void runEach(AdapterChange* change, const QList<QStringList>& calls, std::function<void(QList<Outcome>)> then,
+             QList<Outcome> done = {}) {
+    if (done.size() == calls.size()) return then(done);
+    runLater(change, calls[done.size()], [=](const Outcome& o) {
+        QList<Outcome> more = done;
+        more << o;
+        runEach(change, calls, then, more);
+    });
+}
+
+// The connection profile the device uses, in `out`.
+void connectionOf(AdapterChange* change, const QString& device, Then then) {
+    runLater(change,
+             {QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("GENERAL.CONNECTION"),
+              QStringLiteral("device"), QStringLiteral("show"), device},
+             [device, then = std::move(then)](const Outcome& found) {
+                 if (!found.ok || !found.out.isEmpty()) return then(found);
+                 then({true, false, QString(), QStringLiteral("网卡 %1 没有连接配置").arg(device)});
+             });
+}
+
+// What a fixed-address change tells the user. The adapter has the address only once the profile was
+// activated again; after a failed activation it keeps what it had, whatever the profile now holds.
+QString fixedAddressStatus(const Outcome& address, const Outcome& gateway, const Outcome& dns, const Outcome& up) {
+    if (!up.ok) return sentence(QStringLiteral("设置失败"), up.problem);
+    if (address.ok && gateway.ok && dns.ok) return QStringLiteral("设置成功");
+    QString problem;
+    for (const Outcome* o : {&address, &gateway, &dns})
+        if (problem.isEmpty() && !o->ok) problem = o->problem;
+    return sentence(QString(address.ok ? QStringLiteral("IP地址和子网掩码设置成功, ")
+                                       : QStringLiteral("IP地址或子网掩码设置失败, ")) +
+                        (gateway.ok ? QStringLiteral("默认网关设置成功, ") : QStringLiteral("默认网关设置失败, ")) +
+                        (dns.ok ? QStringLiteral("DNS设置成功") : QStringLiteral("DNS设置失败")),
+                    problem);
+}
+
+void finish(AdapterChange* change, bool succeeded, const QString& status) {
+    emit change->finished(succeeded, status);
 }
 
 } // namespace
 
 std::optional<QList<Adapter>> managedAdapters(QString* why) {
-    bool ok = false;
-    const auto out = nmcli(
-        {QStringLiteral("-t"), QStringLiteral("-f"), QStringLiteral("DEVICE,TYPE,STATE"), QStringLiteral("device")},
-        &ok, why);
-    if (!out || !ok) {
-        if (why && why->isEmpty()) *why = QStringLiteral("nmcli device failed");
+    const Outcome listed = runNow(
+        {QStringLiteral("-t"), QStringLiteral("-f"), QStringLiteral("DEVICE,TYPE,STATE"), QStringLiteral("device")});
+    if (!listed.ok) {
+        if (why) *why = listed.ran ? QStringLiteral("无法读取网卡列表：") + listed.problem : listed.problem;
         return std::nullopt;
     }
     QList<Adapter> adapters;
-    for (const QString& line : out->split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    for (const QString& line : listed.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList f = line.split(QLatin1Char(':'));
         if (f.size() < 3 || f[2] == QLatin1String("unmanaged")) continue;
         if (f[1] != QLatin1String("ethernet") && f[1] != QLatin1String("wifi")) continue;
@@ -87,42 +179,71 @@ std::optional<int> prefixLength(const QString& mask) {
     return ones;
 }
 
-QString ChangeIP(const QString& device, const QString& ip, const QString& mask, const QString& gateway,
-                 const QString& dns1, const QString& dns2) {
-    const QString connection = connectionOf(device);
+AdapterChange* ChangeIP(const QString& device, const QString& ip, const QString& mask, const QString& gateway,
+                        const QString& dns1, const QString& dns2, QObject* parent) {
+    auto* change = new AdapterChange(parent);
     const auto prefix = prefixLength(mask);
-    const QStringList modify{QStringLiteral("connection"), QStringLiteral("modify"), connection};
-    const bool address =
-        !connection.isEmpty() && prefix &&
-        run(modify + QStringList{QStringLiteral("ipv4.method"), QStringLiteral("manual"),
-                                 QStringLiteral("ipv4.addresses"), QStringLiteral("%1/%2").arg(ip).arg(*prefix)});
-    const bool gatewaySet = !connection.isEmpty() && run(modify + QStringList{QStringLiteral("ipv4.gateway"), gateway});
     const QString dns =
         QStringList{dns1, dns2}.filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char(' '));
-    const bool dnsSet = !connection.isEmpty() && run(modify + QStringList{QStringLiteral("ipv4.dns"), dns});
-    if (address || gatewaySet || dnsSet) run({QStringLiteral("connection"), QStringLiteral("up"), connection});
-    if (address && gatewaySet && dnsSet) return QStringLiteral("设置成功");
-    return QString(address ? QStringLiteral("IP地址和子网掩码设置成功, ")
-                           : QStringLiteral("IP地址或子网掩码设置失败, ")) +
-           (gatewaySet ? QStringLiteral("默认网关设置成功, ") : QStringLiteral("默认网关设置失败, ")) +
-           (dnsSet ? QStringLiteral("DNS设置成功") : QStringLiteral("DNS设置失败"));
+    connectionOf(change, device, [=](const Outcome& found) {
+        if (!found.ok) return finish(change, false, sentence(QStringLiteral("设置失败"), found.problem));
+        const QString connection = found.out;
+        const QStringList modify{QStringLiteral("connection"), QStringLiteral("modify"), connection};
+        QList<QStringList> calls;
+        if (prefix)
+            calls << modify + QStringList{QStringLiteral("ipv4.method"), QStringLiteral("manual"),
+                                          QStringLiteral("ipv4.addresses"),
+                                          QStringLiteral("%1/%2").arg(ip).arg(*prefix)};
+        calls << modify + QStringList{QStringLiteral("ipv4.gateway"), gateway}
+              << modify + QStringList{QStringLiteral("ipv4.dns"), dns};
+        runEach(change, calls, [=](QList<Outcome> set) {
+            if (!prefix) set.prepend({false, false, QString(), QStringLiteral("子网掩码“%1”无效").arg(mask)});
+            const Outcome address = set[0], gatewaySet = set[1], dnsSet = set[2];
+            if (!address.ok && !gatewaySet.ok && !dnsSet.ok)
+                return finish(change, false, fixedAddressStatus(address, gatewaySet, dnsSet, {true, true, {}, {}}));
+            // The profile holds the change; activating it again puts the change on the adapter.
+            runLater(change, {QStringLiteral("connection"), QStringLiteral("up"), connection}, [=](const Outcome& up) {
+                finish(change, up.ok && address.ok && gatewaySet.ok && dnsSet.ok,
+                       fixedAddressStatus(address, gatewaySet, dnsSet, up));
+            });
+        });
+    });
+    return change;
 }
 
-QString SetAutoIPadd(const QString& device) {
-    const QString connection = connectionOf(device);
-    if (connection.isEmpty()) return QStringLiteral("自动获取IP设置失败");
-    bool ok = false;
-    const auto method = nmcli({QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("ipv4.method"),
-                               QStringLiteral("connection"), QStringLiteral("show"), connection},
-                              &ok);
-    if (ok && method && *method == QLatin1String("auto")) return QStringLiteral("DHCP已经开启");
-    const bool set = run({QStringLiteral("connection"), QStringLiteral("modify"), connection,
-                          QStringLiteral("ipv4.method"), QStringLiteral("auto"), QStringLiteral("ipv4.addresses"),
-                          QString(), QStringLiteral("ipv4.gateway"), QString(), QStringLiteral("ipv4.dns"), QString()});
-    // Taking the connection up again releases the fixed address and asks for a new lease.
-    return set && run({QStringLiteral("connection"), QStringLiteral("up"), connection})
-               ? QString()
-               : QStringLiteral("自动获取IP设置失败");
+AdapterChange* SetAutoIPadd(const QString& device, QObject* parent) {
+    auto* change = new AdapterChange(parent);
+    const auto fail = [change](const Outcome& o) {
+        finish(change, false, sentence(QStringLiteral("自动获取IP设置失败"), o.problem));
+    };
+    connectionOf(change, device, [=](const Outcome& found) {
+        if (!found.ok) return fail(found);
+        const QString connection = found.out;
+        runLater(change,
+                 {QStringLiteral("-t"), QStringLiteral("-g"), QStringLiteral("ipv4.method"),
+                  QStringLiteral("connection"), QStringLiteral("show"), connection},
+                 [=](const Outcome& method) {
+                     if (!method.ok) return fail(method);
+                     if (method.out == QLatin1String("auto"))
+                         return finish(change, true, QStringLiteral("DHCP已经开启"));
+                     runLater(change,
+                              {QStringLiteral("connection"), QStringLiteral("modify"), connection,
+                               QStringLiteral("ipv4.method"), QStringLiteral("auto"), QStringLiteral("ipv4.addresses"),
+                               QString(), QStringLiteral("ipv4.gateway"), QString(), QStringLiteral("ipv4.dns"),
+                               QString()},
+                              [=](const Outcome& set) {
+                                  if (!set.ok) return fail(set);
+                                  // Taking the connection up again releases the fixed address and asks for a
+                                  // new lease.
+                                  runLater(change, {QStringLiteral("connection"), QStringLiteral("up"), connection},
+                                           [=](const Outcome& up) {
+                                               if (!up.ok) return fail(up);
+                                               finish(change, true, QString());
+                                           });
+                              });
+                 });
+    });
+    return change;
 }
 
 int dnsServers(QString& first, QStringList& all, const QString& resolvConf) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -26,11 +27,26 @@ QString defaultAdapter(const QList<Adapter>& adapters);
 // "255.255.255.0" -> 24; nullopt for a mask that is not one.
 std::optional<int> prefixLength(const QString& mask);
 
-// Gives the adapter a fixed address: "设置成功", or the three-part status of what failed.
-QString ChangeIP(const QString& device, const QString& ip, const QString& mask, const QString& gateway,
-                 const QString& dns1, const QString& dns2);
-// Back to automatic addressing; "DHCP已经开启" when it already was, else empty (or the failure).
-QString SetAutoIPadd(const QString& device);
+// One adapter change under way. Its nmcli calls run one after another without blocking the thread: an
+// activation that waits for an address no DHCP server gives takes half a minute. finished() comes once,
+// from the event loop, never from inside the call that started the change.
+class AdapterChange : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+signals:
+    // Whether the adapter now has what was asked, and what to tell the user.
+    void finished(bool succeeded, const QString& status);
+};
+
+// Gives the adapter a fixed address: "设置成功" once the profile holds it and is active again; else what
+// failed (the three-part status when a setting was refused), with nmcli's own words.
+AdapterChange* ChangeIP(const QString& device, const QString& ip, const QString& mask, const QString& gateway,
+                        const QString& dns1, const QString& dns2, QObject* parent = nullptr);
+// Back to automatic addressing: succeeds with an empty status, or "DHCP已经开启" when it already was; else
+// "自动获取IP设置失败：" with nmcli's own words.
+AdapterChange* SetAutoIPadd(const QString& device, QObject* parent = nullptr);
 
 // The DNS servers of the resolver configuration ("nameserver" lines); the count, with the first
 // server and the list.
