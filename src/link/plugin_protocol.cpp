@@ -2,6 +2,7 @@
 
 #include "core/shared_state.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -66,22 +67,30 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
         qsizetype p = 10;
         const int64_t size = Fun_MsgReadBE(4, data, p), width = Fun_MsgReadBE(4, data, p),
                       height = Fun_MsgReadBE(4, data, p);
-        // The picture's rows of 32-bit pixels must lie within its size and the buffer.
-        if (size < 0 || width < 0 || height < 0 || size > kPluginImageBytes || width * height * 4 > size) {
+        // The picture's rows of 32-bit pixels must lie within its size and the buffer. Width and height
+        // are bounded first, so that their product cannot overflow.
+        if (size <= 0 || size > kPluginImageBytes || width <= 0 || height <= 0 || width > kPluginImageBytes ||
+            height > kPluginImageBytes || width * height * 4 > size) {
             ++dropped_;
             return Event::Dropped;
         }
         if (image_.size() < size) image_.resize(qsizetype(size), '\0');
         if (warmUp_ < kPluginWarmUp) ++warmUp_;
-        if (size > 0 && warmUp_ == kPluginWarmUp) {
+        if (warmUp_ == kPluginWarmUp) {
             width_ = int(width);
             height_ = int(height);
+            shownBytes_ = qsizetype(width * height * 4);
             shown_ = true;
         }
         g_PluginCountdown = kPluginCountdownTicks;
         return Event::Picture;
     }
     return Event::None;
+}
+
+QByteArrayView PluginPictures::pixels() const {
+    // shownBytes_ lies within the buffer, which never shrinks; the bound keeps the view there regardless.
+    return QByteArrayView(image_).first(std::min(shownBytes_, image_.size()));
 }
 
 bool PluginPictures::tick() {

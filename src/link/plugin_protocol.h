@@ -24,7 +24,7 @@ inline constexpr int kPluginWarmUp = 20;           // the 20th "0152" after star
 QByteArray encodeMessage(uint16_t code, QByteArrayView fields = {});
 // "0151": count bytes of the picture at offset (count is written as given: it may differ from bytes').
 QByteArray encodePictureChunk(int32_t offset, int32_t count, QByteArrayView bytes);
-// "0152": the picture is complete, size bytes of width x height pixels.
+// "0152": the picture is complete, size bytes of width x height pixels (32 bits each).
 QByteArray encodePictureDone(int32_t size, int32_t width, int32_t height);
 // The code as four upper-case hex digits when the prefix is there, else empty.
 QString Fun_MsgCode(QByteArrayView data);
@@ -45,13 +45,14 @@ public:
     bool hasPicture() const { return shown_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    QByteArrayView pixels() const { return QByteArrayView(image_).first(qsizetype(width_) * height_ * 4); }
+    QByteArrayView pixels() const;
     int dropped() const { return dropped_; }
     int warmUp() const { return warmUp_; }
 
 private:
     QByteArray image_; // grows as chunks arrive, never past kPluginImageBytes
     int width_ = 0, height_ = 0;
+    qsizetype shownBytes_ = 0; // width_ x height_ x 4, never past image_'s size
     int warmUp_ = 0;
     int dropped_ = 0;
     bool shown_ = false;

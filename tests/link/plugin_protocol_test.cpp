@@ -3,6 +3,7 @@
 #include "link/plugin_protocol.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace {
 
@@ -70,10 +71,19 @@ TEST(PluginProtocol, WhatWouldReachOutsideTheBufferIsDroppedAndCounted) {
         {"size past the buffer", done(kPluginImageBytes + 1, 1, 1)},
         {"rows past the size", done(400, 20, 20)},
         {"negative width", done(400, -1, 10)},
+        {"negative height", done(400, 10, -1)},
+        {"negative size", done(-4, 1, 1)},
+        {"zero size", done(0, 0, 0)},
+        {"zero width", done(400, 0, 10)},
+        {"zero height", done(400, 10, 0)},
+        // 0x7FFFFFFF x 0x7FFFFFFF x 4 overflows 64 bits and wraps to a negative number.
+        {"width and height at the 32-bit limit", done(kPluginImageBytes, 0x7FFFFFFF, 0x7FFFFFFF)},
+        {"width at the 32-bit limit", done(kPluginImageBytes, 0x7FFFFFFF, 1)},
+        {"one row past the buffer", done(kPluginImageBytes, kPluginImageBytes / 4 + 1, 1)},
     };
     for (const auto& d : dropped)
         EXPECT_EQ(pictures.receive(d.message), PluginPictures::Event::Dropped) << d.name;
-    EXPECT_EQ(pictures.dropped(), 8);
+    EXPECT_EQ(pictures.dropped(), int(std::size(dropped)));
     EXPECT_EQ(pictures.warmUp(), 0);
     EXPECT_EQ(g_PluginCountdown, 0);
     EXPECT_EQ(pictures.receive(QByteArray("hello")), PluginPictures::Event::None);
