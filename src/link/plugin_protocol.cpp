@@ -54,13 +54,20 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
     if (code == msg::PictureChunk) {
         qsizetype p = 10;
         const int64_t offset = Fun_MsgReadBE(4, data, p), count = Fun_MsgReadBE(4, data, p);
-        if (offset < 0 || count < 0 || offset + count > kPluginImageBytes || 18 + count > data.size()) {
+        if (offset < 0 || count < 0 || offset + count > kPluginImageBytes ||
+            kPluginChunkHeadBytes + count > data.size()) {
             ++dropped_;
             return Event::Dropped;
         }
         if (count == 0) return Event::Chunk;
         if (image_.size() < offset + count) image_.resize(qsizetype(offset + count), '\0');
-        std::memcpy(image_.data() + offset, data.constData() + 18, size_t(count));
+        std::memcpy(image_.data() + offset, data.constData() + kPluginChunkHeadBytes, size_t(count));
+        // The plug-in sends a picture's chunks in order from offset 0, and they may overlap or repeat:
+        // only a run from 0 without a gap counts. A chunk that starts before the one before it began
+        // belongs to the next picture (the "0152" between them was lost).
+        if (offset < lastOffset_) covered_ = 0;
+        if (offset <= covered_) covered_ = std::max<qsizetype>(covered_, qsizetype(offset + count));
+        lastOffset_ = qsizetype(offset);
         return Event::Chunk;
     }
     if (code == msg::PictureDone) {
@@ -74,12 +81,25 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
             ++dropped_;
             return Event::Dropped;
         }
-        if (image_.size() < size) image_.resize(qsizetype(size), '\0');
+        const auto bytes = qsizetype(width * height * 4);
+        const bool whole = covered_ >= bytes;
+        covered_ = 0;
+        lastOffset_ = 0;
+        // An incomplete picture leaves the countdown alone: when nothing whole comes, the screen is
+        // sampled again once it runs out.
+        if (!whole) {
+            ++droppedPictures_;
+            return Event::Incomplete;
+        }
+        ++received_;
+        // Only whole pictures count toward the warm-up: it lets the plug-in settle, and a torn picture
+        // is no sign that it has.
         if (warmUp_ < kPluginWarmUp) ++warmUp_;
         if (warmUp_ == kPluginWarmUp) {
+            image_.swap(shownImage_);
             width_ = int(width);
             height_ = int(height);
-            shownBytes_ = qsizetype(width * height * 4);
+            shownBytes_ = bytes;
             shown_ = true;
         }
         g_PluginCountdown = kPluginCountdownTicks;
@@ -89,8 +109,8 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
 }
 
 QByteArrayView PluginPictures::pixels() const {
-    // shownBytes_ lies within the buffer, which never shrinks; the bound keeps the view there regardless.
-    return QByteArrayView(image_).first(std::min(shownBytes_, image_.size()));
+    // The coverage check keeps shownBytes_ within the buffer; the bound keeps the view there regardless.
+    return QByteArrayView(shownImage_).first(std::min(shownBytes_, shownImage_.size()));
 }
 
 bool PluginPictures::tick() {

@@ -48,11 +48,12 @@ TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
         pixels += QByteArray(1, char(200)) + char(100) + char(20 + 10 * x) + char(0);
     QUdpSocket plugin;
     const auto send = [&](const QByteArray& m) { plugin.writeDatagram(m, to, quint16(listener.LocalPort())); };
-    send(encodePictureChunk(0, 20, pixels.left(20)));
-    send(encodePictureChunk(20, 20, pixels.mid(20)));
     send(encodePictureChunk(9999999, 8, QByteArray(8, 'x'))); // outside: dropped
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20; ++i) {
+        send(encodePictureChunk(0, 20, pixels.left(20)));
+        send(encodePictureChunk(20, 20, pixels.mid(20)));
         send(encodePictureDone(40, 10, 1));
+    }
     Fun_Delay(50);
     RecordingPanel& recording = kq::test::only<RecordingPanel>(*window);
     ASSERT_TRUE(recording.pluginPictures().hasPicture());
