@@ -21,6 +21,10 @@ inline constexpr int kPluginImageBytes = 10000001; // indices 0..10,000,000
 inline constexpr int kPluginCountdownTicks = 50;   // 10 ms ticks the picture stays after a "0152"
 inline constexpr int kPluginWarmUp = 20;           // the 20th whole picture after start-up is the first shown
 inline constexpr int kPluginChunkHeadBytes = 18;   // prefix, code, offset and count of a "0151"
+// The plug-in socket's receive buffer: the largest picture and, for chunks down to 1,000 bytes, each
+// chunk's head and its UDP and IP headers.
+inline constexpr int kPluginReceiveBufferBytes =
+    kPluginImageBytes + (kPluginImageBytes / 1000 + 1) * (kPluginChunkHeadBytes + 8 + 20);
 
 QByteArray encodeMessage(uint16_t code, QByteArrayView fields = {});
 // "0151": count bytes of the picture at offset (count is written as given: it may differ from bytes').
