@@ -1,4 +1,7 @@
-// Writes a few small, valid files of every kind for the fuzzers to start from: seeds/<target>/...
+// Writes a few small, valid inputs of every kind for the fuzzers to start from: seeds/<target>/...
+#include "admin/machine_parameters.h"
+#include "core/gbk_codec.h"
+#include "link/plugin_protocol.h"
 #include "model/model_file.h"
 #include "show/frame_store.h"
 #include "show/playback_file.h"
@@ -6,6 +9,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <array>
 #include <memory>
 
 namespace {
@@ -28,6 +32,14 @@ QByteArray frameFile(int frames, uint8_t level) {
         file += slot;
     }
     return file;
+}
+
+// Datagrams as the plug-in fuzzer splits its input: each after its two-byte big-endian length.
+QByteArray datagrams(const QList<QByteArray>& messages) {
+    QByteArray out;
+    for (const QByteArray& m : messages)
+        out.append(char(m.size() >> 8)).append(char(m.size() & 0xFF)).append(m);
+    return out;
 }
 
 } // namespace
@@ -58,5 +70,33 @@ int main(int argc, char** argv) {
                                 {QStringLiteral("KQ510-01"), QStringLiteral("KQ-510 V1.8"), QStringLiteral("/安装"),
                                  QStringLiteral("PC"), QDateTime(QDate(2026, 12, 6), QTime(9, 5))});
     save(out + "/playback_file", "ID-01.KQ4", playback.data());
+
+    // Pictures of 2 x 2 pixels in two chunks: the warm-up's 20, then one whose second chunk is lost.
+    using namespace kq::link;
+    const QByteArray pixels = QByteArray::fromHex("10203000 40506000 708090A0 B0C0D0E0");
+    QList<QByteArray> pictures;
+    for (int i = 0; i < kPluginWarmUp; ++i)
+        pictures << encodePictureChunk(0, 8, pixels.left(8)) << encodePictureChunk(8, 8, pixels.mid(8))
+                 << encodePictureDone(16, 2, 2);
+    pictures << encodePictureChunk(0, 8, pixels.left(8)) << encodePictureDone(16, 2, 2);
+    save(out + "/plugin_messages", "pictures.bin", datagrams(pictures));
+    save(out + "/plugin_messages", "dropped.bin",
+         datagrams({encodePictureChunk(kPluginImageBytes - 2, 4, "abcd"), encodePictureDone(16, 0x7FFFFFFF, 2),
+                    encodeMessage(msg::NextPicture)}));
+
+    // Two chip records, the second without its marker; a parameter block; a version in code page 936.
+    std::array<uint8_t, kq::admin::kParameterSentBytes> parameters{};
+    parameters[6] = 0x01;
+    parameters[7] = 0x02;
+    parameters[9] = 3;
+    parameters[10] = 7;
+    parameters[12] = 60;
+    const QByteArray serial = QByteArray::fromHex("0123456789ABCDEF01234567");
+    QByteArray second = kq::admin::setByChipPayload(8, serial, parameters.data());
+    second[0] = 0;
+    save(out + "/machine_replies", "chips.bin", kq::admin::setByChipPayload(7, serial, parameters.data()) + second);
+    save(out + "/machine_replies", "parameters.bin",
+         QByteArray(reinterpret_cast<const char*>(parameters.data()), qsizetype(parameters.size())));
+    save(out + "/machine_replies", "version.bin", kq::gbk::encode(QStringLiteral("KQ-510 V1.8 控制器")));
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "core/shared_state.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -53,35 +54,63 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
     if (code == msg::PictureChunk) {
         qsizetype p = 10;
         const int64_t offset = Fun_MsgReadBE(4, data, p), count = Fun_MsgReadBE(4, data, p);
-        if (offset < 0 || count < 0 || offset + count > kPluginImageBytes || 18 + count > data.size()) {
+        if (offset < 0 || count < 0 || offset + count > kPluginImageBytes ||
+            kPluginChunkHeadBytes + count > data.size()) {
             ++dropped_;
             return Event::Dropped;
         }
         if (count == 0) return Event::Chunk;
         if (image_.size() < offset + count) image_.resize(qsizetype(offset + count), '\0');
-        std::memcpy(image_.data() + offset, data.constData() + 18, size_t(count));
+        std::memcpy(image_.data() + offset, data.constData() + kPluginChunkHeadBytes, size_t(count));
+        // The plug-in sends a picture's chunks in order from offset 0, and they may overlap or repeat:
+        // only a run from 0 without a gap counts. A chunk that starts before the one before it began
+        // belongs to the next picture (the "0152" between them was lost).
+        if (offset < lastOffset_) covered_ = 0;
+        if (offset <= covered_) covered_ = std::max<qsizetype>(covered_, qsizetype(offset + count));
+        lastOffset_ = qsizetype(offset);
         return Event::Chunk;
     }
     if (code == msg::PictureDone) {
         qsizetype p = 10;
         const int64_t size = Fun_MsgReadBE(4, data, p), width = Fun_MsgReadBE(4, data, p),
                       height = Fun_MsgReadBE(4, data, p);
-        // The picture's rows of 32-bit pixels must lie within its size and the buffer.
-        if (size < 0 || width < 0 || height < 0 || size > kPluginImageBytes || width * height * 4 > size) {
+        // The picture's rows of 32-bit pixels must lie within its size and the buffer. Width and height
+        // are bounded first, so that their product cannot overflow.
+        if (size <= 0 || size > kPluginImageBytes || width <= 0 || height <= 0 || width > kPluginImageBytes ||
+            height > kPluginImageBytes || width * height * 4 > size) {
             ++dropped_;
             return Event::Dropped;
         }
-        if (image_.size() < size) image_.resize(qsizetype(size), '\0');
+        const auto bytes = qsizetype(width * height * 4);
+        const bool whole = covered_ >= bytes;
+        covered_ = 0;
+        lastOffset_ = 0;
+        // An incomplete picture leaves the countdown alone: when nothing whole comes, the screen is
+        // sampled again once it runs out.
+        if (!whole) {
+            ++droppedPictures_;
+            return Event::Incomplete;
+        }
+        ++received_;
+        // Only whole pictures count toward the warm-up: it lets the plug-in settle, and a torn picture
+        // is no sign that it has.
         if (warmUp_ < kPluginWarmUp) ++warmUp_;
-        if (size > 0 && warmUp_ == kPluginWarmUp) {
+        if (warmUp_ == kPluginWarmUp) {
+            image_.swap(shownImage_);
             width_ = int(width);
             height_ = int(height);
+            shownBytes_ = bytes;
             shown_ = true;
         }
         g_PluginCountdown = kPluginCountdownTicks;
         return Event::Picture;
     }
     return Event::None;
+}
+
+QByteArrayView PluginPictures::pixels() const {
+    // The coverage check keeps shownBytes_ within the buffer; the bound keeps the view there regardless.
+    return QByteArrayView(shownImage_).first(std::min(shownBytes_, shownImage_.size()));
 }
 
 bool PluginPictures::tick() {

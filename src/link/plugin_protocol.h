@@ -19,12 +19,17 @@ inline constexpr uint16_t PictureDone = 0x0152;
 inline constexpr char kMsgPrefix[] = "KQ-510>>";
 inline constexpr int kPluginImageBytes = 10000001; // indices 0..10,000,000
 inline constexpr int kPluginCountdownTicks = 50;   // 10 ms ticks the picture stays after a "0152"
-inline constexpr int kPluginWarmUp = 20;           // the 20th "0152" after start-up is the first shown
+inline constexpr int kPluginWarmUp = 20;           // the 20th whole picture after start-up is the first shown
+inline constexpr int kPluginChunkHeadBytes = 18;   // prefix, code, offset and count of a "0151"
+// The plug-in socket's receive buffer: the largest picture and, for chunks down to 1,000 bytes, each
+// chunk's head and its UDP and IP headers.
+inline constexpr int kPluginReceiveBufferBytes =
+    kPluginImageBytes + (kPluginImageBytes / 1000 + 1) * (kPluginChunkHeadBytes + 8 + 20);
 
 QByteArray encodeMessage(uint16_t code, QByteArrayView fields = {});
 // "0151": count bytes of the picture at offset (count is written as given: it may differ from bytes').
 QByteArray encodePictureChunk(int32_t offset, int32_t count, QByteArrayView bytes);
-// "0152": the picture is complete, size bytes of width x height pixels.
+// "0152": the picture is complete, size bytes of width x height pixels (32 bits each).
 QByteArray encodePictureDone(int32_t size, int32_t width, int32_t height);
 // The code as four upper-case hex digits when the prefix is there, else empty.
 QString Fun_MsgCode(QByteArrayView data);
@@ -33,27 +38,41 @@ QString Fun_MsgCode(QByteArrayView data);
 int64_t Fun_MsgReadBE(int n, QByteArrayView data, qsizetype& position);
 
 // Assembles the plug-in's pictures. Everything that would reach outside the picture buffer is dropped
-// and counted, never written.
+// and counted, never written. A picture is taken only when all of its width x height x 4 bytes came in
+// chunks since the "0152" before it: one whose chunk was lost would mix two pictures, and is dropped
+// and counted apart.
 class PluginPictures {
 public:
-    enum class Event { None, Chunk, Picture, Dropped };
+    // Dropped: a message that does not fit the buffer. Incomplete: a "0152" whose picture lacks bytes.
+    enum class Event { None, Chunk, Picture, Dropped, Incomplete };
     Event receive(QByteArrayView data);
     // The 10 ms step: true when the countdown has just run out.
     bool tick();
 
-    // The picture to sample while the countdown runs: present once a "0152" past the warm-up was shown.
+    // The picture to sample while the countdown runs: present once a whole picture past the warm-up came.
     bool hasPicture() const { return shown_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    QByteArrayView pixels() const { return QByteArrayView(image_).first(qsizetype(width_) * height_ * 4); }
-    int dropped() const { return dropped_; }
+    QByteArrayView pixels() const;
+    int dropped() const { return dropped_; }                 // messages
+    int droppedPictures() const { return droppedPictures_; } // "0152"s of incomplete pictures
+    int received() const { return received_; }               // whole pictures, the warm-up's included
     int warmUp() const { return warmUp_; }
 
 private:
-    QByteArray image_; // grows as chunks arrive, never past kPluginImageBytes
+    // Chunks are written into image_; a whole picture trades places with the one shown, so that the
+    // chunks of the next one never reach the picture being sampled. Each grows as chunks arrive, never
+    // past kPluginImageBytes.
+    QByteArray image_, shownImage_;
     int width_ = 0, height_ = 0;
+    qsizetype shownBytes_ = 0; // width_ x height_ x 4, never past shownImage_'s size
+    // Bytes 0 .. covered_ - 1 all came in chunks since the last "0152"; lastOffset_ is where the
+    // latest of those chunks started.
+    qsizetype covered_ = 0, lastOffset_ = 0;
     int warmUp_ = 0;
     int dropped_ = 0;
+    int droppedPictures_ = 0;
+    int received_ = 0;
     bool shown_ = false;
 };
 

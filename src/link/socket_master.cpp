@@ -6,6 +6,7 @@
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
+#include <QVariant>
 #include <cstdio>
 #include <map>
 
@@ -159,6 +160,17 @@ bool CSocketMaster::Bind(long localPort, const QString& localIp) {
     localPort_ = socket_->localPort();
     state_ = sckOpen;
     return true;
+}
+
+int CSocketMaster::setReceiveBufferBytes(int bytes) {
+    if (!socket_ || socket_->state() != QAbstractSocket::BoundState) return 0;
+    socket_->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, bytes);
+    return receiveBufferBytes();
+}
+
+int CSocketMaster::receiveBufferBytes() const {
+    if (!socket_ || socket_->state() != QAbstractSocket::BoundState) return 0;
+    return socket_->socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
 }
 
 bool CSocketMaster::SendData1111(const QByteArray& data) {

@@ -67,6 +67,10 @@ public:
     // Binds to the port on the given local address (all addresses when empty). A failure is reported
     // through Error (and a message box unless cancelled) and returns false.
     bool Bind(long localPort, const QString& localIp = {});
+    // Asks the system for a receive buffer of `bytes` once bound, and returns the size it got (0 when not
+    // bound): Linux doubles what is asked for its bookkeeping and caps it at net.core.rmem_max.
+    int setReceiveBufferBytes(int bytes);
+    int receiveBufferBytes() const;
     // Sends one datagram made of the array's elements below its upper bound: data.size() - 1 bytes.
     // A failure sets sckError, raises Error and, unless cancelled, shows the error in a message box.
     bool SendData1111(const QByteArray& data);

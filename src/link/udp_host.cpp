@@ -3,11 +3,13 @@
 #include "core/event_pump.h"
 #include "core/shared_state.h"
 #include "link_settings.h"
+#include "plugin_protocol.h"
 #include "socket_master.h"
 #include "transport.h"
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -39,7 +41,16 @@ void UdpHost::Fun_外挂_初始化(const kq::link::LinkAddresses& a) {
     UDP_get = new CSocketMaster(this);
     UDP_get->setObjectName(QStringLiteral("UDP_get"));
     UDP_get->setProtocol(CSocketMaster::kProtocolUdp);
-    UDP_get->Bind(a.pluginListenPort, a.pluginListenAddress);
+    if (UDP_get->Bind(a.pluginListenPort, a.pluginListenAddress)) {
+        // A whole picture's chunks wait in the system while the program is busy for a moment; a chunk
+        // that does not fit is lost, and with it the picture.
+        const int got = UDP_get->setReceiveBufferBytes(kq::link::kPluginReceiveBufferBytes);
+        static bool warned = false;
+        if (got < kq::link::kPluginReceiveBufferBytes && !std::exchange(warned, true))
+            qWarning("kq510: the plug-in's receive buffer is %d bytes, not the %d asked (raise net.core.rmem_max): "
+                     "pictures that arrive while the program is busy may be dropped",
+                     got, kq::link::kPluginReceiveBufferBytes);
+    }
     connect(UDP_get, &CSocketMaster::DataArrival111111, this,
             [this](const QByteArray& data, int length) { UDP_get_DataArrival111111(data, length); });
     UDP_Send = makeEndpoint(this, QStringLiteral("UDP_Send"), UDP_get->LocalIP(), a.pluginSendPort);

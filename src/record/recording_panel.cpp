@@ -129,6 +129,10 @@ void RecordingPanel::buildControls() {
     buttons->addWidget(Command停止录制);
     v->addLayout(buttons);
     connect(Command停止录制, &QPushButton::clicked, this, [this] { Command停止录制_Click(); });
+    Label外挂画面 = new QLabel(this);
+    Label外挂画面->setObjectName(QStringLiteral("Label外挂画面"));
+    Label外挂画面->hide();
+    v->addWidget(Label外挂画面);
     Check单步录制->setToolTip(QStringLiteral("在位置显示界面按确认键到下一步"));
     connect(Check重新录制, &QCheckBox::toggled, this,
             [](bool on) { writeIni(kq::key::ContinueRecording, on ? 1 : 0); });
@@ -366,12 +370,24 @@ const kq::record::CapturedPicture* RecordingPanel::pluginPicture() {
 }
 
 void RecordingPanel::pluginMessage(const QByteArray& message) {
-    if (plugin_.receive(message) != kq::link::PluginPictures::Event::Picture || !plugin_.hasPicture()) return;
+    using Event = kq::link::PluginPictures::Event;
+    const Event event = plugin_.receive(message);
+    // Not at every chunk: a large picture comes in hundreds of them.
+    if (event == Event::Picture || event == Event::Incomplete || event == Event::Dropped) showPluginCounts();
+    if (event != Event::Picture || !plugin_.hasPicture()) return;
     pluginPicture_.bits = plugin_.pixels().toByteArray();
     pluginPicture_.width = plugin_.width();
     pluginPicture_.height = plugin_.height();
     pictureShown_.invalidate(); // every plug-in picture is shown
     showPicture(pluginPicture_);
+}
+
+void RecordingPanel::showPluginCounts() {
+    Label外挂画面->setText(QStringLiteral("外挂画面：已收到 %1，已丢弃 %2，无效消息 %3")
+                               .arg(plugin_.received())
+                               .arg(plugin_.droppedPictures())
+                               .arg(plugin_.dropped()));
+    Label外挂画面->show();
 }
 
 void RecordingPanel::pluginTick(bool recordingSelected) {

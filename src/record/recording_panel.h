@@ -92,6 +92,7 @@ signals:
 private:
     void buildControls();
     void restoreRecordControls();
+    void showPluginCounts();
     bool recordFrame(const kq::record::SamplePlan& plan, const kq::record::CapturedPicture& picture);
 
     ModelMenus& menus_;
@@ -115,6 +116,7 @@ private:
     QComboBox* Combo显示位置窗口 = nullptr;
     QLineEdit* Text当前帧 = nullptr;
     QLabel* Label计数 = nullptr;
+    QLabel* Label外挂画面 = nullptr; // hidden until the plug-in program sends something
     QCheckBox* Check重新录制 = nullptr;
     QCheckBox* Check自动查找相似帧 = nullptr;
     QCheckBox* Check淡入淡出 = nullptr;

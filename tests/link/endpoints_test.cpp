@@ -2,6 +2,7 @@
 #include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "link/link_settings.h"
+#include "link/plugin_protocol.h"
 #include "link/socket_master.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
@@ -11,6 +12,8 @@
 
 #include <QHostAddress>
 #include <QTimer>
+#include <QUdpSocket>
+#include <QVariant>
 #include <gtest/gtest.h>
 
 namespace {
@@ -196,6 +199,32 @@ TEST_F(Endpoints, RepliesStayWithinTheReplyBufferWhateverArrives) {
     Fun_Delay(50);
     EXPECT_TRUE(tick);
     EXPECT_EQ(g_ReplyLen, 2001);
+}
+
+TEST(SocketMaster, TheReceiveBufferIsWhatTheSystemGave) {
+    CSocketMaster unbound;
+    EXPECT_EQ(unbound.setReceiveBufferBytes(8192), 0);
+    // Sizes below any system's cap: Linux gives what is asked, doubled for its bookkeeping.
+    for (const int asked : {8192, 65536}) {
+        CSocketMaster s;
+        s.setProtocol(CSocketMaster::kProtocolUdp);
+        ASSERT_TRUE(s.Bind(0, QStringLiteral("127.0.0.1")));
+        const int got = s.setReceiveBufferBytes(asked);
+        EXPECT_GE(got, asked) << asked;
+        EXPECT_LE(got, 2 * asked) << asked;
+        EXPECT_EQ(s.receiveBufferBytes(), got) << asked;
+    }
+}
+
+TEST_F(Endpoints, ThePlugInsReceiveBufferIsAskedToHoldTheLargestPicture) {
+    EXPECT_GE(kq::link::kPluginReceiveBufferBytes, kq::link::kPluginImageBytes + 201 * 46); // 50,000-byte chunks
+    // Whatever the system's cap, the plug-in's socket has what a socket asking for the same size gets.
+    QUdpSocket same;
+    ASSERT_TRUE(same.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    same.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kq::link::kPluginReceiveBufferBytes);
+    const int expected = same.socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
+    ASSERT_EQ(Form_UDP().UDP_get->state(), CSocketMaster::sckOpen);
+    EXPECT_EQ(Form_UDP().UDP_get->receiveBufferBytes(), expected);
 }
 
 TEST(SocketMaster, PropertiesRefuseValuesOutOfRange) {

@@ -18,6 +18,7 @@
 #include "support/udp_sniffer.h"
 #include "support/widgets.h"
 
+#include <QLabel>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
@@ -48,11 +49,12 @@ TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
         pixels += QByteArray(1, char(200)) + char(100) + char(20 + 10 * x) + char(0);
     QUdpSocket plugin;
     const auto send = [&](const QByteArray& m) { plugin.writeDatagram(m, to, quint16(listener.LocalPort())); };
-    send(encodePictureChunk(0, 20, pixels.left(20)));
-    send(encodePictureChunk(20, 20, pixels.mid(20)));
     send(encodePictureChunk(9999999, 8, QByteArray(8, 'x'))); // outside: dropped
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20; ++i) {
+        send(encodePictureChunk(0, 20, pixels.left(20)));
+        send(encodePictureChunk(20, 20, pixels.mid(20)));
         send(encodePictureDone(40, 10, 1));
+    }
     Fun_Delay(50);
     RecordingPanel& recording = kq::test::only<RecordingPanel>(*window);
     ASSERT_TRUE(recording.pluginPictures().hasPicture());
@@ -78,6 +80,57 @@ TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
         window->pluginStep();
     EXPECT_EQ(g_PluginCountdown, 0);
     EXPECT_TRUE(window->positionWindow()->isVisible());
+    window.reset();
+    Fun_ClearAllModels();
+}
+
+TEST(PluginPictures, AnIncompletePictureIsNotSentAndTheWindowCountsIt) {
+    kq::test::TempHome home;
+    auto machines = home.startMachines({1});
+    ASSERT_TRUE(machines);
+    Fun_WriteIni(g_IniPath, QStringLiteral("使用外挂程序"), QStringLiteral("1"));
+    Fun_ClearAllModels();
+    kq::test::PatternCapture capture;
+    auto window = kq::test::openMainWindow(capture);
+    g_ModelLength[1] = 10;
+    g_ModelWidth[1] = 1;
+    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
+    QLabel& counts = kq::test::child<QLabel>(*window, QStringLiteral("Label外挂画面"));
+    EXPECT_TRUE(counts.isHidden()); // no plug-in yet
+
+    // 20 whole pictures 10 x 1 (red 20 + 10x), then one whose second chunk is lost, then a chunk
+    // outside the buffer.
+    CSocketMaster& listener = *Form_UDP().UDP_get;
+    const QHostAddress to(listener.LocalIP());
+    QByteArray pixels;
+    for (int x = 0; x < 10; ++x)
+        pixels += QByteArray(1, char(200)) + char(100) + char(20 + 10 * x) + char(0);
+    QUdpSocket plugin;
+    const auto send = [&](const QByteArray& m) { plugin.writeDatagram(m, to, quint16(listener.LocalPort())); };
+    for (int i = 0; i < 20; ++i) {
+        send(encodePictureChunk(0, 20, pixels.left(20)));
+        send(encodePictureChunk(20, 20, pixels.mid(20)));
+        send(encodePictureDone(40, 10, 1));
+    }
+    send(encodePictureChunk(0, 20, QByteArray(20, char(250))));
+    send(encodePictureDone(40, 10, 1));
+    send(encodePictureChunk(9999999, 8, QByteArray(8, 'x')));
+    const QString expected = QStringLiteral("外挂画面：已收到 20，已丢弃 1，无效消息 1");
+    for (int i = 0; i < 300 && counts.text() != expected; ++i)
+        Fun_Delay(10);
+    EXPECT_EQ(counts.text(), expected);
+    EXPECT_FALSE(counts.isHidden());
+    RecordingPanel& recording = kq::test::only<RecordingPanel>(*window);
+    EXPECT_EQ(recording.pluginPictures().droppedPictures(), 1);
+
+    // The machines get the last whole picture, not the first half of the incomplete one.
+    recording.Fun_截屏操作("0");
+    recording.Fun_截屏操作("0");
+    Fun_Delay(30);
+    const QByteArray& block = machines->machine(1)->portBlocks[1];
+    ASSERT_GE(block.size(), 10);
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(uint8_t(block[x]), Fun_QuantizeLevel(20 + 10 * x)) << x;
     window.reset();
     Fun_ClearAllModels();
 }

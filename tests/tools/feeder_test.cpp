@@ -45,6 +45,63 @@ TEST(Feeder, APictureBecomesChunksTheRecorderAssembles) {
     EXPECT_EQ(big.last().mid(10), QByteArray::fromHex("0003A980 0000012C 000000C8"));
 }
 
+TEST(Feeder, TakesOnlySizesTheRecorderTakes) {
+    const struct {
+        int width, height;
+        bool fits;
+    } sizes[] = {
+        {2500, 1000, true},    {2500, 1001, false}, {1700, 1470, true},    {1700, 1471, false},
+        {1700, 1600, false},   {1, 2500000, true},  {1, 2500001, false},   {2500001, 1, false},
+        {0, 100, false},       {100, -1, false},    {65536, 65536, false}, // 65536 x 65536 wraps to 0 in 32 bits
+        {46341, 46341, false},                                             // past 2^31 in 32 bits
+    };
+    for (const auto& s : sizes)
+        EXPECT_EQ(feeder::fitsRecorder(QSize(s.width, s.height)), s.fits) << s.width << "x" << s.height;
+    EXPECT_EQ(feeder::largestHeight(1700), 1470);
+    EXPECT_EQ(feeder::largestHeight(2500000), 1);
+    EXPECT_EQ(feeder::largestHeight(2500001), 0);
+
+    // The program refuses a size past it, sends nothing and names the largest at that width.
+    QTemporaryDir dir;
+    ASSERT_TRUE(stripes(4, 4).save(dir.filePath("a.png")));
+    QUdpSocket recorder;
+    ASSERT_TRUE(recorder.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    QProcess p;
+    p.start(QStringLiteral(KQ510_FEEDER),
+            {"--size", "1700x1600", "--to", QStringLiteral("127.0.0.1:%1").arg(recorder.localPort()), dir.path()});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString error = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(error.contains("1700x1600") && error.contains("10000001") && error.contains("1700x1470"))
+        << error.toStdString();
+    EXPECT_FALSE(recorder.hasPendingDatagrams()); // a send on loopback is there by the time it returns
+}
+
+TEST(Feeder, APictureCountsAsSentOnlyWhenAllItsMessagesWent) {
+    const QList<QByteArray> messages = feeder::pictureMessages(stripes(30, 20), QSize(300, 200));
+    ASSERT_EQ(messages.size(), 6); // 5 chunks and the "0152"
+    const struct {
+        const char* name;
+        int failing; // index of the message whose send fails, -1 for none
+        bool whole;
+        int tried;
+    } cases[] = {
+        {"every message went", -1, true, 6},
+        {"the first chunk failed", 0, false, 1},
+        {"a chunk in the middle failed", 2, false, 3},
+        {"the \"0152\" failed", 5, false, 6},
+    };
+    for (const auto& c : cases) {
+        QList<QByteArray> tried;
+        const bool whole = feeder::sendWhole(messages, [&](const QByteArray& m) {
+            tried << m;
+            return tried.size() - 1 != c.failing;
+        });
+        EXPECT_EQ(whole, c.whole) << c.name;
+        EXPECT_EQ(tried, messages.first(c.tried)) << c.name;
+    }
+}
+
 TEST(Feeder, ReadsFoldersInNameOrderAndNamesWhatItCannotRead) {
     QTemporaryDir dir;
     for (int i : {2, 1, 3})

@@ -38,6 +38,21 @@ QList<QByteArray> pictureMessages(const QImage& picture, const QSize& area) {
     return messages;
 }
 
+bool fitsRecorder(const QSize& area) {
+    return area.width() >= 1 && area.height() >= 1 &&
+           qint64(area.width()) * area.height() * 4 <= kq::link::kPluginImageBytes;
+}
+
+int largestHeight(int width) {
+    return width < 1 ? 0 : kq::link::kPluginImageBytes / 4 / width;
+}
+
+bool sendWhole(const QList<QByteArray>& messages, const std::function<bool(const QByteArray&)>& send) {
+    for (const QByteArray& message : messages)
+        if (!send(message)) return false;
+    return true;
+}
+
 QList<QImage> loadPictures(const QStringList& sources, QStringList& problems) {
     QList<QImage> pictures;
     for (const QString& source : sources) {

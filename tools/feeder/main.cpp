@@ -1,6 +1,7 @@
 // kq510-feeder: plays image files into the recorder through the plug-in message protocol, as a plug-in
 // program on this PC does, so that a show can be recorded from files without screen capture.
 #include "feeder.h"
+#include "link/plugin_protocol.h"
 #include "link/socket_master.h"
 
 #include <QCommandLineParser>
@@ -10,6 +11,7 @@
 #include <QThread>
 #include <QUdpSocket>
 #include <cstdio>
+#include <utility>
 
 int main(int argc, char** argv) {
     // Image readers only: no window is opened, so no display is needed.
@@ -29,9 +31,11 @@ int main(int argc, char** argv) {
                                  QStringLiteral("pictures per second (default 27.8, one per 36 ms)"),
                                  QStringLiteral("N"), QStringLiteral("27.8"));
     const QCommandLineOption loop(QStringLiteral("loop"), QStringLiteral("start again after the last picture"));
-    const QCommandLineOption size(QStringLiteral("size"),
-                                  QStringLiteral("the position window's area, the model's canvas (default 100x100)"),
-                                  QStringLiteral("WxH"), QStringLiteral("100x100"));
+    const QCommandLineOption size(
+        QStringLiteral("size"),
+        QStringLiteral("the position window's area, the model's canvas (default 100x100); the recorder\n"
+                       "takes width x height x 4 <= 10000001 bytes"),
+        QStringLiteral("WxH"), QStringLiteral("100x100"));
     const QCommandLineOption to(
         QStringLiteral("to"),
         QStringLiteral("where the tool listens: 外挂接收地址:外挂接收端口 (default 127.0.0.1:4799)"),
@@ -47,6 +51,16 @@ int main(int argc, char** argv) {
     if (area.width() < 1 || area.height() < 1 || address.isNull() || port == 0 || rate <= 0 || rate > 1000 ||
         cli.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "kq510-feeder: check --size, --to, --fps and give at least one SOURCE (see --help)\n");
+        return 2;
+    }
+    if (!feeder::fitsRecorder(area)) {
+        const int w = area.width(), largest = feeder::largestHeight(w);
+        const QString hint = largest > 0 ? QStringLiteral("at width %1 the largest is %1x%2").arg(w).arg(largest)
+                                         : QStringLiteral("no height fits width %1").arg(w);
+        std::fprintf(stderr,
+                     "kq510-feeder: --size %dx%d refused: it has %lld bytes of pixels, and the recorder takes "
+                     "width x height x 4 <= %d; %s\n",
+                     w, area.height(), qlonglong(w) * area.height() * 4, kq::link::kPluginImageBytes, qPrintable(hint));
         return 2;
     }
     if (!kq::link::destinationAllowed(address)) {
@@ -67,20 +81,28 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     const double periodMs = 1000.0 / rate;
-    qint64 sent = 0;
+    qint64 played = 0, sent = 0;
+    bool failureShown = false;
+    const auto sendOne = [&](const QByteArray& message) {
+        const bool ok = socket.writeDatagram(message, address, port) == message.size();
+        if (!ok && !std::exchange(failureShown, true))
+            std::fprintf(stderr, "kq510-feeder: a message was not sent: %s\n", qPrintable(socket.errorString()));
+        // A short pause between chunks, so that a large picture does not overrun the receiver's
+        // socket buffer in one burst.
+        QThread::usleep(500);
+        return ok;
+    };
     do {
         for (const QImage& picture : pictures) {
-            // A short pause between chunks, so that a large picture does not overrun the receiver's
-            // socket buffer in one burst.
-            for (const QByteArray& message : feeder::pictureMessages(picture, area)) {
-                socket.writeDatagram(message, address, port);
-                QThread::usleep(500);
-            }
-            ++sent;
-            const qint64 due = qint64(sent * periodMs);
+            // Only pictures sent whole count: the recorder drops the others.
+            if (feeder::sendWhole(feeder::pictureMessages(picture, area), sendOne)) ++sent;
+            ++played;
+            const qint64 due = qint64(played * periodMs);
             if (const qint64 wait = due - clock.elapsed(); wait > 0) QThread::msleep(quint64(wait));
         }
     } while (cli.isSet(loop));
-    std::printf("%lld pictures sent\n", qlonglong(sent));
+    std::printf("%lld pictures sent", qlonglong(sent));
+    if (played > sent) std::printf(", %lld not sent whole", qlonglong(played - sent));
+    std::printf("\n");
     return 0;
 }
