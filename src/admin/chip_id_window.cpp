@@ -1,7 +1,9 @@
 #include "chip_id_window.h"
 
 #include "core/common_functions.h"
+#include "core/dialogs.h"
 #include "core/shared_state.h"
+#include "link/reply_query.h"
 #include "link/transport.h"
 
 #include <QComboBox>
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStringList>
 
 ChipIdWindow::ChipIdWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form芯片序列设置ID"));
@@ -46,42 +49,81 @@ void ChipIdWindow::Fun_控件enable(bool enabled) {
     }
 }
 
+void ChipIdWindow::setWaiting(bool waiting) {
+    List列表->setEnabled(!waiting);
+    if (waiting) boxes_.setEnabled(false);
+}
+
 void ChipIdWindow::Fun_读取数据() {
+    // Every record the window can list, and no more: what arrives past it is counted.
+    kq::link::ReplyQuery replies(qsizetype(kq::admin::kMaxChips) * kq::admin::kChipRecordBytes);
+    if (!replies.claimed()) {
+        Fun_MsgBox(kq::link::busyText());
+        return;
+    }
     Fun_控件enable(false);
     List列表->clear();
     Label跳过->clear();
     chips_ = {};
     selected_ = -1;
-    g_ReplyLen = 0;
+    setWaiting(true);
     Fun_SendFrame(0, kq::link::code::ListChips, {}, true);
     Fun_Delay(500);
-    if (g_ReplyLen == 0) return;
-    // Records without their marker, cut short or past the 31 the window holds are left out and counted.
-    chips_ = kq::admin::parseChipRecords(QByteArrayView(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen));
+    setWaiting(false);
+    if (replies.replies().isEmpty() && replies.bytesLeftOut() == 0) return;
+    // Records without their marker or cut short are left out and counted; so are the machines past the
+    // 31 the window holds.
+    chips_ = kq::admin::parseChipRecords(replies.replies());
+    chips_.beyond += int((replies.bytesLeftOut() + kq::admin::kChipRecordBytes - 1) / kq::admin::kChipRecordBytes);
     for (const kq::admin::ChipRecord& c : chips_.chips)
         List列表->addItem(kq::admin::chipListLine(c));
-    if (chips_.skipped > 0) Label跳过->setText(QStringLiteral("%1条无效记录已跳过").arg(chips_.skipped));
+    QStringList notes;
+    if (chips_.skipped > 0) notes << QStringLiteral("%1条无效记录已跳过").arg(chips_.skipped);
+    if (chips_.beyond > 0)
+        notes << QStringLiteral("另有%1台机器超出%2台，未列出").arg(chips_.beyond).arg(kq::admin::kMaxChips);
+    Label跳过->setText(notes.join(QStringLiteral("；")));
 }
 
 void ChipIdWindow::List列表_Click(int row) {
     if (row < 0 || row >= int(chips_.chips.size())) return;
+    // The chosen machine is told twice; meanwhile no other row can be chosen, and its answers are
+    // nobody else's replies.
+    const kq::link::ReplyQuery replies;
+    if (!replies.claimed()) {
+        List列表->setCurrentRow(selected_);
+        Fun_MsgBox(kq::link::busyText());
+        return;
+    }
     selected_ = row;
     const kq::admin::ChipRecord& c = chips_.chips[size_t(row)];
     Fun_控件enable(true);
     Label序列号->setText(c.serialText());
     boxes_.show(kq::admin::readFields(c.parameters.data()));
     const QByteArray payload = kq::admin::selectChipPayload(boxes_.id->currentText().toInt(), c.serial);
+    setWaiting(true);
     Fun_SendFrame(0, kq::link::code::SelectChip, payload, true);
     Fun_Delay(100);
     Fun_SendFrame(0, kq::link::code::SelectChip, payload, true);
+    setWaiting(false);
+    boxes_.setEnabled(true);
 }
 
 void ChipIdWindow::Command设置_Click() {
     if (selected_ < 0 || selected_ >= int(chips_.chips.size())) return;
     kq::admin::ChipRecord& c = chips_.chips[size_t(selected_)];
     if (!boxes_.store(c.parameters.data())) return; // refused: nothing is sent
-    Fun_SendFrame(0, kq::link::code::SetByChip,
-                  kq::admin::setByChipPayload(boxes_.id->currentText().toInt(), c.serial, c.parameters.data()), true);
-    Fun_Delay(200);
+    {
+        const kq::link::ReplyQuery replies;
+        if (!replies.claimed()) {
+            Fun_MsgBox(kq::link::busyText());
+            return;
+        }
+        setWaiting(true);
+        Fun_SendFrame(0, kq::link::code::SetByChip,
+                      kq::admin::setByChipPayload(boxes_.id->currentText().toInt(), c.serial, c.parameters.data()),
+                      true);
+        Fun_Delay(200);
+        setWaiting(false);
+    }
     Fun_读取数据();
 }

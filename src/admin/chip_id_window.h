@@ -23,6 +23,8 @@ public:
     void Fun_控件enable(bool enabled);
 
 private:
+    void setWaiting(bool waiting);
+
     QListWidget* List列表 = nullptr;
     QLabel* Label序列号 = nullptr;
     QLabel* Label跳过 = nullptr;

@@ -38,8 +38,12 @@ std::optional<QString> writeFields(uint8_t* b, const QString& dmxAddress, const 
 ChipList parseChipRecords(QByteArrayView reply) {
     ChipList list;
     for (qsizetype i = 0; i < reply.size(); i += kChipRecordBytes) {
-        if (uint8_t(reply[i]) != 0xFA || i + kChipRecordBytes > reply.size() || int(list.chips.size()) >= kMaxChips) {
+        if (uint8_t(reply[i]) != 0xFA || i + kChipRecordBytes > reply.size()) {
             ++list.skipped;
+            continue;
+        }
+        if (int(list.chips.size()) >= kMaxChips) {
+            ++list.beyond;
             continue;
         }
         ChipRecord c;

@@ -41,7 +41,8 @@ struct ChipRecord {
 };
 struct ChipList {
     std::vector<ChipRecord> chips;
-    int skipped = 0; // records without the marker, cut short, or past the 31 the window holds
+    int skipped = 0; // records without the marker, or cut short
+    int beyond = 0;  // whole records past the 31 the window holds
 };
 ChipList parseChipRecords(QByteArrayView reply);
 // "序列号=" serial "  ID=" id "  DMX=" address

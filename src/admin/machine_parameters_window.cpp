@@ -1,7 +1,9 @@
 #include "machine_parameters_window.h"
 
 #include "core/common_functions.h"
+#include "core/dialogs.h"
 #include "core/shared_state.h"
+#include "link/reply_query.h"
 #include "link/transport.h"
 
 #include <QComboBox>
@@ -45,27 +47,58 @@ void MachineParametersWindow::Fun_空间enable(bool enabled) {
     boxes_.setEnabled(enabled);
 }
 
+void MachineParametersWindow::setWaiting(bool waiting) {
+    for (int k = 1; k <= kMaxMachine; ++k)
+        Option机器[size_t(k)]->setEnabled(!waiting);
+}
+
 void MachineParametersWindow::readMachine(int machine) {
-    machine_ = machine;
-    Option机器[size_t(machine)]->setChecked(true);
-    g_ReplyLen = 0;
-    Fun_SendFrame(machine, kq::link::code::ReadParameters, {}, true);
-    Fun_Delay(200);
-    if (g_ReplyLen < 1) {
-        Fun_空间enable(false); // the previous values stay visible
+    kq::link::ReplyQuery replies;
+    if (!replies.claimed()) {
+        // Another window waits for the machines: the choice goes back to the machine shown.
+        if (machine_ >= 1 && machine_ <= kMaxMachine) Option机器[size_t(machine_)]->setChecked(true);
+        Fun_MsgBox(kq::link::busyText());
         return;
     }
+    machine_ = machine;
+    Option机器[size_t(machine)]->setChecked(true);
+    // Until this machine's block is here, nothing can be changed or written.
+    blockMachine_ = 0;
+    Fun_空间enable(false);
+    setWaiting(true);
+    Fun_SendFrame(machine, kq::link::code::ReadParameters, {}, true);
+    Fun_Delay(200);
+    setWaiting(false);
+    // A reply shorter than what a write sends back would write bytes the machine never gave.
+    if (replies.replies().size() < kq::admin::kParameterSentBytes) return; // the previous values stay visible
     // A reply longer than the block keeps only what the block holds.
-    std::memcpy(g_MachineParams.data(), g_ReplyBuf, size_t(std::min(g_ReplyLen, kq::admin::kParameterBlockBytes)));
+    g_MachineParams.fill(0);
+    std::memcpy(g_MachineParams.data(), replies.replies().data(),
+                size_t(std::min<qsizetype>(replies.replies().size(), kq::admin::kParameterBlockBytes)));
     boxes_.show(kq::admin::readFields(g_MachineParams.data()));
+    blockMachine_ = machine;
     Fun_空间enable(true);
 }
 
 void MachineParametersWindow::Command设置_Click() {
+    if (blockMachine_ < 1) return;
     if (!boxes_.store(g_MachineParams.data())) return; // refused: nothing is sent
-    Fun_SendFrame(machine_, kq::link::code::WriteParameters,
-                  QByteArrayView(reinterpret_cast<const char*>(g_MachineParams.data()), kq::admin::kParameterSentBytes),
-                  true);
-    Fun_Delay(200);
-    readMachine(machine_);
+    const int target = blockMachine_;
+    {
+        // The write's answer is nobody else's reply either.
+        const kq::link::ReplyQuery replies;
+        if (!replies.claimed()) {
+            Fun_MsgBox(kq::link::busyText());
+            return;
+        }
+        Fun_空间enable(false);
+        setWaiting(true);
+        Fun_SendFrame(
+            target, kq::link::code::WriteParameters,
+            QByteArrayView(reinterpret_cast<const char*>(g_MachineParams.data()), kq::admin::kParameterSentBytes),
+            true);
+        Fun_Delay(200);
+        setWaiting(false);
+    }
+    readMachine(target);
 }

@@ -24,6 +24,11 @@ public:
 private:
     std::array<QRadioButton*, 11> Option机器{};
     ParameterBoxes boxes_;
+    void setWaiting(bool waiting);
+
     kq::admin::ParameterBlock g_MachineParams{};
     int machine_ = 1;
+    // The machine whose block the boxes show: "设置" writes it there and nowhere else; 0 while there
+    // is no block (waiting for one, or the read failed).
+    int blockMachine_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "core/shared_state.h"
 #include "link_settings.h"
 #include "plugin_protocol.h"
+#include "reply_query.h"
 #include "socket_master.h"
 #include "transport.h"
 
@@ -71,6 +72,11 @@ void UdpHost::Fun_外挂_send_udp(const QByteArray& data) {
 }
 
 void UdpHost::Client_DataArrival111111(const QByteArray& data, int length) {
+    // A query that waits owns what arrives; the shared buffer is left alone meanwhile.
+    if (kq::link::ReplyQuery* query = kq::link::ReplyQuery::holder()) {
+        query->take(QByteArrayView(data).first(std::clamp<qsizetype>(length, 0, data.size())));
+        return;
+    }
     // Replies are appended back to back; what does not fit the buffer is dropped.
     const int p = std::clamp(g_ReplyLen, 0, kq::link::kReplyBufBytes);
     const int n = std::clamp(std::min<int>(length, int(data.size())), 0, kq::link::kReplyBufBytes - p);

@@ -2,8 +2,10 @@
 
 #include "admin/device_utilities.h"
 #include "core/common_functions.h"
+#include "core/dialogs.h"
 #include "core/shared_state.h"
 #include "firmware_upgrade.h"
+#include "link/reply_query.h"
 #include "link/transport.h"
 #include "show_download.h"
 #include "transfer_log.h"
@@ -144,15 +146,18 @@ void DownloadPanel::Command升级程序_Click(const QString& path) {
 void DownloadPanel::Command获取版本号_Click() {
     TransferGuard guard(this);
     if (!guard.active()) return;
+    kq::link::ReplyQuery replies;
+    if (!replies.claimed()) {
+        Fun_MsgBox(kq::link::busyText());
+        return;
+    }
     Text下载SD卡文件信息->setPlainText(QStringLiteral("获取版本号->\n"));
     for (int k = 1; k <= kMaxMachine; ++k) {
-        g_ReplyLen = 0;
+        replies.reset();
         Fun_SendFrame(k, kq::link::code::VersionQuery, {}, true);
         Fun_Delay(400);
         const QString line =
-            g_ReplyLen < 1
-                ? QStringLiteral("获取失败")
-                : kq::admin::versionText(QByteArrayView(reinterpret_cast<const char*>(g_ReplyBuf), g_ReplyLen));
+            replies.replies().isEmpty() ? QStringLiteral("获取失败") : kq::admin::versionText(replies.replies());
         Text下载SD卡文件信息->setPlainText(Text下载SD卡文件信息->toPlainText() + line + QLatin1Char('\n'));
         if (g_ExitRequested) return;
     }

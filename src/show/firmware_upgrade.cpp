@@ -5,6 +5,7 @@
 #include "core/event_pump.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/reply_query.h"
 #include "link/transport.h"
 #include "show_download.h"
 
@@ -63,6 +64,12 @@ using namespace kq::show;
 bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath) {
     const QString path = givenPath.isEmpty() ? Fun_OpenFileDialog(QStringLiteral("bin")) : givenPath;
     if (path.isEmpty()) return false;
+    // Every acknowledgement the upgrade waits for is its own.
+    kq::link::ReplyQuery replies;
+    if (!replies.claimed()) {
+        Fun_MsgBox(kq::link::busyText());
+        return false;
+    }
     if (!QFileInfo::exists(path)) {
         Fun_MsgBox(QStringLiteral("文件不存在！"));
         return false;
@@ -89,9 +96,9 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     }
 
     log.append(QStringLiteral("\r\n->握手 "));
-    g_ReplyLen = 0;
+    replies.reset();
     Fun_SendFrame(machine, kq::link::code::FirmwareStart, {}, true);
-    if (!Fun_WaitAck(300)) {
+    if (!Fun_WaitAck(replies, 300)) {
         log.append(QStringLiteral("\r\n->握手失败 "));
         return false;
     }
@@ -101,18 +108,18 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     const std::vector<QByteArray> payloads = firmwareDataPayloads(image);
     qint64 sent = 0;
     for (const QByteArray& payload : payloads) {
-        g_ReplyLen = 0;
+        replies.reset();
         Fun_SendFrame(machine, kq::link::code::FirmwareData, payload, false);
-        log.append(Fun_WaitAck(300) ? QStringLiteral("-") : QStringLiteral("X"));
+        log.append(Fun_WaitAck(replies, 300) ? QStringLiteral("-") : QStringLiteral("X"));
         sent += uint8_t(payload[4]) << 8 | uint8_t(payload[5]);
         log.progress(sent, length);
         log.caretToEnd();
         if (g_ExitRequested) return false;
     }
 
-    g_ReplyLen = 0;
+    replies.reset();
     Fun_SendFrame(machine, kq::link::code::FirmwareVerify, firmwareVerifyPayload(image, payloads.back()), false);
-    if (!Fun_WaitAck(300)) {
+    if (!Fun_WaitAck(replies, 300)) {
         log.append(QStringLiteral("\r\n->校验失败XXX"));
         return false;
     }

@@ -5,6 +5,7 @@
 #include "core/event_pump.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/reply_query.h"
 #include "link/transport.h"
 #include "playback_file.h"
 
@@ -68,10 +69,6 @@ using namespace kq::show;
 
 namespace {
 
-bool ackArrived() {
-    return g_ReplyLen == 2 && g_ReplyBuf[0] == 0x88 && g_ReplyBuf[1] == 0x66;
-}
-
 QString megabytes(qint64 bytes) {
     return QString::number(double(bytes) / 1048576.0, 'f', 2);
 }
@@ -86,7 +83,7 @@ struct PauseTasks {
 
 } // namespace
 
-bool Fun_WaitAck(int rounds) {
+bool Fun_WaitAck(const kq::link::ReplyQuery& replies, int rounds) {
     // n rounds of a 1 ms delay, each of which ends only after the clock has moved on by more than 1 ms,
     // have always given a machine up to about 2n ms: slow machines (an SD card opening a file, a flash
     // verify) rely on that. The reply's socket event wakes the wait, so an answer ends it at once.
@@ -94,12 +91,16 @@ bool Fun_WaitAck(int rounds) {
     const uint32_t limit = 2 * uint32_t(std::max(rounds, 0));
     const uint32_t start = clock.nowMs();
     const uint32_t deadline = start + limit;
-    while (!ackArrived() && uint32_t(clock.nowMs() - start) < limit)
+    while (!replies.acknowledged() && uint32_t(clock.nowMs() - start) < limit)
         kq::appPump().waitForEvents(deadline);
-    return ackArrived();
+    return replies.acknowledged();
 }
 
-bool Fun_DownloadShow(int machine, TransferLog& log) {
+namespace {
+
+// A transfer holds the machines' replies for its whole length: every acknowledgement it waits for is
+// its own.
+bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) {
     const QString path = playbackFilePath(g_AppFolder, machine);
     log.append(QStringLiteral("->机器 ") + QString::number(machine));
     if (!QFileInfo::exists(path)) {
@@ -123,9 +124,9 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
     const QByteArray& file = *read;
 
     log.append(QStringLiteral("\r\n->握手 "));
-    g_ReplyLen = 0;
+    replies.reset();
     Fun_SendFrame(machine, kq::link::code::ShowHandshake, {}, true);
-    if (!Fun_WaitAck(1000)) {
+    if (!Fun_WaitAck(replies, 1000)) {
         log.append(QStringLiteral("\r\n->握手失败 \r\n"));
         return false;
     }
@@ -136,9 +137,9 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
     int unacknowledged = 0;
     for (DownloadCoder coder(file); !coder.atEnd();) {
         const DownloadPacket packet = coder.next();
-        g_ReplyLen = 0;
+        replies.reset();
         Fun_SendFrame(machine, kq::link::code::ShowData, dataPacketPayload(packet.coded), false);
-        if (Fun_WaitAck(300)) {
+        if (Fun_WaitAck(replies, 300)) {
             log.setText(t + megabytes(packet.fileBytesEnd) + QStringLiteral("M"));
         } else {
             // The packets carry no offset, so a lost one cannot be sent again: the download goes on
@@ -153,9 +154,9 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
         if (g_ExitRequested) return false;
     }
 
-    g_ReplyLen = 0;
+    replies.reset();
     Fun_SendFrame(machine, kq::link::code::ShowEnd, endPacketPayload(quint32(file.size())), false);
-    const bool endAcknowledged = Fun_WaitAck(300);
+    const bool endAcknowledged = Fun_WaitAck(replies, 300);
     const bool ok = endAcknowledged && unacknowledged == 0;
     if (ok) {
         log.append(QStringLiteral("\r\n->下载成功！！！"));
@@ -168,19 +169,36 @@ bool Fun_DownloadShow(int machine, TransferLog& log) {
     return ok;
 }
 
+// Claims the replies for a transfer; when another query waits, says so and the transfer does not start.
+bool claim(const kq::link::ReplyQuery& replies) {
+    if (!replies.claimed()) Fun_MsgBox(kq::link::busyText());
+    return replies.claimed();
+}
+
+} // namespace
+
+bool Fun_DownloadShow(int machine, TransferLog& log) {
+    kq::link::ReplyQuery replies;
+    return claim(replies) && downloadShow(machine, log, replies);
+}
+
 bool Fun_DownloadToMachine(int machine, TransferLog& log) {
     log.setText(QString());
+    kq::link::ReplyQuery replies;
+    if (!claim(replies)) return false;
     PauseTasks pause;
-    return Fun_DownloadShow(machine, log);
+    return downloadShow(machine, log, replies);
 }
 
 bool Fun_DownloadToAllMachines(TransferLog& log) {
     log.setText(QString());
+    kq::link::ReplyQuery replies;
+    if (!claim(replies)) return false;
     PauseTasks pause;
     int downloaded = 0, failed = 0;
     for (int machine = 1; machine <= kMaxMachine; ++machine) {
         const bool hasFile = QFileInfo::exists(playbackFilePath(g_AppFolder, machine));
-        (Fun_DownloadShow(machine, log) ? downloaded : failed) += hasFile ? 1 : 0;
+        (downloadShow(machine, log, replies) ? downloaded : failed) += hasFile ? 1 : 0;
         log.caretToEnd();
         if (g_ExitRequested) return false;
     }

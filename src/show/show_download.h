@@ -41,8 +41,13 @@ QByteArray endPacketPayload(quint32 fileLength);
 
 } // namespace kq::show
 
-// True when the acknowledgement arrives within 2 x `rounds` milliseconds; returns as soon as it does.
-bool Fun_WaitAck(int rounds);
+namespace kq::link {
+class ReplyQuery;
+}
+
+// True when the acknowledgement arrives for `replies` within 2 x `rounds` milliseconds; returns as
+// soon as it does.
+bool Fun_WaitAck(const kq::link::ReplyQuery& replies, int rounds);
 // Downloads the machine's playback file. True only when every packet was acknowledged.
 bool Fun_DownloadShow(int machine, TransferLog& log);
 // The download buttons: one machine, or machines 1 to 10; tasks pause meanwhile. The log is cleared

@@ -5,6 +5,10 @@
 #include "admin/machine_parameters_window.h"
 #include "core/common_functions.h"
 #include "core/shared_state.h"
+#include "link/reply_query.h"
+#include "link/socket_master.h"
+#include "link/udp_host.h"
+#include "show/download_panel.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
 #include "support/widgets.h"
@@ -15,6 +19,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,7 +84,8 @@ TEST(MachineParameters, ChipRecordsAndPayloads) {
     for (int i = 0; i < 33; ++i)
         many += good;
     EXPECT_EQ(parseChipRecords(many).chips.size(), 31u);
-    EXPECT_EQ(parseChipRecords(many).skipped, 2);
+    EXPECT_EQ(parseChipRecords(many).skipped, 0);
+    EXPECT_EQ(parseChipRecords(many).beyond, 2);
 }
 
 class MachineWindows : public testing::Test {
@@ -156,6 +163,86 @@ TEST_F(MachineWindows, ChipsAreListedAndOneGetsANewIdBySerial) {
     for (int i = 0; i < list.count(); ++i)
         shown = shown || list.item(i)->text().endsWith("ID=9  DMX=301");
     EXPECT_TRUE(shown);
+}
+
+TEST_F(MachineWindows, ABlockIsWrittenOnlyToTheMachineItWasReadFrom) {
+    MachineParametersWindow w;
+    w.open();
+    const auto writes = [&](int k) { return machines->machine(k)->received.value(0x8013); };
+    // While machine 3 is read, the user picks machine 2 and presses "设置"; another window asks too.
+    struct {
+        bool radio = true, set = true, boxes = true, otherQuery = true;
+    } during;
+    int versionsAsked = -1;
+    QTimer::singleShot(50, &w, [&] {
+        during.radio = child<QRadioButton>(w, "Option机器2").isEnabled();
+        during.set = child<QPushButton>(w, "Command设置").isEnabled();
+        during.boxes = child<QLineEdit>(w, "TextDMX地址").isEnabled();
+        child<QRadioButton>(w, "Option机器2").click();
+        child<QPushButton>(w, "Command设置").click();
+        w.Command设置_Click();
+        w.readMachine(2); // as a second route into the read: refused, said
+        const kq::link::ReplyQuery other;
+        during.otherQuery = other.claimed();
+        DownloadPanel panel;
+        panel.Command获取版本号_Click();
+        versionsAsked = machines->machine(1)->received.value(0x8010);
+    });
+    child<QRadioButton>(w, "Option机器3").click();
+    EXPECT_FALSE(during.radio);
+    EXPECT_FALSE(during.set);
+    EXPECT_FALSE(during.boxes);
+    EXPECT_FALSE(during.otherQuery);
+    EXPECT_EQ(versionsAsked, 0);
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("正在等待机器回复，请稍后再试。"));
+    Fun_Delay(20);
+    EXPECT_EQ(machines->machine(2)->received.value(0x8012), 0);
+    EXPECT_EQ(writes(2), 0);
+    // Machine 3's block is shown and goes back to machine 3 only.
+    EXPECT_TRUE(child<QRadioButton>(w, "Option机器3").isChecked());
+    EXPECT_EQ(child<QLineEdit>(w, "TextDMX地址").text(), "301");
+    child<QLineEdit>(w, "Text播放文件").setText("4");
+    child<QPushButton>(w, "Command设置").click();
+    Fun_Delay(20);
+    EXPECT_EQ(writes(3), 1);
+    EXPECT_EQ(writes(1) + writes(2), 0);
+    // After a failed read nothing can be written, by the button or otherwise.
+    child<QRadioButton>(w, "Option机器5").click();
+    EXPECT_FALSE(child<QPushButton>(w, "Command设置").isEnabled());
+    w.Command设置_Click();
+    Fun_Delay(20);
+    EXPECT_EQ(writes(1) + writes(2) + writes(3), 1);
+}
+
+TEST_F(MachineWindows, EveryChipUpTo31IsListedAndTheRestAreCounted) {
+    ChipIdWindow w;
+    // 40 machines answer: the three stand-ins and 37 more from one socket on loopback.
+    QUdpSocket others;
+    QTimer::singleShot(50, &w, [&] {
+        for (int i = 0; i < 37; ++i) {
+            QByteArray record(kChipRecordBytes, '\0');
+            record[0] = char(0xFA);
+            record[1] = char(20 + i);
+            record[2] = char(i);
+            others.writeDatagram(record, QHostAddress::LocalHost, quint16(Form_UDP().Client->LocalPort()));
+        }
+    });
+    w.Fun_Form芯片序列设置ID_show();
+    EXPECT_EQ(child<QListWidget>(w, "List列表").count(), 31);
+    EXPECT_EQ(child<QLabel>(w, "Label跳过").text(), QStringLiteral("另有9台机器超出31台，未列出"));
+
+    // While the chosen machine is told ("8014" twice), no other row can be chosen.
+    bool listEnabled = true;
+    QTimer::singleShot(30, &w, [&] {
+        listEnabled = child<QListWidget>(w, "List列表").isEnabled();
+        w.List列表_Click(1); // refused: the first choice's sends are still going
+    });
+    QListWidget& list = child<QListWidget>(w, "List列表");
+    emit list.itemClicked(list.item(0));
+    EXPECT_FALSE(listEnabled);
+    EXPECT_TRUE(child<QPushButton>(w, "Command设置").isEnabled());
+    Fun_Delay(20);
+    EXPECT_EQ(machines->log().filter(QStringLiteral("8014 selected")).size(), 2); // the first choice's two
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "core/common_functions.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/reply_query.h"
 #include "link/transport.h"
 #include "show/firmware_upgrade.h"
 #include "show/playback_file.h"
@@ -154,10 +155,9 @@ public:
     AnsweringPump(kq::test::FakeClock& clock, int answerAfterMs)
         : clock_(clock), start_(clock.now), after_(answerAfterMs) {}
     void pumpPending() override {
-        if (after_ >= 0 && clock_.now - start_ >= uint32_t(after_)) {
-            g_ReplyBuf[0] = 0x88;
-            g_ReplyBuf[1] = 0x66;
-            g_ReplyLen = 2;
+        if (after_ >= 0 && clock_.now - start_ >= uint32_t(after_) && !answered_) {
+            answered_ = true;
+            kq::link::ReplyQuery::holder()->take(QByteArrayView("\x88\x66", 2));
         }
     }
     void waitForEvents(std::optional<uint32_t>) override {
@@ -169,6 +169,7 @@ private:
     kq::test::FakeClock& clock_;
     uint32_t start_;
     int after_;
+    bool answered_ = false;
 };
 
 TEST(WaitAck, AMachineHasUpToTwiceTheRoundsInMilliseconds) {
@@ -184,13 +185,13 @@ TEST(WaitAck, AMachineHasUpToTwiceTheRoundsInMilliseconds) {
         AnsweringPump pump(clock, c.answerAfterMs);
         kq::setAppClock(&clock);
         kq::setAppPump(&pump);
-        g_ReplyLen = 0;
-        EXPECT_EQ(Fun_WaitAck(c.rounds), c.acknowledged) << c.rounds << " " << c.answerAfterMs;
+        const kq::link::ReplyQuery replies;
+        ASSERT_TRUE(replies.claimed());
+        EXPECT_EQ(Fun_WaitAck(replies, c.rounds), c.acknowledged) << c.rounds << " " << c.answerAfterMs;
         EXPECT_EQ(clock.now - 4294966000u, c.waitedMs) << c.rounds << " " << c.answerAfterMs;
         kq::setAppClock(nullptr);
         kq::setAppPump(nullptr);
     }
-    g_ReplyLen = 0;
 }
 
 TEST(FirmwareCoding, ChunksMarkerAndChecksum) {
