@@ -185,11 +185,15 @@ TEST_F(ModelCommands, SaveAsRemembersTheFileAndOpenReadsItBack) {
 }
 
 TEST_F(ModelCommands, SavingWithNoFileYetWritesTheFileTheNextStartOpens) {
-    g_ModelFilePath = home.path("模型.mx20");
+    Fun_ForgetModelFile();
     g_ModelNote[1] = "first";
     Fun_SaveModel();
+    EXPECT_EQ(g_ModelFilePath, home.path("模型.mx20"));
     EXPECT_EQ(readBytes(g_ModelFilePath), encodeModelFile(g_Models));
-    EXPECT_EQ(shownTexts(), QStringList{"保存完成!!!"});
+    EXPECT_EQ(shownTexts(), QStringList{QStringLiteral("保存完成!!!\r\n模型已保存到：") + g_ModelFilePath});
+    // From then on the models belong to that file: the next save says no more than that it is done.
+    Fun_SaveModel();
+    EXPECT_EQ(shownTexts().back(), QStringLiteral("保存完成!!!"));
 }
 
 TEST_F(ModelCommands, NothingHappensWithoutAFileAndMissingOrDamagedFilesAreReported) {
