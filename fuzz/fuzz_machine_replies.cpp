@@ -30,14 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const ChipList list = parseChipRecords(reply);
     if (int(list.chips.size()) > kMaxChips) __builtin_trap();
-    if (qsizetype(list.chips.size()) + list.skipped != (reply.size() + kChipRecordBytes - 1) / kChipRecordBytes)
+    if (qsizetype(list.chips.size()) + list.skipped + list.beyond !=
+        (reply.size() + kChipRecordBytes - 1) / kChipRecordBytes)
         __builtin_trap();
     for (const ChipRecord& c : list.chips) {
         if (c.serial.size() != 12 || chipListLine(c).isEmpty()) __builtin_trap();
         // A record made of what was read is read back the same.
         const QByteArray record = setByChipPayload(c.id, c.serial, c.parameters.data());
         const ChipList back = parseChipRecords(record);
-        if (back.chips.size() != 1 || back.skipped != 0 || back.chips[0].id != c.id ||
+        if (back.chips.size() != 1 || back.skipped != 0 || back.beyond != 0 || back.chips[0].id != c.id ||
             back.chips[0].serial != c.serial || back.chips[0].parameters != c.parameters)
             __builtin_trap();
         if (selectChipPayload(c.id, c.serial) != record.left(14) + QByteArray::fromHex("FF0100")) __builtin_trap();
