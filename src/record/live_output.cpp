@@ -37,14 +37,16 @@ bool LiveOutput::saveMyScreen() {
     return copied;
 }
 
-const SamplePlan& LiveOutput::planFor(const T_Material (&materials)[kMaterialCount + 1]) {
+const SamplePlan& LiveOutput::planFor(const T_Material (&materials)[kMaterialCount + 1], const QSize& area) {
     // The plan is rebuilt only when what it depends on changed: the model's sampling fields and the
     // picture's size. Comparing them costs far less than building the plan.
     constexpr size_t kFields = 10;
-    key_.resize(2 + kMaterialCount * kFields);
+    key_.resize(4 + kMaterialCount * kFields);
     int32_t* k = key_.data();
     *k++ = picture_.width;
     *k++ = picture_.height;
+    *k++ = area.width();
+    *k++ = area.height();
     for (int i = 1; i <= kMaterialCount; ++i) {
         const T_Material& t = materials[i];
         const int32_t fields[kFields] = {t.Machine,  t.Port,     t.StartAddr, t.Shape,    t.Reverse,
@@ -53,7 +55,8 @@ const SamplePlan& LiveOutput::planFor(const T_Material (&materials)[kMaterialCou
         k += kFields;
     }
     if (key_ != planKey_) {
-        plan_ = buildSamplePlan(materials, picture_.bytesPerRow(), picture_.bits.size());
+        plan_ = buildSamplePlan(materials, picture_.bytesPerRow(), picture_.bits.size(),
+                                QSize(picture_.width, picture_.height), area);
         planKey_ = key_;
     }
     return plan_;
@@ -123,7 +126,8 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
             if (t.StartAddr >= 1 && t.Machine >= 1 && t.Port != 0 && t.Shape < kShapePoints)
                 view_.drawMaterialLine({t.Coord[1], t.Coord[2]}, {t.Coord[3], t.Coord[4]});
         }
-    const SamplePlan& plan = planFor(g_Materials[m]);
+    const SamplePlan& plan = planFor(g_Materials[m], plugin ? QSize(picture_.width, picture_.height)
+                                                            : QSize(g_ModelLength[m], g_ModelWidth[m]));
     if (!picture_.bits.isEmpty()) samplePicture(picture_.data(), plan, fadeLevel, *samples_, skip);
     std::memset(g_LivePlanes, 0, sizeof g_LivePlanes);
     std::memset(g_PortHasData, 0, sizeof g_PortHasData);

@@ -83,7 +83,8 @@ private:
     // Copies the screen under the position window into the display picture; false when the screen
     // could not be copied.
     bool saveMyScreen();
-    const SamplePlan& planFor(const T_Material (&materials)[kMaterialCount + 1]);
+    // area: the screen area the picture was copied for (a plug-in's picture is its own area).
+    const SamplePlan& planFor(const T_Material (&materials)[kMaterialCount + 1], const QSize& area);
     void send();
 
     ScreenCapture& capture_;

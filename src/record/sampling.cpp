@@ -35,6 +35,9 @@ QPoint pixelAt(const T_Material& t, int p, int n) {
     }
 }
 
+// kPictureBackground as the picture holds it: blue, green, red, x.
+constexpr uint8_t kBackgroundPixel[4] = {0xFF, 0xC0, 0xC0, 0x00};
+
 } // namespace
 
 std::vector<QPoint> materialPixels(const T_Material& t) {
@@ -46,7 +49,12 @@ std::vector<QPoint> materialPixels(const T_Material& t) {
 }
 
 SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow,
-                           qsizetype pictureBytes) {
+                           qsizetype pictureBytes, const QSize& picture, const QSize& area) {
+    // Inside the area but past the picture: what the screen does not show, background as it always was.
+    const auto cutOff = [&](QPoint at) {
+        return at.x() >= 0 && at.y() >= 0 && at.x() < area.width() && at.y() < area.height() &&
+               (at.x() >= picture.width() || at.y() >= picture.height());
+    };
     SamplePlan plan;
     // Offsets past the picture read its last whole pixel (whose blue byte is at S - 4).
     const qsizetype smax = std::max<qsizetype>(0, pictureBytes - 4);
@@ -65,7 +73,7 @@ SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qs
             const QPoint at = pixelAt(t, p, n);
             const qsizetype o = qsizetype(at.y()) * bytesPerRow + qsizetype(at.x()) * 4;
             plan.points.push_back({i, uint8_t(t.Machine), uint8_t(t.Port), uint16_t(t.StartAddr + e - 1), at.x(),
-                                   at.y(), std::clamp<qsizetype>(o, 0, smax)});
+                                   at.y(), cutOff(at) ? SamplePoint::kBackground : std::clamp<qsizetype>(o, 0, smax)});
         }
     }
     return plan;
@@ -79,7 +87,7 @@ void samplePicture(const uint8_t* picture, const SamplePlan& plan, int fadeLevel
         scaled[v] = uint8_t(roundHalfEven(v * f));
     for (const SamplePoint& s : plan.points) {
         if (s.material == skipMaterial) continue;
-        const uint8_t* px = picture + s.offset;
+        const uint8_t* px = s.offset == SamplePoint::kBackground ? kBackgroundPixel : picture + s.offset;
         out.red[s.machine][s.port][s.address] = scaled[px[2]];
         out.green[s.machine][s.port][s.address] = scaled[px[1]];
         out.blue[s.machine][s.port][s.address] = scaled[px[0]];

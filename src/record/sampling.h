@@ -4,6 +4,7 @@
 #include "model/model_data.h"
 
 #include <QPoint>
+#include <QSize>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -27,7 +28,9 @@ struct SamplePoint {
     uint8_t port;
     uint16_t address; // 0-based position on the port, 0..749
     int32_t x, y;     // canvas point
-    qsizetype offset; // byte offset of the pixel in the picture, clamped into it
+    qsizetype offset; // byte offset of the pixel in the picture, clamped into it; kBackground for a
+                      // point of the area that lies past the screen's far edge, where the picture ends
+    static constexpr qsizetype kBackground = -1;
 };
 
 struct SamplePlan {
@@ -36,9 +39,10 @@ struct SamplePlan {
 };
 
 // Every used material of the table (StartAddr >= 1, Machine 1..10, Port 1..8), for a picture of
-// bytesPerRow x rows bytes in blue, green, red, x order.
+// bytesPerRow x rows bytes in blue, green, red, x order. A picture cut short of the area (at the
+// screen's far edge, see CaptureGeometry) gives the points of the area past it the background colour.
 SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow,
-                           qsizetype pictureBytes);
+                           qsizetype pictureBytes, const QSize& picture = {}, const QSize& area = {});
 
 struct SampleTables {
     uint8_t red[kMaxMachine + 1][kMaxPort + 1][kMaxAddress + 1];

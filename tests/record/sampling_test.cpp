@@ -29,9 +29,11 @@ struct Sampled {
     std::unique_ptr<T_Material[]> materials{new T_Material[kMaterialCount + 1]};
     std::unique_ptr<SampleTables> tables = std::make_unique<SampleTables>();
     SamplePlan plan;
-    void run(const Picture& pic, int fade = 255, int skip = 0) {
-        plan = buildSamplePlan(reinterpret_cast<const T_Material(&)[kMaterialCount + 1]>(*materials.get()),
-                               pic.width * 4, pic.bytes.size());
+    void run(const Picture& pic, int fade = 255, int skip = 0, QSize area = {}) {
+        const int rows = int(pic.bytes.size() / 4 / pic.width);
+        plan =
+            buildSamplePlan(reinterpret_cast<const T_Material(&)[kMaterialCount + 1]>(*materials.get()), pic.width * 4,
+                            pic.bytes.size(), QSize(pic.width, rows), area.isEmpty() ? QSize(pic.width, rows) : area);
         samplePicture(pic.data(), plan, fade, *tables, skip);
     }
     int red(int m, int port, int address) const { return tables->red[m][port][address - 1]; }
@@ -51,6 +53,27 @@ TEST(Sampling, HorizontalRunsFromTheLeftAndReverseInvertsIt) {
     EXPECT_EQ(s.blue(1, 2, 1), 10);
     EXPECT_EQ(s.blue(1, 2, 8), 3);
     EXPECT_EQ(s.blue(1, 1, 9), 0); // nothing past the material
+}
+
+TEST(Sampling, PointsOfTheAreaPastAPictureCutAtTheScreensEdgeAreBackground) {
+    // An area of 6 x 3 whose picture ends after 4 columns and 2 rows (the screen's far edges).
+    Picture pic(4, 2);
+    Sampled s;
+    s.materials[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 1, 5, 1);   // x 0..5 on row 1
+    s.materials[2] = makeMaterial(1, 2, 1, kShapePoints, 1, 2, 1, 2, 0, 1); // (1, 2): below the picture
+    s.materials[3] = makeMaterial(1, 3, 1, kShapeHorizontal, 0, 1, 7, 1);   // x 6, 7: past the area too
+    s.run(pic, 255, 0, QSize(6, 3));
+    for (int a = 1; a <= 6; ++a) {
+        const bool shown = a <= 4;
+        EXPECT_EQ(s.blue(1, 1, a), shown ? a - 1 : 0xFF) << a;
+        EXPECT_EQ(s.green(1, 1, a), shown ? 1 : 0xC0) << a;
+        EXPECT_EQ(s.red(1, 1, a), shown ? a : 0xC0) << a;
+    }
+    EXPECT_EQ(s.blue(1, 2, 1), 0xFF);
+    EXPECT_EQ(s.red(1, 2, 1), 0xC0);
+    // Past the area itself nothing changed: the offset is clamped into the picture as before.
+    EXPECT_EQ(s.blue(1, 3, 7), 3);
+    EXPECT_EQ(s.blue(1, 3, 8), 3);
 }
 
 TEST(Sampling, VerticalDiagonalAndPointGroups) {
