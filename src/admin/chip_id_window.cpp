@@ -13,6 +13,10 @@
 #include <QPushButton>
 #include <QStringList>
 
+namespace {
+constexpr qsizetype kChipReplyBytes = 64 * 1024;
+} // namespace
+
 ChipIdWindow::ChipIdWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form芯片序列设置ID"));
     setWindowTitle(QStringLiteral("通过芯片序列号设置ID"));
@@ -55,12 +59,9 @@ void ChipIdWindow::setWaiting(bool waiting) {
 }
 
 void ChipIdWindow::Fun_读取数据() {
-    // Every record the window can list, and no more: what arrives past it is counted.
-    kq::link::ReplyQuery replies(qsizetype(kq::admin::kMaxChips) * kq::admin::kChipRecordBytes);
-    if (!replies.claimed()) {
-        Fun_MsgBox(kq::link::busyText());
-        return;
-    }
+    // Room for far more machines than the list holds: every record up to 31 is kept, the rest counted.
+    kq::link::ReplyQuery replies(kChipReplyBytes);
+    if (!kq::link::claimedOrSaid(replies)) return;
     Fun_控件enable(false);
     List列表->clear();
     Label跳过->clear();
@@ -73,7 +74,8 @@ void ChipIdWindow::Fun_读取数据() {
     if (replies.replies().isEmpty() && replies.bytesLeftOut() == 0) return;
     // Records without their marker or cut short are left out and counted; so are the machines past the
     // 31 the window holds.
-    chips_ = kq::admin::parseChipRecords(replies.replies());
+    for (const QByteArray& datagram : replies.datagrams())
+        kq::admin::parseChipRecords(datagram, chips_);
     chips_.beyond += int((replies.bytesLeftOut() + kq::admin::kChipRecordBytes - 1) / kq::admin::kChipRecordBytes);
     for (const kq::admin::ChipRecord& c : chips_.chips)
         List列表->addItem(kq::admin::chipListLine(c));
@@ -114,10 +116,7 @@ void ChipIdWindow::Command设置_Click() {
     if (!boxes_.store(c.parameters.data())) return; // refused: nothing is sent
     {
         const kq::link::ReplyQuery replies;
-        if (!replies.claimed()) {
-            Fun_MsgBox(kq::link::busyText());
-            return;
-        }
+        if (!kq::link::claimedOrSaid(replies)) return;
         setWaiting(true);
         Fun_SendFrame(0, kq::link::code::SetByChip,
                       kq::admin::setByChipPayload(boxes_.id->currentText().toInt(), c.serial, c.parameters.data()),

@@ -37,6 +37,11 @@ std::optional<QString> writeFields(uint8_t* b, const QString& dmxAddress, const 
 
 ChipList parseChipRecords(QByteArrayView reply) {
     ChipList list;
+    parseChipRecords(reply, list);
+    return list;
+}
+
+void parseChipRecords(QByteArrayView reply, ChipList& list) {
     for (qsizetype i = 0; i < reply.size(); i += kChipRecordBytes) {
         if (uint8_t(reply[i]) != 0xFA || i + kChipRecordBytes > reply.size()) {
             ++list.skipped;
@@ -53,7 +58,6 @@ ChipList parseChipRecords(QByteArrayView reply) {
             c.parameters[size_t(k)] = uint8_t(reply[i + 14 + k]);
         list.chips.push_back(c);
     }
-    return list;
 }
 
 QString chipListLine(const ChipRecord& chip) {

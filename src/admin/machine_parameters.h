@@ -45,6 +45,8 @@ struct ChipList {
     int beyond = 0;  // whole records past the 31 the window holds
 };
 ChipList parseChipRecords(QByteArrayView reply);
+// The same for one more reply, added to what `into` holds (each machine answers in a datagram of its own).
+void parseChipRecords(QByteArrayView reply, ChipList& into);
 // "序列号=" serial "  ID=" id "  DMX=" address
 QString chipListLine(const ChipRecord& chip);
 // "8014": the record's first 14 bytes with the new ID, then FF 01 00.

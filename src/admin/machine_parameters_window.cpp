@@ -69,12 +69,21 @@ void MachineParametersWindow::readMachine(int machine) {
     Fun_SendFrame(machine, kq::link::code::ReadParameters, {}, true);
     Fun_Delay(200);
     setWaiting(false);
-    // A reply shorter than what a write sends back would write bytes the machine never gave.
-    if (replies.replies().size() < kq::admin::kParameterSentBytes) return; // the previous values stay visible
+    // The block is one machine's answer: two answers (two machines with this ID, or a late one) could be
+    // either's, and a short one would write back bytes the machine never gave. The previous values stay
+    // visible, disabled.
+    if (replies.datagrams().size() > 1) {
+        Fun_MsgBox(
+            QStringLiteral("收到%1个回复，无法确定是哪台机器的参数。ID相同的机器请用“通过序列号设置ID”分开设置。")
+                .arg(replies.datagrams().size()));
+        return;
+    }
+    if (replies.datagrams().isEmpty() || replies.datagrams().front().size() < kq::admin::kParameterSentBytes) return;
     // A reply longer than the block keeps only what the block holds.
+    const QByteArray& reply = replies.datagrams().front();
     g_MachineParams.fill(0);
-    std::memcpy(g_MachineParams.data(), replies.replies().data(),
-                size_t(std::min<qsizetype>(replies.replies().size(), kq::admin::kParameterBlockBytes)));
+    std::memcpy(g_MachineParams.data(), reply.constData(),
+                size_t(std::min<qsizetype>(reply.size(), kq::admin::kParameterBlockBytes)));
     boxes_.show(kq::admin::readFields(g_MachineParams.data()));
     blockMachine_ = machine;
     Fun_空间enable(true);
@@ -87,10 +96,7 @@ void MachineParametersWindow::Command设置_Click() {
     {
         // The write's answer is nobody else's reply either.
         const kq::link::ReplyQuery replies;
-        if (!replies.claimed()) {
-            Fun_MsgBox(kq::link::busyText());
-            return;
-        }
+        if (!kq::link::claimedOrSaid(replies)) return;
         Fun_空间enable(false);
         setWaiting(true);
         Fun_SendFrame(

@@ -1,5 +1,7 @@
 #include "reply_query.h"
 
+#include "core/dialogs.h"
+
 #include <QString>
 
 namespace kq::link {
@@ -20,6 +22,7 @@ ReplyQuery::~ReplyQuery() {
 
 void ReplyQuery::reset() {
     replies_.clear();
+    datagrams_.clear();
     bytesLeftOut_ = 0;
 }
 
@@ -37,10 +40,16 @@ void ReplyQuery::take(QByteArrayView datagram) {
         return;
     }
     replies_.append(datagram);
+    datagrams_.append(datagram.toByteArray());
 }
 
 QString busyText() {
     return QStringLiteral("正在等待机器回复，请稍后再试。");
+}
+
+bool claimedOrSaid(const ReplyQuery& query) {
+    if (!query.claimed()) Fun_MsgBox(busyText());
+    return query.claimed();
 }
 
 } // namespace kq::link

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 
 namespace kq::link {
 
@@ -24,6 +25,8 @@ public:
     // Forgets what arrived, before the next question.
     void reset();
     QByteArrayView replies() const { return replies_; }
+    // The datagrams one by one, as they came: each machine answers in one.
+    const QList<QByteArray>& datagrams() const { return datagrams_; }
     qsizetype bytesLeftOut() const { return bytesLeftOut_; }
     // The acknowledgement of show downloads and firmware upgrades: exactly the bytes 0x88 0x66.
     bool acknowledged() const;
@@ -35,11 +38,14 @@ public:
 private:
     qsizetype capacity_;
     QByteArray replies_;
+    QList<QByteArray> datagrams_;
     qsizetype bytesLeftOut_ = 0;
     bool claimed_ = false;
 };
 
 // What a window says when it cannot ask because another query waits.
 QString busyText();
+// True when the query holds the replies; otherwise says busyText() and returns false.
+bool claimedOrSaid(const ReplyQuery& query);
 
 } // namespace kq::link

@@ -147,10 +147,7 @@ void DownloadPanel::Command获取版本号_Click() {
     TransferGuard guard(this);
     if (!guard.active()) return;
     kq::link::ReplyQuery replies;
-    if (!replies.claimed()) {
-        Fun_MsgBox(kq::link::busyText());
-        return;
-    }
+    if (!kq::link::claimedOrSaid(replies)) return;
     Text下载SD卡文件信息->setPlainText(QStringLiteral("获取版本号->\n"));
     for (int k = 1; k <= kMaxMachine; ++k) {
         replies.reset();

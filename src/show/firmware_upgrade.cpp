@@ -66,10 +66,7 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     if (path.isEmpty()) return false;
     // Every acknowledgement the upgrade waits for is its own.
     kq::link::ReplyQuery replies;
-    if (!replies.claimed()) {
-        Fun_MsgBox(kq::link::busyText());
-        return false;
-    }
+    if (!kq::link::claimedOrSaid(replies)) return false;
     if (!QFileInfo::exists(path)) {
         Fun_MsgBox(QStringLiteral("文件不存在！"));
         return false;

@@ -169,23 +169,17 @@ bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) 
     return ok;
 }
 
-// Claims the replies for a transfer; when another query waits, says so and the transfer does not start.
-bool claim(const kq::link::ReplyQuery& replies) {
-    if (!replies.claimed()) Fun_MsgBox(kq::link::busyText());
-    return replies.claimed();
-}
-
 } // namespace
 
 bool Fun_DownloadShow(int machine, TransferLog& log) {
     kq::link::ReplyQuery replies;
-    return claim(replies) && downloadShow(machine, log, replies);
+    return kq::link::claimedOrSaid(replies) && downloadShow(machine, log, replies);
 }
 
 bool Fun_DownloadToMachine(int machine, TransferLog& log) {
     log.setText(QString());
     kq::link::ReplyQuery replies;
-    if (!claim(replies)) return false;
+    if (!kq::link::claimedOrSaid(replies)) return false;
     PauseTasks pause;
     return downloadShow(machine, log, replies);
 }
@@ -193,7 +187,7 @@ bool Fun_DownloadToMachine(int machine, TransferLog& log) {
 bool Fun_DownloadToAllMachines(TransferLog& log) {
     log.setText(QString());
     kq::link::ReplyQuery replies;
-    if (!claim(replies)) return false;
+    if (!kq::link::claimedOrSaid(replies)) return false;
     PauseTasks pause;
     int downloaded = 0, failed = 0;
     for (int machine = 1; machine <= kMaxMachine; ++machine) {
