@@ -22,18 +22,24 @@ public:
     }
 };
 
+// Qt also asks the validator when the program sets a text, so the message waits for the box to say
+// that the user's input was refused. U+FFFD stands for bytes a file held that were no character at all:
+// it is what the box was given, saved as "?" as before, and never refused.
 class CodePage936Only final : public QValidator {
 public:
-    explicit CodePage936Only(QLineEdit* box) : QValidator(box), box_(box) {}
+    explicit CodePage936Only(QLineEdit* box) : QValidator(box) {
+        connect(box, &QLineEdit::inputRejected, this, [this, box] {
+            if (!refused_.isEmpty())
+                sayAtBox(box, QStringLiteral("不能保存的字符：%1（只能使用GBK字符）").arg(refused_));
+        });
+    }
     State validate(QString& input, int& /*pos*/) const override {
-        const QString refused = kq::gbk::unencodable(input);
-        if (refused.isEmpty()) return Acceptable;
-        sayAtBox(box_, QStringLiteral("不能保存的字符：%1（只能使用GBK字符）").arg(refused));
-        return Invalid;
+        refused_ = kq::gbk::unencodable(input).remove(QChar(QChar::ReplacementCharacter));
+        return refused_.isEmpty() ? Acceptable : Invalid;
     }
 
 private:
-    QLineEdit* box_;
+    mutable QString refused_;
 };
 
 QString& said() {
