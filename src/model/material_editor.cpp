@@ -304,9 +304,7 @@ void MaterialEditor::Command移动_Click(int direction) {
 
 void MaterialEditor::Fun_快捷键设置id等(int d) {
     // One key press is one undo step, however many boxes and materials it changes.
-    undo_.perform(Combo快捷按键->currentText(), [&] { shortcut(d); });
-    Fun_select_素材();
-    emit changed();
+    apply(Combo快捷按键->currentText(), [&] { shortcut(d); });
 }
 
 void MaterialEditor::shortcut(int d) {

@@ -254,9 +254,11 @@ std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
 bool modelFileChosen = false;
 
 void saveTo(const QString& path, const QString& done = QStringLiteral("保存完成!!!")) {
-    Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
-    g_ModelFilePath = path;
+    // Only a file that now holds the models becomes theirs: after a failed "save as" the editor still
+    // saves to the file they came from.
     if (writeModels(path)) {
+        Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
+        g_ModelFilePath = path;
         modelFileChosen = true;
         Fun_MsgBox(done);
     } else {
@@ -337,10 +339,11 @@ void Fun_OpenModel(const QString& givenPath) {
     }
     Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
     g_ModelFilePath = path;
-    modelFileChosen = true;
     // A wrong header is reported and the file is read all the same, so that a template opened as a
-    // model file still yields its blocks; a file cut short is reported too.
+    // model file still yields its blocks; a file cut short is reported too. Such a file is not taken
+    // for the models' own: closing the editor saves to the application folder's file and says where.
     const ReadResult r = readModelFile(*c, g_Models);
+    modelFileChosen = r.headerOk && !r.truncated;
     if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
     tellFixedSizes();
 }

@@ -1,4 +1,5 @@
 #include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "model/model_file.h"
 #include "support/fakes.h"
@@ -194,6 +195,23 @@ TEST_F(ModelCommands, SavingWithNoFileYetWritesTheFileTheNextStartOpens) {
     // From then on the models belong to that file: the next save says no more than that it is done.
     Fun_SaveModel();
     EXPECT_EQ(shownTexts().back(), QStringLiteral("保存完成!!!"));
+}
+
+TEST_F(ModelCommands, AFailedSaveAsLeavesTheModelsWithTheFileTheyCameFrom) {
+    Fun_ForgetModelFile();
+    const QString own = home.path("own.mx20");
+    g_ModelNote[1] = "own";
+    ASSERT_TRUE(Fun_WriteModelFile(own));
+    Fun_OpenModel(own);
+    g_ModelNote[1] = "edited";
+    home.dialogs.fileNames = {home.path("no-such-folder/copy.mx20")};
+    Fun_SaveModelAs();
+    EXPECT_TRUE(shownTexts().back().startsWith(QStringLiteral("文件保存失败！")));
+    EXPECT_EQ(g_ModelFilePath, own);
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, kq::key::LastModelFile), own);
+    Fun_SaveModel();
+    EXPECT_EQ(shownTexts().back(), QStringLiteral("保存完成!!!"));
+    EXPECT_EQ(readBytes(own), encodeModelFile(g_Models));
 }
 
 TEST_F(ModelCommands, NothingHappensWithoutAFileAndMissingOrDamagedFilesAreReported) {
