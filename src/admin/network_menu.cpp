@@ -34,9 +34,11 @@ void NetworkMenu::refreshAdapters() {
     adapters_->clear();
     QString why;
     const auto list = kq::admin::managedAdapters(&why);
+    listingProblem_ = list ? QString() : why;
     if (!list || list->isEmpty()) {
         adapters_->addAction(list ? QStringLiteral("没有可用的网卡") : why)->setEnabled(false);
-        adapter_.clear();
+        // A listing that failed says nothing about the adapter picked before: it is kept.
+        if (list) adapter_.clear();
         return;
     }
     bool kept = false;
@@ -64,7 +66,7 @@ void NetworkMenu::connectMachinesNetwork() {
     }
     if (adapter_.isEmpty()) refreshAdapters();
     if (adapter_.isEmpty()) {
-        Fun_MsgBox(QStringLiteral("请先在“网卡”中选择要设置的网卡"));
+        Fun_MsgBox(noAdapterText());
         return;
     }
     await(kq::admin::ChangeIP(adapter_, QStringLiteral("192.168.1.18"), QStringLiteral("255.255.255.0"), QString(),
@@ -83,8 +85,8 @@ void NetworkMenu::disconnectMachinesNetwork() {
     }
     if (adapter_.isEmpty()) refreshAdapters();
     if (adapter_.isEmpty()) {
-        connected_ = false;
-        Fun_MsgBox(QStringLiteral("已断开"));
+        // Nothing was changed, so nothing is said to be disconnected.
+        Fun_MsgBox(noAdapterText());
         return;
     }
     await(kq::admin::SetAutoIPadd(adapter_, this), [this](bool succeeded, const QString& status) {
@@ -94,6 +96,10 @@ void NetworkMenu::disconnectMachinesNetwork() {
         if (!status.isEmpty()) Fun_MsgBox(status);
         if (succeeded) Fun_MsgBox(QStringLiteral("已断开"));
     });
+}
+
+QString NetworkMenu::noAdapterText() const {
+    return listingProblem_.isEmpty() ? QStringLiteral("请先在“网卡”中选择要设置的网卡") : listingProblem_;
 }
 
 void NetworkMenu::await(kq::admin::AdapterChange* change, std::function<void(bool, const QString&)> done) {

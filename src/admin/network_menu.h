@@ -32,6 +32,7 @@ private:
     // Waits for the change; `done` gets its result once the menu is usable again.
     void await(kq::admin::AdapterChange* change, std::function<void(bool, const QString&)> done);
     void showBusy(bool busy);
+    QString noAdapterText() const;
 
     QMenu* menu_ = nullptr;
     QMenu* adapters_ = nullptr;
@@ -40,5 +41,6 @@ private:
     QAction* disconnectAction_ = nullptr;
     kq::admin::AdapterChange* change_ = nullptr; // the change under way, owned by this menu
     QString adapter_;
+    QString listingProblem_; // why the last listing of the adapters failed, or empty
     bool connected_ = false;
 };

@@ -124,7 +124,7 @@ void connectionOf(AdapterChange* change, const QString& device, Then then) {
 // What a fixed-address change tells the user. The adapter has the address only once the profile was
 // activated again; after a failed activation it keeps what it had, whatever the profile now holds.
 QString fixedAddressStatus(const Outcome& address, const Outcome& gateway, const Outcome& dns, const Outcome& up) {
-    if (!up.ok) return sentence(QStringLiteral("设置失败"), up.problem);
+    if (!up.ok) return sentence(QStringLiteral("设置失败"), up.problem) + kProfileChangedNote;
     if (address.ok && gateway.ok && dns.ok) return QStringLiteral("设置成功");
     QString problem;
     for (const Outcome* o : {&address, &gateway, &dns})

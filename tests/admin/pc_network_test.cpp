@@ -127,7 +127,7 @@ TEST_F(PcNetwork, EveryStepIsCheckedAndFailuresQuoteNmcli) {
         const char* fail;
         QString status;
     } cases[] = {
-        {false, "eth0", "connection up", QStringLiteral("设置失败：") + activation},
+        {false, "eth0", "connection up", QStringLiteral("设置失败：") + activation + kProfileChangedNote},
         {false, "eth0", "GENERAL.CONNECTION", QStringLiteral("设置失败：“Error: failed.”")},
         {false, "wlan0", "", QStringLiteral("设置失败：网卡 wlan0 没有连接配置")},
         {true, "eth0", "connection up", QStringLiteral("自动获取IP设置失败：") + activation},
@@ -179,7 +179,7 @@ TEST_F(PcNetwork, TheConnectedStateFollowsOnlyWhatTook) {
     QMenuBar bar;
     NetworkMenu menu(&bar);
     menu.connectMachinesNetwork();
-    EXPECT_EQ(shown(1), QStringList{QStringLiteral("设置失败：") + activation});
+    EXPECT_EQ(shown(1), QStringList{QStringLiteral("设置失败：") + activation + kProfileChangedNote});
     EXPECT_FALSE(menu.connected());
     calls();
     qunsetenv("KQ510_NMCLI_FAIL");
@@ -190,9 +190,33 @@ TEST_F(PcNetwork, TheConnectedStateFollowsOnlyWhatTook) {
     // A disconnect that fails says so, and never 已断开.
     qputenv("KQ510_NMCLI_FAIL", "connection up");
     menu.disconnectMachinesNetwork();
-    EXPECT_EQ(shown(3), (QStringList{QStringLiteral("设置失败：") + activation, QStringLiteral("设置成功"),
-                                     QStringLiteral("自动获取IP设置失败：") + activation}));
+    EXPECT_EQ(shown(3), (QStringList{QStringLiteral("设置失败：") + activation + kProfileChangedNote,
+                                     QStringLiteral("设置成功"), QStringLiteral("自动获取IP设置失败：") + activation}));
     EXPECT_FALSE(menu.connected());
+}
+
+TEST_F(PcNetwork, AListingThatFailsKeepsThePickedAdapterAndIsSaid) {
+    QMenuBar bar;
+    NetworkMenu menu(&bar);
+    menu.connectMachinesNetwork();
+    EXPECT_EQ(shown(1), QStringList{QStringLiteral("设置成功")});
+    // The listing fails once as the menu opens: the adapter that holds the address is still the one.
+    qputenv("KQ510_NMCLI_FAIL", "DEVICE,TYPE,STATE");
+    emit child<QMenu>(bar, "CD网络").aboutToShow();
+    EXPECT_EQ(menu.adapter(), "eth0");
+    qunsetenv("KQ510_NMCLI_FAIL");
+    menu.disconnectMachinesNetwork();
+    EXPECT_EQ(shown(2).last(), QStringLiteral("已断开"));
+    EXPECT_TRUE(calls().contains("connection|up|Wired connection 1"));
+
+    // With no adapter known and the listing failing, both entries say why, and nothing is disconnected.
+    qputenv("KQ510_NMCLI_FAIL", "DEVICE,TYPE,STATE");
+    NetworkMenu fresh(&bar);
+    fresh.connectMachinesNetwork();
+    fresh.disconnectMachinesNetwork();
+    EXPECT_EQ(shown(4).mid(2), (QStringList{QStringLiteral("无法读取网卡列表：“Error: failed.”"),
+                                            QStringLiteral("无法读取网卡列表：“Error: failed.”")}));
+    qunsetenv("KQ510_NMCLI_FAIL");
 }
 
 TEST_F(PcNetwork, TheWindowStaysUsableWhileTheAdapterChanges) {
