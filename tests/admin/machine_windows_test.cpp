@@ -212,6 +212,17 @@ TEST_F(MachineWindows, ABlockIsWrittenOnlyToTheMachineItWasReadFrom) {
     w.Command设置_Click();
     Fun_Delay(20);
     EXPECT_EQ(writes(1) + writes(2) + writes(3), 1);
+    // Two answers come for one machine (a second machine with its ID, or a late reply): either block
+    // could be the one shown, so neither is taken.
+    QUdpSocket second;
+    QTimer::singleShot(50, &w, [&] {
+        second.writeDatagram(QByteArray(kParameterSentBytes, '\x01'), QHostAddress::LocalHost,
+                             quint16(Form_UDP().Client->LocalPort()));
+    });
+    child<QRadioButton>(w, "Option机器2").click();
+    EXPECT_EQ(home.dialogs.shown.back().text,
+              QStringLiteral("收到2个回复，无法确定是哪台机器的参数。ID相同的机器请用“通过序列号设置ID”分开设置。"));
+    EXPECT_FALSE(child<QPushButton>(w, "Command设置").isEnabled());
 }
 
 TEST_F(MachineWindows, EveryChipUpTo31IsListedAndTheRestAreCounted) {
