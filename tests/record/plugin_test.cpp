@@ -26,18 +26,32 @@ namespace {
 
 using namespace kq::link;
 
-TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
+// The main window fed by a plug-in, over stand-in machine 1, sampling a 10 x 1 model.
+class PluginWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        machines = home.startMachines({1});
+        ASSERT_TRUE(machines);
+        Fun_WriteIni(g_IniPath, QStringLiteral("使用外挂程序"), QStringLiteral("1"));
+        Fun_ClearAllModels();
+        window = kq::test::openMainWindow(capture);
+        g_ModelLength[1] = 10;
+        g_ModelWidth[1] = 1;
+        g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
+    }
+    void TearDown() override {
+        window.reset();
+        Fun_ClearAllModels();
+    }
+
     kq::test::TempHome home;
-    auto machines = home.startMachines({1});
-    ASSERT_TRUE(machines);
-    Fun_WriteIni(g_IniPath, QStringLiteral("使用外挂程序"), QStringLiteral("1"));
-    Fun_ClearAllModels();
+    std::unique_ptr<standin::StandInMachines> machines;
     kq::test::PatternCapture capture;
-    auto window = kq::test::openMainWindow(capture);
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(PluginWindow, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
     ASSERT_EQ(g_UsePlugin, 1);
-    g_ModelLength[1] = 10;
-    g_ModelWidth[1] = 1;
-    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
 
     // The plug-in program: a picture 10 x 1, pixel x of red 20 + 10x, green 100, blue 200.
     CSocketMaster& listener = *Form_UDP().UDP_get;
@@ -80,21 +94,9 @@ TEST(PluginPictures, TheirLevelsReachTheMachinesAndEachFrameAsksForTheNext) {
         window->pluginStep();
     EXPECT_EQ(g_PluginCountdown, 0);
     EXPECT_TRUE(window->positionWindow()->isVisible());
-    window.reset();
-    Fun_ClearAllModels();
 }
 
-TEST(PluginPictures, AnIncompletePictureIsNotSentAndTheWindowCountsIt) {
-    kq::test::TempHome home;
-    auto machines = home.startMachines({1});
-    ASSERT_TRUE(machines);
-    Fun_WriteIni(g_IniPath, QStringLiteral("使用外挂程序"), QStringLiteral("1"));
-    Fun_ClearAllModels();
-    kq::test::PatternCapture capture;
-    auto window = kq::test::openMainWindow(capture);
-    g_ModelLength[1] = 10;
-    g_ModelWidth[1] = 1;
-    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 9, 0);
+TEST_F(PluginWindow, AnIncompletePictureIsNotSentAndTheWindowCountsIt) {
     QLabel& counts = kq::test::child<QLabel>(*window, QStringLiteral("Label外挂画面"));
     EXPECT_TRUE(counts.isHidden()); // no plug-in yet
 
@@ -131,8 +133,6 @@ TEST(PluginPictures, AnIncompletePictureIsNotSentAndTheWindowCountsIt) {
     ASSERT_GE(block.size(), 10);
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(uint8_t(block[x]), Fun_QuantizeLevel(20 + 10 * x)) << x;
-    window.reset();
-    Fun_ClearAllModels();
 }
 
 } // namespace
