@@ -46,25 +46,47 @@ int main(int argc, char** argv) {
     Fun_SetAppFolder(home.path());
     fillFullModel(1);
 
-    kq::model::CanvasView view;
-    view.centre(QSize(800, 600), 1000, 800);
-    QImage canvas(800, 600, QImage::Format_RGB32);
-    std::vector<double> draw, check;
+    // The canvas redrawn at the old 800 x 600 at 1:1, and at 1,920 x 1,080 fitted (1:1 for this model),
+    // zoomed out to 1:16 and zoomed in to 4:1: drawing is per material, so the zoom should not matter.
+    struct Case {
+        const char* name;
+        QSize size;
+        double scale; // 0: fitted
+    };
+    const Case cases[] = {{"800 x 600, 1:1", {800, 600}, 1},
+                          {"1920 x 1080, fitted", {1920, 1080}, 0},
+                          {"1920 x 1080, 1:16", {1920, 1080}, 1.0 / 16},
+                          {"1920 x 1080, 4:1", {1920, 1080}, 4}};
+    std::vector<double> check;
+    double firstMedian = 0;
+    for (const Case& c : cases) {
+        kq::model::CanvasView view;
+        view.fit(c.size, g_ModelLength[1], g_ModelWidth[1]);
+        if (c.scale > 0) view.scale = c.scale;
+        QImage canvas(c.size, QImage::Format_RGB32);
+        std::vector<double> draw;
+        for (int r = 0; r < runs; ++r) {
+            QElapsedTimer t;
+            t.start();
+            canvas.fill(Qt::black);
+            QPainter p(&canvas);
+            kq::model::paintModel(p, view, g_Materials[1], 1 + r % kMaterialCount, g_ModelLength[1], g_ModelWidth[1]);
+            p.end();
+            draw.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        const double median = bench::percentile(draw, 0.5);
+        if (firstMedian == 0) firstMedian = median;
+        std::printf("canvas redraw, 2000 materials, %-20s median %.3f ms, p99 %.3f ms (%.2fx the 800 x 600 median; "
+                    "target p99 < 2 ms at 1920 x 1080) (%d runs)\n",
+                    c.name, median, bench::percentile(draw, 0.99), median / firstMedian, runs);
+    }
     for (int r = 0; r < runs; ++r) {
         QElapsedTimer t;
         t.start();
-        canvas.fill(Qt::black);
-        QPainter p(&canvas);
-        kq::model::paintModel(p, view, g_Materials[1], 1 + r % kMaterialCount, g_ModelLength[1], g_ModelWidth[1]);
-        p.end();
-        draw.push_back(double(t.nsecsElapsed()) / 1e6);
-        t.restart();
         const auto findings = kq::model::checkWiring(g_Materials[1]);
         check.push_back(double(t.nsecsElapsed()) / 1e6);
         if (r == 0) std::printf("wiring findings in the full model: %zu\n", findings.size());
     }
-    std::printf("canvas redraw, 2000 materials, 800 x 600: median %.3f ms, p99 %.3f ms (%d runs)\n",
-                bench::percentile(draw, 0.5), bench::percentile(draw, 0.99), runs);
     std::printf("wiring check, 2000 materials:            median %.3f ms, p99 %.3f ms\n", bench::percentile(check, 0.5),
                 bench::percentile(check, 0.99));
 

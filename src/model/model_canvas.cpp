@@ -31,25 +31,66 @@ double distanceToSegment(QPointF p, QPointF a, QPointF b) {
 
 } // namespace
 
+namespace {
+
+// The step in or out from a scale: whole numbers above 1, 1/n below.
+double stepIn(double scale) {
+    return scale >= 1 ? scale + 1 : 1.0 / double(std::lround(1.0 / scale) - 1);
+}
+double stepOut(double scale) {
+    if (scale > 1) return scale - 1;
+    const long n = std::lround(1.0 / scale);
+    return n < CanvasView::kMaxZoomOut ? 1.0 / double(n + 1) : scale;
+}
+
+// The model's extent with its frame (-1 .. length + 1) and a few pixels around it.
+constexpr int kFitMarginPixels = 8;
+bool fitsAt(double scale, const QSize& canvas, int length, int width) {
+    return (length + 2) * scale <= canvas.width() - 2 * kFitMarginPixels &&
+           (width + 2) * scale <= canvas.height() - 2 * kFitMarginPixels;
+}
+
+void zoomTo(CanvasView& v, double next, int mx, int my) {
+    const double ratio = next / v.scale;
+    v.ox = roundHalfEven(mx - (mx - v.ox) * ratio);
+    v.oy = roundHalfEven(my - (my - v.oy) * ratio);
+    v.scale = next;
+}
+
+} // namespace
+
 void CanvasView::zoomIn(int mx, int my) {
-    const int old = scale;
-    scale += 1;
-    ox = roundHalfEven(ox - double(mx - ox) / old);
-    oy = roundHalfEven(oy - double(my - oy) / old);
+    zoomTo(*this, stepIn(scale), mx, my);
 }
 
 void CanvasView::zoomOut(int mx, int my) {
-    if (scale <= 1) return;
-    const int old = scale;
-    scale -= 1;
-    ox = roundHalfEven(ox + double(mx - ox) / old);
-    oy = roundHalfEven(oy + double(my - oy) / old);
+    const double next = stepOut(scale);
+    if (next != scale) zoomTo(*this, next, mx, my);
 }
 
 void CanvasView::centre(const QSize& canvasPixels, int modelLength, int modelWidth) {
     scale = 1;
     ox = roundHalfEven(roundHalfEven(canvasPixels.width() / 2.0) - modelLength / 2.0);
     oy = roundHalfEven(roundHalfEven(canvasPixels.height() / 2.0) - modelWidth / 2.0);
+}
+
+void CanvasView::fit(const QSize& canvasPixels, int modelLength, int modelWidth) {
+    // Zoomed in as far as the model allows (up to 16:1), else out as far as it needs (down to 1:16).
+    double s = 1;
+    if (fitsAt(1, canvasPixels, modelLength, modelWidth)) {
+        while (s < kMaxZoomOut && fitsAt(stepIn(s), canvasPixels, modelLength, modelWidth))
+            s = stepIn(s);
+    } else {
+        while (stepOut(s) != s && !fitsAt(s, canvasPixels, modelLength, modelWidth))
+            s = stepOut(s);
+    }
+    scale = s;
+    ox = roundHalfEven(canvasPixels.width() / 2.0 - modelLength * s / 2.0);
+    oy = roundHalfEven(canvasPixels.height() / 2.0 - modelWidth * s / 2.0);
+}
+
+bool CanvasView::fitsAtOneToOne(const QSize& canvasPixels, int modelLength, int modelWidth) {
+    return fitsAt(1, canvasPixels, modelLength, modelWidth);
 }
 
 void paintModel(QPainter& p, const CanvasView& view, std::span<const T_Material> materials, int current, int length,
@@ -63,9 +104,16 @@ void paintModel(QPainter& p, const CanvasView& view, std::span<const T_Material>
     p.setPen(QPen(QColor(0, 255, 0), 1));
     for (size_t i = 1; i < materials.size(); ++i)
         if (materials[i].used()) drawMaterial(p, view, materials[i]);
+    // The current material on top, three pixels wide (a dot four), so that it stands out at any zoom.
     if (current >= 1 && size_t(current) < materials.size()) {
-        p.setPen(QPen(QColor(255, 0, 0), 1));
-        drawMaterial(p, view, materials[size_t(current)]);
+        const T_Material& t = materials[size_t(current)];
+        const QPoint a = view.toCanvas(t.Coord[1], t.Coord[2]), b = view.toCanvas(t.Coord[3], t.Coord[4]);
+        if (a == b) {
+            p.fillRect(a.x() - 1, a.y() - 1, 4, 4, QColor(255, 0, 0));
+        } else {
+            p.setPen(QPen(QColor(255, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(a, b);
+        }
     }
 }
 
@@ -109,6 +157,12 @@ void ModelCanvas::Fun_缩小_Click() {
 void ModelCanvas::Command原点_Click() {
     const int m = currentModel();
     view_.centre(size(), g_ModelLength[m], g_ModelWidth[m]);
+    update();
+}
+
+void ModelCanvas::fitModel() {
+    const int m = currentModel();
+    view_.fit(size(), g_ModelLength[m], g_ModelWidth[m]);
     update();
 }
 

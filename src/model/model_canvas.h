@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QWidget>
+#include <cmath>
 #include <span>
 
 class QPainter;
@@ -12,16 +13,22 @@ class QPainter;
 namespace kq::model {
 
 // Where the canvas shows the model: model point (x, y) at canvas pixel (x * scale + ox, y * scale + oy).
+// The zoom steps are whole numbers (1, 2, 3, ...) in and their inverses (1/2, 1/3, ... 1/16) out.
 struct CanvasView {
-    int scale = 1;
+    static constexpr int kMaxZoomOut = 16;
+    double scale = 1;
     int ox = 0, oy = 0;
 
-    QPoint toCanvas(int x, int y) const { return {x * scale + ox, y * scale + oy}; }
-    // Zooming keeps the model point under the mouse (mx, my) where it is; out stops at scale 1.
+    QPoint toCanvas(int x, int y) const { return {int(std::lround(x * scale)) + ox, int(std::lround(y * scale)) + oy}; }
+    // Zooming keeps the model point under the mouse (mx, my) where it is; out stops at 1/16.
     void zoomIn(int mx, int my);
     void zoomOut(int mx, int my);
     // Scale 1 with the model's middle in the canvas's middle.
     void centre(const QSize& canvasPixels, int modelLength, int modelWidth);
+    // The whole model with its frame in view, centred: the largest zoom step at which it fits.
+    void fit(const QSize& canvasPixels, int modelLength, int modelWidth);
+    // Whether the model with its frame fits the canvas at 1:1.
+    static bool fitsAtOneToOne(const QSize& canvasPixels, int modelLength, int modelWidth);
 };
 
 // Draws a model: the grey frame around (-1, -1) .. (length + 1, width + 1), the used materials green,
@@ -44,6 +51,7 @@ public:
     void Fun_放大_Click();
     void Fun_缩小_Click();
     void Command原点_Click();
+    void fitModel(); // "适合窗口": the whole model in view
     QSize sizeHint() const override { return {560, 420}; }
 
 signals:

@@ -1,7 +1,10 @@
 #include "modelling_window.h"
 
+#include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/panel_widgets.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "material_edit.h"
 #include "material_editor.h"
@@ -16,12 +19,16 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QStringList>
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -52,29 +59,49 @@ ModellingWindow::ModellingWindow(QWidget* parent) : QWidget(parent, Qt::Window),
 ModellingWindow::~ModellingWindow() = default;
 
 void ModellingWindow::build() {
+    // The canvas takes the room the window gains: splitters between the left side and the boxes, the
+    // canvas and the lists, the list and the wiring check; the window remembers them.
     auto* layout = new QHBoxLayout(this);
-    Frame模型 = new QGroupBox(this);
+    auto* sides = new QSplitter(Qt::Horizontal, this);
+    sides->setObjectName(QStringLiteral("Splitter建模左右"));
+    sides->setChildrenCollapsible(false);
+    layout->addWidget(sides);
+    Frame模型 = new QGroupBox(sides);
     Frame模型->setObjectName(QStringLiteral("Frame模型"));
     auto* left = new QVBoxLayout(Frame模型);
-    Picture模型 = new ModelCanvas(Frame模型);
-    left->addWidget(Picture模型, 3);
-    auto* lists = new QHBoxLayout;
-    List素材列表 = new QListWidget(Frame模型);
+    auto* upDown = new QSplitter(Qt::Vertical, Frame模型);
+    upDown->setObjectName(QStringLiteral("Splitter建模上下"));
+    upDown->setChildrenCollapsible(false);
+    left->addWidget(upDown);
+    Picture模型 = new ModelCanvas(upDown);
+    Picture模型->setMinimumSize(160, 120);
+    auto* lists = new QSplitter(Qt::Horizontal, upDown);
+    lists->setObjectName(QStringLiteral("Splitter建模列表"));
+    lists->setChildrenCollapsible(false);
+    upDown->setStretchFactor(0, 3);
+    upDown->setStretchFactor(1, 2);
+    List素材列表 = new QListWidget(lists);
     List素材列表->setObjectName(QStringLiteral("List素材列表"));
     List素材列表->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List素材列表->setUniformItemSizes(true);
     for (int i = 1; i <= kMaterialCount; ++i)
         List素材列表->addItem(rowText(i));
     List素材列表->installEventFilter(this);
-    List接线检查 = new QListWidget(Frame模型);
+    List接线检查 = new QListWidget(lists);
     List接线检查->setObjectName(QStringLiteral("List接线检查"));
     List接线检查->setToolTip(QStringLiteral("接线检查：点击一项选中该素材"));
-    lists->addWidget(List素材列表, 1);
-    lists->addWidget(List接线检查, 1);
-    left->addLayout(lists, 2);
-    layout->addWidget(Frame模型, 1);
+    // A finding is read whole: wrapped to the column, which the splitter widens.
+    List接线检查->setWordWrap(true);
+    List接线检查->setTextElideMode(Qt::ElideNone);
+    List接线检查->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    List接线检查->setResizeMode(QListView::Adjust);
+    lists->setStretchFactor(0, 1);
+    lists->setStretchFactor(1, 2);
+    splitters_ = {sides, upDown, lists};
 
-    auto* right = new QVBoxLayout;
+    auto* rightSide = new QWidget(sides);
+    auto* right = new QVBoxLayout(rightSide);
+    right->setContentsMargins(0, 0, 0, 0);
     editor_ = new MaterialEditor(*undo_, this);
     right->addWidget(editor_);
     auto* buttons = new QGridLayout;
@@ -110,6 +137,7 @@ void ModellingWindow::build() {
     button("Command保存模板", "保存", 1, 1, [] { Fun_SaveTemplate(); });
     button("Command打开模板", "打开", 1, 2, edit("打开模板", [] { Fun_OpenTemplate(); }));
     button("Command原点", "原点", 1, 3, [this] { Picture模型->Command原点_Click(); });
+    button("Command适合窗口", "适合窗口 (F)", 2, 3, [this] { Picture模型->fitModel(); });
     QPushButton* autoCopy =
         button("Command自增复制到下一个", "自增复制到下一个", 2, 0, [this] { autoIncrementCopy(); });
     connect(editor_, &MaterialEditor::diagonalShown, autoCopy,
@@ -134,7 +162,8 @@ void ModellingWindow::build() {
     button("Command返回", "返回", 3, 3, [this] { close(); });
     right->addLayout(buttons);
     right->addStretch(1);
-    layout->addLayout(right, 0);
+    sides->setStretchFactor(0, 1);
+    sides->setStretchFactor(1, 0);
 
     connect(editor_, &MaterialEditor::changed, this, [this] { refresh(); });
     connect(List素材列表, &QListWidget::itemPressed, this,
@@ -159,12 +188,65 @@ void ModellingWindow::open() {
     // model file opened meanwhile, and an old step must never be restored over them.
     undo_->clear();
     Check对齐测试->setChecked(false);
+    if (!placed_) {
+        placed_ = true;
+        restoreGeometry();
+    }
     show();
     raise();
     activateWindow();
     // Every opening starts as the first: the current model may be another one, or empty, by now.
     initialised_ = false;
     Timer_初始化->start(10);
+}
+
+QRect kq::model::editorGeometry(const QRect& available, const QRect& saved) {
+    constexpr int kEnoughPixels = 100;
+    const QRect seen = saved.intersected(available);
+    if (saved.isValid() && seen.width() >= kEnoughPixels && seen.height() >= kEnoughPixels) {
+        QRect r(saved.topLeft(), saved.size().boundedTo(available.size()));
+        r.moveLeft(std::clamp(r.left(), available.left(), available.right() + 1 - r.width()));
+        r.moveTop(std::clamp(r.top(), available.top(), available.bottom() + 1 - r.height()));
+        return r;
+    }
+    const QSize size(available.width() * 9 / 10, available.height() * 9 / 10);
+    return QRect(available.topLeft() +
+                     QPoint((available.width() - size.width()) / 2, (available.height() - size.height()) / 2),
+                 size);
+}
+
+void ModellingWindow::restoreGeometry() {
+    const auto twips = [](const QString& key) { return Fun_ReadIniNumber(g_IniPath, key, 0, -1000000, 1000000); };
+    const QRect saved(twips(kq::key::EditorLeft) / kTwipsPerPixel, twips(kq::key::EditorTop) / kTwipsPerPixel,
+                      twips(kq::key::EditorWidth) / kTwipsPerPixel, twips(kq::key::EditorHeight) / kTwipsPerPixel);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    setGeometry(kq::model::editorGeometry(available, saved));
+    const QStringList splits = Fun_ReadIni(g_IniPath, kq::key::EditorSplits).split(QLatin1Char(';'));
+    for (size_t i = 0; i < splitters_.size() && qsizetype(i) < splits.size(); ++i) {
+        QList<int> sizes;
+        for (const QString& n : splits[qsizetype(i)].split(QLatin1Char(',')))
+            if (const int v = n.toInt(); v > 0 && v < 100000) sizes << v;
+        if (sizes.size() == splitters_[i]->count()) splitters_[i]->setSizes(sizes);
+    }
+    if (Fun_ReadIniNumber(g_IniPath, kq::key::EditorMaximised, 0, 0, 1) == 1) setWindowState(Qt::WindowMaximized);
+}
+
+void ModellingWindow::saveGeometry() const {
+    const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
+    Fun_WriteIni(g_IniPath, kq::key::EditorLeft, QString::number(r.x() * kTwipsPerPixel));
+    Fun_WriteIni(g_IniPath, kq::key::EditorTop, QString::number(r.y() * kTwipsPerPixel));
+    Fun_WriteIni(g_IniPath, kq::key::EditorWidth, QString::number(r.width() * kTwipsPerPixel));
+    Fun_WriteIni(g_IniPath, kq::key::EditorHeight, QString::number(r.height() * kTwipsPerPixel));
+    Fun_WriteIni(g_IniPath, kq::key::EditorMaximised, isMaximized() ? QStringLiteral("1") : QStringLiteral("0"));
+    QStringList splits;
+    for (const QSplitter* splitter : splitters_) {
+        QStringList sizes;
+        for (int v : splitter->sizes())
+            sizes << QString::number(v);
+        splits << sizes.join(QLatin1Char(','));
+    }
+    Fun_WriteIni(g_IniPath, kq::key::EditorSplits, splits.join(QLatin1Char(';')));
 }
 
 void ModellingWindow::Fun_建模初始化() {
@@ -174,7 +256,12 @@ void ModellingWindow::Fun_建模初始化() {
     if (g_ModelLength[currentModel()] == 0) g_ModelLength[currentModel()] = 100;
     if (g_ModelWidth[currentModel()] == 0) g_ModelWidth[currentModel()] = 100;
     Fun_list列表初始化();
-    Picture模型->Command原点_Click();
+    // A model larger than the canvas opens whole; a smaller one at 1:1 in the middle.
+    const int m = currentModel();
+    if (kq::model::CanvasView::fitsAtOneToOne(Picture模型->size(), g_ModelLength[m], g_ModelWidth[m]))
+        Picture模型->Command原点_Click();
+    else
+        Picture模型->fitModel();
     Fun_select_素材();
 }
 
@@ -335,6 +422,9 @@ bool ModellingWindow::listKey(QKeyEvent* key) {
     case Qt::Key_D:
         editor_->Command移动_Click(3);
         return true;
+    case Qt::Key_F:
+        Picture模型->fitModel();
+        return true;
     case Qt::Key_P:
         selectMaterial(std::min(g_CurMaterial + editor_->copyCount(), kMaterialCount));
         List素材列表->setCurrentRow(g_CurMaterial - 1);
@@ -365,6 +455,7 @@ bool ModellingWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ModellingWindow::closeEvent(QCloseEvent* event) {
+    saveGeometry();
     Fun_SaveModel();
     g_ModellingOpen = 0;
     Check对齐测试->setChecked(false);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QRect>
 #include <QWidget>
+#include <array>
 #include <functional>
 
 class MaterialEditor;
@@ -11,7 +13,14 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSplitter;
 class QTimer;
+
+namespace kq::model {
+// Where the editor opens in the screen's free area: where it last was, at its size cut to the area and
+// moved inside it, when enough of that lies on the screen; else most of the area, centred.
+QRect editorGeometry(const QRect& available, const QRect& saved);
+} // namespace kq::model
 
 // "Form建模": the modelling editor. The material list and the canvas on one side, the material's
 // boxes on the other, the list's buttons, undo and redo, the wiring check under the list, and the
@@ -57,6 +66,8 @@ private:
     void autoIncrementCopy();
     void switchSelectedOrientation();
     bool listKey(QKeyEvent* key);
+    void restoreGeometry();
+    void saveGeometry() const;
 
     ModelUndo* undo_;
     bool initialised_ = false;
@@ -67,5 +78,7 @@ private:
     MaterialEditor* editor_ = nullptr;
     QCheckBox* Check对齐测试 = nullptr;
     QCheckBox* Check横竖切换 = nullptr;
+    std::array<QSplitter*, 3> splitters_{}; // left and right, canvas and lists, list and findings
+    bool placed_ = false;                   // the saved place is applied at the first opening
     QTimer* Timer_初始化 = nullptr;
 };

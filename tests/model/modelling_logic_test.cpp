@@ -1,6 +1,7 @@
 // The modelling test block, the wiring check and the canvas's zoom and picking.
 #include "model/model_canvas.h"
 #include "model/modelling_test.h"
+#include "model/modelling_window.h"
 #include "model/wiring_check.h"
 
 #include <QImage>
@@ -99,13 +100,67 @@ TEST(ModelCanvas, ZoomKeepsThePointUnderTheMouse) {
     v.zoomOut(150, 0);
     EXPECT_EQ(v.scale, 1);
     EXPECT_EQ(v.ox, 100);
-    v.zoomOut(150, 0); // not below 1
-    EXPECT_EQ(v.scale, 1);
-    EXPECT_EQ(v.ox, 100);
+    // Below 1:1 in steps of 1/n, down to 1/16, the point under the mouse staying put.
+    v.zoomOut(150, 0);
+    EXPECT_EQ(v.scale, 0.5);
+    EXPECT_EQ(v.ox, 125);
+    EXPECT_EQ(v.toCanvas(50, 0).x(), 150);
+    for (int i = 0; i < 20; ++i)
+        v.zoomOut(150, 0);
+    EXPECT_EQ(v.scale, 1.0 / 16);
+    EXPECT_NEAR(v.toCanvas(50, 0).x(), 150, 2);
+    v.zoomIn(150, 0);
+    EXPECT_EQ(v.scale, 1.0 / 15);
     v.centre(QSize(561, 400), 101, 50);
     // round(round(280.5) - 50.5) = round(280 - 50.5) = 230 (halves to even)
     EXPECT_EQ(v.ox, 230);
     EXPECT_EQ(v.oy, 175);
+}
+
+TEST(ModelCanvas, FitShowsTheWholeModelWithItsFrameCentred) {
+    const struct {
+        QSize canvas;
+        int length, width;
+        double scale;
+        int ox, oy;
+    } cases[] = {
+        {{800, 600}, 1000, 800, 1.0 / 2, 150, 100},     // the demo's full installation
+        {{1920, 1080}, 1000, 800, 1, 460, 140},         // 802 x 802 fits 1:1 with its margins
+        {{800, 600}, 100, 100, 5, 150, 50},             // a small model is enlarged: 102 x 5 = 510 <= 584
+        {{380, 298}, 1000, 800, 1.0 / 3, 23, 16},       // the old canvas
+        {{800, 600}, 8192, 8192, 1.0 / 15, 127, 27},    // the largest model
+        {{200, 150}, 8192, 8192, 1.0 / 16, -156, -181}, // no smaller step: 1:16, centred anyway
+        {{800, 600}, 0, 0, 16, 400, 300},               // an empty model: the largest step in
+    };
+    for (const auto& c : cases) {
+        CanvasView v;
+        v.fit(c.canvas, c.length, c.width);
+        EXPECT_DOUBLE_EQ(v.scale, c.scale) << c.canvas.width() << " " << c.length;
+        EXPECT_EQ(v.ox, c.ox) << c.canvas.width() << " " << c.length;
+        EXPECT_EQ(v.oy, c.oy) << c.canvas.width() << " " << c.length;
+        // The frame lies inside the canvas whenever a step lets it.
+        if (c.scale > 1.0 / 16) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), c.canvas).contains(v.toCanvas(-1, -1)));
+            EXPECT_TRUE(QRect(QPoint(0, 0), c.canvas).contains(v.toCanvas(c.length + 1, c.width + 1)));
+        }
+    }
+}
+
+TEST(ModellingWindow, OpensWhereItWasOrOnMostOfTheScreen) {
+    const QRect screen(0, 0, 1280, 760); // the free area of a 1,280 x 800 screen with a panel
+    const struct {
+        QRect saved;
+        QRect opened;
+    } cases[] = {
+        {{}, {64, 38, 1152, 684}},                     // never opened: 90 %, centred
+        {{100, 50, 900, 600}, {100, 50, 900, 600}},    // where it was
+        {{1000, 600, 900, 600}, {380, 160, 900, 600}}, // partly off: moved inside
+        {{-50, -20, 2000, 1200}, {0, 0, 1280, 760}},   // larger than the screen: cut to it
+        {{1250, 700, 900, 600}, {64, 38, 1152, 684}},  // hardly any of it on this screen
+        {{5000, 5000, 900, 600}, {64, 38, 1152, 684}}, // on a screen no longer there
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kq::model::editorGeometry(screen, c.saved), c.opened) << c.saved.x() << "," << c.saved.y();
 }
 
 TEST(ModelCanvas, DrawsFrameMaterialsAndTheCurrentOneAndPicksByClick) {

@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSplitter>
 #include <QUndoStack>
 #include <QWheelEvent>
 #include <algorithm>
@@ -613,6 +614,62 @@ TEST_F(Modelling, ClosingSavesOnlyToTheFileWhoseModelsAreEdited) {
     Fun_ClearAllModels();
     Fun_OpenModel(own);
     EXPECT_EQ(g_ModelNote[1], QStringLiteral("本工程"));
+}
+
+TEST_F(Modelling, ALargeModelOpensWholeAndFitShowsItWholeAgain) {
+    editor->close();
+    g_CurModel = 2;
+    g_ModelLength[2] = 1000;
+    g_ModelWidth[2] = 800;
+    g_Materials[2][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 999, 0);
+    window->CD建模_Click();
+    for (int i = 0; i < 200 && !editor->initialised(); ++i)
+        Fun_Delay(10);
+    ASSERT_TRUE(editor->initialised());
+    auto& canvas = kq::test::only<ModelCanvas>(*editor);
+    const auto wholeInView = [&] {
+        const QRect area(QPoint(0, 0), canvas.size());
+        return canvas.view().scale < 1 && area.contains(canvas.view().toCanvas(-1, -1)) &&
+               area.contains(canvas.view().toCanvas(1001, 801));
+    };
+    EXPECT_TRUE(wholeInView());
+    const kq::model::CanvasView fitted = canvas.view();
+    for (int i = 0; i < 4; ++i) {
+        QWheelEvent notch(QPointF(20, 20), canvas.mapToGlobal(QPointF(20, 20)), {}, {0, 120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&canvas, &notch);
+    }
+    EXPECT_FALSE(wholeInView());
+    key(Qt::Key_F);
+    EXPECT_EQ(canvas.view().scale, fitted.scale);
+    EXPECT_EQ(canvas.view().ox, fitted.ox);
+    canvas.view().ox += 300;
+    control<QPushButton>("Command适合窗口").click();
+    EXPECT_EQ(canvas.view().ox, fitted.ox);
+    EXPECT_TRUE(wholeInView());
+}
+
+TEST_F(Modelling, RemembersItsPlaceSizeAndSplitters) {
+    editor->setGeometry(40, 30, 700, 500);
+    auto& sides = control<QSplitter>("Splitter建模左右");
+    Fun_Delay(20);
+    const int total = sides.sizes().value(0) + sides.sizes().value(1);
+    sides.setSizes({total - 300, 300});
+    const QList<int> split = sides.sizes();
+    const QRect place = editor->geometry(); // no lower than the boxes need
+    editor->close();
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, kq::key::EditorWidth), QString::number(700 * 15));
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, kq::key::EditorLeft), QString::number(40 * 15));
+    // A new run: the editor opens where it was, as large as it was, split as it was.
+    window.reset();
+    window = kq::test::openMainWindow(capture);
+    window->CD建模_Click();
+    editor = window->modellingWindow();
+    for (int i = 0; i < 200 && !editor->initialised(); ++i)
+        Fun_Delay(10);
+    ASSERT_TRUE(editor->initialised());
+    EXPECT_EQ(editor->geometry(), place);
+    EXPECT_EQ(control<QSplitter>("Splitter建模左右").sizes(), split);
 }
 
 } // namespace
