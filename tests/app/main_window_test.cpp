@@ -17,6 +17,7 @@
 #include "support/pattern_capture.h"
 #include "support/widgets.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,6 +32,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QRegion>
+#include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -80,6 +82,33 @@ TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
                              "Check重新录制", "Check线条显示", "Picture_显示", "Label计数", "Frame素材录制",
                              "Command_读取文件", "Command_保存文件", "Text素材说明", "CD_选择模型", "CD颜色调整"})
         EXPECT_TRUE(w.findChild<QObject*>(QString::fromUtf8(name))) << name;
+}
+
+// What the window shows is Chinese. Latin letters stay only where they are names: the colour
+// channels (R, G, B, W), DMX, ID and the unit ms.
+TEST_F(MainWindowTest, ShowsNoEnglishWords) {
+    MainWindow& w = open();
+    QStringList texts;
+    for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
+        texts << b->text() << b->toolTip();
+    for (const QLabel* l : w.findChildren<QLabel*>())
+        texts << l->text();
+    for (const QGroupBox* g : w.findChildren<QGroupBox*>())
+        texts << g->title();
+    for (const QMenu* m : w.findChildren<QMenu*>())
+        texts << m->title();
+    for (const QAction* a : w.findChildren<QAction*>())
+        if (!a->parent() || a->parent()->objectName() != QStringLiteral("CD网卡")) // the adapters are the system's
+            texts << a->text();
+    for (const QComboBox* c : w.findChildren<QComboBox*>())
+        for (int i = 0; i < c->count(); ++i)
+            texts << c->itemText(i);
+    ASSERT_GT(texts.size(), 100);
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    static const QRegularExpression name(QStringLiteral("^(?:[RGBW]+|DMX|Dmx|ID|ms)$"));
+    for (const QString& text : texts)
+        for (const QRegularExpressionMatch& m : word.globalMatch(text))
+            EXPECT_TRUE(name.match(m.captured()).hasMatch()) << text.toStdString();
 }
 
 TEST_F(MainWindowTest, FirstStartUsesTheDefaults) {
