@@ -7,6 +7,7 @@
 #include "link/transport.h"
 #include "model/model_file.h"
 #include "model/model_menus.h"
+#include "record/picture_view.h"
 #include "record/position_window.h"
 #include "record/recording_panel.h"
 #include "show/file_panel.h"
@@ -360,6 +361,23 @@ TEST_F(MainWindowTest, TheFrameIntervalIsShownOnlyBetweenTwoTicks) {
     time.clock.now = 3956053 + 100;
     only<RecordingPanel>(w).Fun_截屏操作("0");
     EXPECT_EQ(child<QLabel>(w, "Label计数").text(), "100");
+}
+
+// A sampled area larger than the picture's box is shown whole, shrunk into the box, and the window
+// keeps its size.
+TEST_F(MainWindowTest, ALargePictureIsShownWholeInItsBox) {
+    MainWindow& w = open();
+    const PictureView& view = child<PictureView>(w, "Picture_显示");
+    const QSize windowSize = w.size();
+    g_ModelLength[g_CurModel] = 800;
+    g_ModelWidth[g_CurModel] = 200;
+    only<RecordingPanel>(w).Fun_截屏操作("0");
+    Fun_Delay(10);
+    ASSERT_EQ(view.picture().size(), QSize(800, 200));
+    EXPECT_EQ(view.pictureRect(), QRect(0, 0, 400, 100));
+    EXPECT_EQ(view.size(), PictureView::kBoxSize);
+    EXPECT_TRUE(w.rect().contains(QRect(view.mapTo(&w, QPoint()), view.size())));
+    EXPECT_EQ(w.size(), windowSize);
 }
 
 TEST_F(MainWindowTest, ClosingRequestsTheExit) {
