@@ -35,12 +35,22 @@
 #include <QRegion>
 #include <QRegularExpression>
 #include <QTimer>
+#include <array>
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 namespace {
 
 using kq::test::child;
 using kq::test::only;
+
+// A control's place in the window's coordinates, as text for a readable failure.
+std::string placeIn(const QWidget& window, const QWidget& control) {
+    const QPoint p = control.mapTo(&window, QPoint(0, 0));
+    return std::to_string(control.width()) + "x" + std::to_string(control.height()) + " at " + std::to_string(p.x()) +
+           "," + std::to_string(p.y());
+}
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -361,6 +371,48 @@ TEST_F(MainWindowTest, TheFrameIntervalIsShownOnlyBetweenTwoTicks) {
     time.clock.now = 3956053 + 100;
     only<RecordingPanel>(w).Fun_截屏操作("0");
     EXPECT_EQ(child<QLabel>(w, "Label计数").text(), "100");
+}
+
+// The selector stays where it is in every state, and the window takes the size its panel needs and
+// gives it back: after the larger panels, the state it opened in has the height it had.
+TEST_F(MainWindowTest, TheSelectorStaysAndTheWindowFitsEveryPanel) {
+    MainWindow& w = open();
+    Fun_Delay(20);
+    const QGroupBox& selector = child<QGroupBox>(w, "Frame操作状态");
+    const auto radio = [&w](OperationState state) -> QRadioButton& {
+        return child<QRadioButton>(w, QStringLiteral("Option连接状态%1").arg(int(state)));
+    };
+    ASSERT_TRUE(radio(OperationState::Recording).isChecked());
+    const std::string selectorAt = placeIn(w, selector);
+    std::array<std::string, kOperationStates> radiosAt;
+    for (int k = 0; k < kOperationStates; ++k)
+        radiosAt[size_t(k)] = placeIn(w, radio(OperationState(k)));
+    const int firstHeight = w.height();
+
+    const struct {
+        OperationState state;
+        const char* caption;
+    } states[] = {
+        {OperationState::Review, "素材编辑"},         {OperationState::Dmx512, "DMX512模拟"},
+        {OperationState::LedTest, "测试灯带"},        {OperationState::Download, "下载文件"},
+        {OperationState::FileOperations, "文件操作"}, {OperationState::Disconnected, "断开"},
+        {OperationState::Recording, "录制"},
+    };
+    std::map<OperationState, int> heights;
+    for (const auto& s : states) {
+        QRadioButton& r = radio(s.state);
+        ASSERT_EQ(r.text(), QString::fromUtf8(s.caption));
+        r.click();
+        Fun_Delay(20);
+        EXPECT_EQ(placeIn(w, selector), selectorAt) << s.caption;
+        for (int k = 0; k < kOperationStates; ++k)
+            EXPECT_EQ(placeIn(w, radio(OperationState(k))), radiosAt[size_t(k)]) << s.caption << ", button " << k;
+        // No room is left over from the panel before.
+        EXPECT_EQ(w.size(), w.sizeHint()) << s.caption;
+        heights[s.state] = w.height();
+    }
+    EXPECT_GT(heights[OperationState::Download], heights[OperationState::Disconnected]);
+    EXPECT_EQ(heights[OperationState::Recording], firstHeight);
 }
 
 // A sampled area larger than the picture's box is shown whole, shrunk into the box, and the window
