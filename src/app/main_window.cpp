@@ -81,9 +81,11 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     layout->addStretch(1);
     // The left column is as wide as its widest panel in every state: a column that followed the panel
     // shown would move the selector's buttons and the picture with every change of state.
-    int columnWidth = selector->sizeHint().width();
+    // (A group box's title counts in its minimum size only.)
+    const auto widthNeeded = [](const QWidget* w) { return w->sizeHint().expandedTo(w->minimumSizeHint()).width(); };
+    int columnWidth = widthNeeded(selector);
     for (QWidget* panel : panels)
-        columnWidth = std::max(columnWidth, panel->sizeHint().width());
+        columnWidth = std::max(columnWidth, widthNeeded(panel));
     selector->setFixedWidth(columnWidth);
     for (QWidget* panel : panels)
         panel->setFixedWidth(columnWidth);
