@@ -24,7 +24,7 @@ LedTestPanel::LedTestPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("测
         }
         options[0]->setChecked(true);
     };
-    QStringList machines{QStringLiteral("All")}, ports{QStringLiteral("ALL")};
+    QStringList machines{QStringLiteral("全部")}, ports{QStringLiteral("全部")};
     for (int i = 1; i <= 10; ++i)
         machines << QString::number(i);
     for (int i = 1; i <= 8; ++i)

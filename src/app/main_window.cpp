@@ -33,10 +33,10 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kInitDelayMs = 10;
-constexpr int kInitialHeightTwips = 6400;
 } // namespace
 
 MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QMainWindow(parent) {
@@ -70,12 +70,25 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
 
     auto* layout = new QHBoxLayout(background);
     auto* left = new QVBoxLayout;
-    left->addWidget(buildStateSelector());
-    for (QWidget* panel : std::initializer_list<QWidget*>{recording_, review_, dmx_, ledTest_, download_, files_})
+    QWidget* selector = buildStateSelector();
+    const std::initializer_list<QWidget*> panels{recording_, review_, dmx_, ledTest_, download_, files_};
+    left->addWidget(selector);
+    for (QWidget* panel : panels)
         left->addWidget(panel);
     left->addStretch(1);
-    layout->addLayout(left, 0);
-    layout->addWidget(recording_->pictureWidget(), 1, Qt::AlignTop | Qt::AlignLeft);
+    layout->addLayout(left);
+    layout->addWidget(recording_->pictureWidget(), 0, Qt::AlignTop | Qt::AlignLeft);
+    layout->addStretch(1);
+    // The left column is as wide as its widest panel in every state: a column that followed the panel
+    // shown would move the selector's buttons and the picture with every change of state.
+    // (A group box's title counts in its minimum size only.)
+    const auto widthNeeded = [](const QWidget* w) { return w->sizeHint().expandedTo(w->minimumSizeHint()).width(); };
+    int columnWidth = widthNeeded(selector);
+    for (QWidget* panel : panels)
+        columnWidth = std::max(columnWidth, widthNeeded(panel));
+    selector->setFixedWidth(columnWidth);
+    for (QWidget* panel : panels)
+        panel->setFixedWidth(columnWidth);
     showPanels();
 
     // The show material is one for recording and review; its note follows it.
@@ -103,7 +116,7 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     Timer主界面初始化->setSingleShot(true);
     Timer主界面初始化->setTimerType(Qt::PreciseTimer);
     connect(Timer主界面初始化, &QTimer::timeout, this, [this] { Fun主界面初始化(); });
-    resize(760, twipsToPixels(kInitialHeightTwips));
+    fitToPanel();
 }
 
 MainWindow::~MainWindow() {
@@ -187,6 +200,17 @@ void MainWindow::showPanels() {
     recording_->pictureWidget()->setVisible(state_ == OperationState::Recording);
 }
 
+void MainWindow::fitToPanel() {
+    // The layouts are brought up to date first: until then the window's minimum size still holds the
+    // panel shown before, and a smaller size would not be taken.
+    centralWidget()->layout()->invalidate();
+    centralWidget()->layout()->activate();
+    layout()->invalidate();
+    layout()->activate();
+    // Not adjustSize(): it would hold the window to two thirds of the screen, below what a panel needs.
+    resize(sizeHint());
+}
+
 void MainWindow::Option连接状态_Click(OperationState state) {
     if (state != state_) {
         state_ = state;
@@ -199,6 +223,7 @@ void MainWindow::Option连接状态_Click(OperationState state) {
     }
     Option连接状态[size_t(state)]->setChecked(true);
     showPanels();
+    fitToPanel();
     recording_->Fun_位置窗体显示判断();
     recording_->Combo素材_Click();
 }
@@ -240,9 +265,8 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::Fun主界面初始化() {
     if (initialised_) return;
     initialised_ = true;
-    // 1, 2
+    // 1, 2 (the size comes at the end, once everything in the window is filled in)
     coverToTop();
-    resize(width(), twipsToPixels(kInitialHeightTwips));
     Form_UDP();
     QPalette pal = centralWidget()->palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xFF));
@@ -282,6 +306,7 @@ void MainWindow::Fun主界面初始化() {
     // 17
     download_->selectDownloadMachine(1);
     recording_->Combo素材_Click();
+    fitToPanel();
 }
 
 void MainWindow::Fun_主界面位置() {

@@ -75,6 +75,8 @@ private:
     QWidget* buildStateSelector();
     kq::StatePanel* panelFor(OperationState state) const;
     void showPanels();
+    // Shrinks or grows the window to the size its current panel needs.
+    void fitToPanel();
 
     bool loaded_ = false;
     bool initialised_ = false;

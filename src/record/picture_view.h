@@ -2,19 +2,30 @@
 
 #include <QImage>
 #include <QLine>
+#include <QRect>
 #include <QWidget>
 #include <vector>
 
-// "Picture_显示": the last captured picture, one pixel per canvas unit, with the material lines drawn
-// over it when "Check线条显示" is ticked.
+namespace kq::record {
+// Where a picture is drawn in a box: at its top left, shrunk to fit with its aspect ratio kept. A
+// picture that fits is drawn 1:1 and never enlarged, so that it looks like the screen area it samples.
+QRect fitPicture(const QSize& picture, const QSize& box);
+} // namespace kq::record
+
+// "Picture_显示": the last captured picture in a box of fixed size, with the material lines drawn over
+// it when "Check线条显示" is ticked. Its size does not follow the picture's, so neither does the window's.
 class PictureView : public QWidget {
     Q_OBJECT
 public:
+    static constexpr QSize kBoxSize{400, 300};
+
     explicit PictureView(QWidget* parent = nullptr);
     void setPicture(const QImage& picture);
+    // A line in picture pixels, drawn with the next paint.
     void addLine(const QLine& line);
     const QImage& picture() const { return picture_; }
-    QSize sizeHint() const override;
+    // Where the picture is drawn in the box (empty without one).
+    QRect pictureRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

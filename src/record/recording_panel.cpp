@@ -101,7 +101,7 @@ void RecordingPanel::buildControls() {
     form->addRow(QStringLiteral("对应模型"), Combo素材对应模型);
     form->addRow(QStringLiteral("当前帧"), Text当前帧);
     form->addRow(QStringLiteral("位置窗口"), Combo显示位置窗口);
-    form->addRow(QStringLiteral("帧间隔(ms)"), Label计数);
+    form->addRow(QStringLiteral("帧间隔(毫秒)"), Label计数);
     v->addLayout(form);
     auto* checks = new QGridLayout;
     Check重新录制 = kq::makeCheckBox(this, QStringLiteral("Check重新录制"), QStringLiteral("重新录制"));

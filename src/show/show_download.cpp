@@ -145,7 +145,7 @@ bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) 
             // The packets carry no offset, so a lost one cannot be sent again: the download goes on
             // and is reported failed at the end.
             ++unacknowledged;
-            t += QStringLiteral(" <err> ");
+            t += QStringLiteral(" <无应答> ");
             log.setText(t);
         }
         log.progress(packet.fileBytesEnd, length);

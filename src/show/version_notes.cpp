@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace kq::show {
@@ -104,6 +105,19 @@ void VersionNotesDialog::showLines(const QStringList& lines) {
     Text信息->clear();
     for (const QString& line : lines)
         Fun_txt信息载入换行(line);
+    toTop();
+}
+
+void VersionNotesDialog::toTop() {
+    // The lines are appended at the end: left there, the caret would scroll the text to its last line.
+    Text信息->moveCursor(QTextCursor::Start);
+    Text信息->verticalScrollBar()->setValue(0);
+}
+
+void VersionNotesDialog::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Shown again after being read and closed, it starts over at the title.
+    toTop();
 }
 
 void VersionNotesDialog::Command软件版本_Click() {

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QPlainTextEdit;
+class QShowEvent;
 
 namespace kq::show {
 // The program's change log, 40 lines, oldest version first.
@@ -23,9 +24,13 @@ public:
     void Command软件版本_Click();
     void Command建模快捷键_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Fun_txt信息载入换行(const QString& text);
     void showLines(const QStringList& lines);
+    void toTop();
 
     QPlainTextEdit* Text信息 = nullptr;
 };

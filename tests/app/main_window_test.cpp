@@ -7,6 +7,7 @@
 #include "link/transport.h"
 #include "model/model_file.h"
 #include "model/model_menus.h"
+#include "record/picture_view.h"
 #include "record/position_window.h"
 #include "record/recording_panel.h"
 #include "show/file_panel.h"
@@ -17,6 +18,7 @@
 #include "support/pattern_capture.h"
 #include "support/widgets.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,13 +33,24 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QRegion>
+#include <QRegularExpression>
 #include <QTimer>
+#include <array>
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 namespace {
 
 using kq::test::child;
 using kq::test::only;
+
+// A control's place in the window's coordinates, as text for a readable failure.
+std::string placeIn(const QWidget& window, const QWidget& control) {
+    const QPoint p = control.mapTo(&window, QPoint(0, 0));
+    return std::to_string(control.width()) + "x" + std::to_string(control.height()) + " at " + std::to_string(p.x()) +
+           "," + std::to_string(p.y());
+}
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -80,6 +93,33 @@ TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
                              "Check重新录制", "Check线条显示", "Picture_显示", "Label计数", "Frame素材录制",
                              "Command_读取文件", "Command_保存文件", "Text素材说明", "CD_选择模型", "CD颜色调整"})
         EXPECT_TRUE(w.findChild<QObject*>(QString::fromUtf8(name))) << name;
+}
+
+// What the window shows is Chinese. Latin letters stay only where they are names: the colour
+// channels (R, G, B, W), DMX and ID.
+TEST_F(MainWindowTest, ShowsNoEnglishWords) {
+    MainWindow& w = open();
+    QStringList texts;
+    for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
+        texts << b->text() << b->toolTip();
+    for (const QLabel* l : w.findChildren<QLabel*>())
+        texts << l->text();
+    for (const QGroupBox* g : w.findChildren<QGroupBox*>())
+        texts << g->title();
+    for (const QMenu* m : w.findChildren<QMenu*>())
+        texts << m->title();
+    for (const QAction* a : w.findChildren<QAction*>())
+        if (!a->parent() || a->parent()->objectName() != QStringLiteral("CD网卡")) // the adapters are the system's
+            texts << a->text();
+    for (const QComboBox* c : w.findChildren<QComboBox*>())
+        for (int i = 0; i < c->count(); ++i)
+            texts << c->itemText(i);
+    ASSERT_GT(texts.size(), 100);
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    static const QRegularExpression name(QStringLiteral("^(?:[RGBW]+|DMX|Dmx|ID)$"));
+    for (const QString& text : texts)
+        for (const QRegularExpressionMatch& m : word.globalMatch(text))
+            EXPECT_TRUE(name.match(m.captured()).hasMatch()) << text.toStdString();
 }
 
 TEST_F(MainWindowTest, FirstStartUsesTheDefaults) {
@@ -331,6 +371,65 @@ TEST_F(MainWindowTest, TheFrameIntervalIsShownOnlyBetweenTwoTicks) {
     time.clock.now = 3956053 + 100;
     only<RecordingPanel>(w).Fun_截屏操作("0");
     EXPECT_EQ(child<QLabel>(w, "Label计数").text(), "100");
+}
+
+// The selector stays where it is in every state, and the window takes the size its panel needs and
+// gives it back: after the larger panels, the state it opened in has the height it had.
+TEST_F(MainWindowTest, TheSelectorStaysAndTheWindowFitsEveryPanel) {
+    MainWindow& w = open();
+    Fun_Delay(20);
+    const QGroupBox& selector = child<QGroupBox>(w, "Frame操作状态");
+    const auto radio = [&w](OperationState state) -> QRadioButton& {
+        return child<QRadioButton>(w, QStringLiteral("Option连接状态%1").arg(int(state)));
+    };
+    ASSERT_TRUE(radio(OperationState::Recording).isChecked());
+    const std::string selectorAt = placeIn(w, selector);
+    std::array<std::string, kOperationStates> radiosAt;
+    for (int k = 0; k < kOperationStates; ++k)
+        radiosAt[size_t(k)] = placeIn(w, radio(OperationState(k)));
+    const int firstHeight = w.height();
+
+    const struct {
+        OperationState state;
+        const char* caption;
+    } states[] = {
+        {OperationState::Review, "素材编辑"},         {OperationState::Dmx512, "DMX512模拟"},
+        {OperationState::LedTest, "测试灯带"},        {OperationState::Download, "下载文件"},
+        {OperationState::FileOperations, "文件操作"}, {OperationState::Disconnected, "断开"},
+        {OperationState::Recording, "录制"},
+    };
+    std::map<OperationState, int> heights;
+    for (const auto& s : states) {
+        QRadioButton& r = radio(s.state);
+        ASSERT_EQ(r.text(), QString::fromUtf8(s.caption));
+        r.click();
+        Fun_Delay(20);
+        EXPECT_EQ(placeIn(w, selector), selectorAt) << s.caption;
+        for (int k = 0; k < kOperationStates; ++k)
+            EXPECT_EQ(placeIn(w, radio(OperationState(k))), radiosAt[size_t(k)]) << s.caption << ", button " << k;
+        // No room is left over from the panel before.
+        EXPECT_EQ(w.size(), w.sizeHint()) << s.caption;
+        heights[s.state] = w.height();
+    }
+    EXPECT_GT(heights[OperationState::Download], heights[OperationState::Disconnected]);
+    EXPECT_EQ(heights[OperationState::Recording], firstHeight);
+}
+
+// A sampled area larger than the picture's box is shown whole, shrunk into the box, and the window
+// keeps its size.
+TEST_F(MainWindowTest, ALargePictureIsShownWholeInItsBox) {
+    MainWindow& w = open();
+    const PictureView& view = child<PictureView>(w, "Picture_显示");
+    const QSize windowSize = w.size();
+    g_ModelLength[g_CurModel] = 800;
+    g_ModelWidth[g_CurModel] = 200;
+    only<RecordingPanel>(w).Fun_截屏操作("0");
+    Fun_Delay(10);
+    ASSERT_EQ(view.picture().size(), QSize(800, 200));
+    EXPECT_EQ(view.pictureRect(), QRect(0, 0, 400, 100));
+    EXPECT_EQ(view.size(), PictureView::kBoxSize);
+    EXPECT_TRUE(w.rect().contains(QRect(view.mapTo(&w, QPoint()), view.size())));
+    EXPECT_EQ(w.size(), windowSize);
 }
 
 TEST_F(MainWindowTest, ClosingRequestsTheExit) {

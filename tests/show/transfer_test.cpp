@@ -105,7 +105,7 @@ TEST_F(Transfer, LostDataPacketMakesTheDownloadFail) {
     start({1}, {{0x80B1, {2}}});
     writePlayback(1, QByteArray(30000, char(3)));
     EXPECT_FALSE(Fun_DownloadToMachine(1, log));
-    EXPECT_TRUE(log.text().contains(" <err> "));
+    EXPECT_TRUE(log.text().contains(QStringLiteral(" <无应答> ")));
     EXPECT_TRUE(log.text().endsWith(QStringLiteral("\r\n->下载失败XXX 1个数据包没有应答\r\n")))
         << log.text().toStdString();
     EXPECT_EQ(machines->machine(1)->received.value(0x80B3), 0); // a damaged show is not closed as done

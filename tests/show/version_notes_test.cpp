@@ -2,8 +2,10 @@
 #include "show/version_notes.h"
 #include "support/widgets.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,6 +45,22 @@ TEST(VersionNotes, ButtonsAndTheCode) {
     EXPECT_EQ(text.toPlainText(), kq::show::changeLog().join('\n') + '\n');
     child<QPushButton>(d, "Command退出").click();
     EXPECT_FALSE(d.isVisible());
+}
+
+// It opens at its title, and again so after being read to the end and closed.
+TEST(VersionNotes, OpensAtTheTopEveryTime) {
+    VersionNotesDialog d;
+    QPlainTextEdit& text = child<QPlainTextEdit>(d, "Text信息");
+    const QScrollBar& bar = *text.verticalScrollBar();
+    for (int shown = 1; shown <= 2; ++shown) {
+        d.show();
+        QCoreApplication::processEvents();
+        ASSERT_GT(bar.maximum(), 0) << "the change log is longer than its box";
+        EXPECT_EQ(bar.value(), 0) << "shown " << shown;
+        text.moveCursor(QTextCursor::End);
+        ASSERT_GT(bar.value(), 0);
+        d.close();
+    }
 }
 
 } // namespace
