@@ -26,9 +26,11 @@ DmxPanel::DmxPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("Dmx512通�
         bar->installEventFilter(this);
         VScrollDMX通道[size_t(i)] = bar;
         Text通道[size_t(i)] = text;
-        grid->addWidget(new QLabel(QString::number(i), this), 0, i - 1, Qt::AlignHCenter);
-        grid->addWidget(bar, 1, i - 1, Qt::AlignHCenter);
-        grid->addWidget(text, 2, i - 1);
+        // Two rows of ten, so that the panel is no wider than the others.
+        const int row = (i - 1) / 10 * 3, column = (i - 1) % 10;
+        grid->addWidget(new QLabel(QString::number(i), this), row, column, Qt::AlignHCenter);
+        grid->addWidget(bar, row + 1, column, Qt::AlignHCenter);
+        grid->addWidget(text, row + 2, column);
         connect(bar, &QScrollBar::valueChanged, this, [this, i](int value) {
             Text通道[size_t(i)]->setText(QString::number(255 - value));
             Fun_DMX512模拟();

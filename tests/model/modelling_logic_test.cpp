@@ -183,6 +183,21 @@ TEST(ModelCanvas, DrawsFrameMaterialsAndTheCurrentOneAndPicksByClick) {
     EXPECT_EQ(materialAt(v, m, QPoint(12, 12), 4), 1);
     EXPECT_EQ(materialAt(v, m, QPoint(16, 17), 4), 2);
     EXPECT_EQ(materialAt(v, m, QPoint(35, 35), 4), 0);
+
+    // The current line is three pixels wide, zoomed out as in: it stands out from the one-pixel others.
+    for (const double scale : {1.0, 1.0 / 4, 3.0}) {
+        CanvasView z{scale, 10, 10};
+        image.fill(Qt::black);
+        QPainter q(&image);
+        paintModel(q, z, m, 1, 20, 15);
+        q.end();
+        const QPoint mid = z.toCanvas(5, 3);
+        for (const int dy : {-1, 0, 1})
+            EXPECT_EQ(image.pixel(mid + QPoint(0, dy)), qRgb(255, 0, 0)) << scale << " " << dy;
+        // A pick is in screen pixels at every zoom.
+        EXPECT_EQ(materialAt(z, m, mid + QPoint(0, -4), 4), 1) << scale;
+        EXPECT_EQ(materialAt(z, m, mid + QPoint(0, -6), 4), 0) << scale;
+    }
 }
 
 } // namespace

@@ -143,8 +143,9 @@ void Tour::front(QWidget& window) {
     window.show();
     runFor(100);
     if (!window.testAttribute(Qt::WA_Moved) && window.screen()) {
+        // The screen's bottom left corner: below the pattern, and beside the main window rather than over it.
         QRect place = window.frameGeometry();
-        place.moveCenter(window.screen()->availableGeometry().center());
+        place.moveBottomLeft(window.screen()->availableGeometry().bottomLeft() + QPoint(8, -8));
         window.move(place.topLeft());
     }
     window.raise();
@@ -234,6 +235,8 @@ void Tour::editorZoomed(ModellingWindow& editor) {
 void Tour::machineParameters() {
     if (!runUntil([this] { return main_.isVisible(); }, 2000))
         fail(QStringLiteral("the main window did not come back when the editor closed"));
+    // Back to the demo's model 1, so that the position window has its size again.
+    action("CD_模型1").trigger();
     child<QRadioButton>(main_, "Option连接状态5").click();
     child<QPushButton>(main_, "Command设置机器").click();
     QWidget& window = topLevel("Form设置机器");
