@@ -302,6 +302,7 @@ void ModellingWindow::updateWiringCheck() {
     if (findings.empty()) List接线检查->addItem(QStringLiteral("接线检查：没有发现问题"));
     for (const kq::model::WiringFinding& f : findings) {
         auto* item = new QListWidgetItem(f.text, List接线检查);
+        item->setToolTip(f.text);
         item->setData(Qt::UserRole, f.material);
         item->setForeground(f.kind == kq::model::WiringFinding::Kind::Overlap ? QColor(192, 0, 0) : QColor(160, 96, 0));
     }

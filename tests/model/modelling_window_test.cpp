@@ -279,6 +279,10 @@ TEST_F(Modelling, AClickOnTheCanvasAndAWiringFindingSelectAMaterial) {
     QListWidget& findings = control<QListWidget>("List接线检查");
     ASSERT_EQ(findings.count(), 1);
     EXPECT_EQ(findings.item(0)->text(), QStringLiteral("[7] 与 [1] 地址重叠（机器1 端口1）"));
+    // Read whole: wrapped to the column, never behind a horizontal scroll bar, and whole in its tooltip.
+    EXPECT_TRUE(findings.wordWrap());
+    EXPECT_EQ(findings.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(findings.item(0)->toolTip(), findings.item(0)->text());
     emit findings.itemClicked(findings.item(0));
     EXPECT_EQ(g_CurMaterial, 7);
 
