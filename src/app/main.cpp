@@ -180,22 +180,9 @@ int main(int argc, char** argv) {
     kq::setDialogs(&qtDialogs);
 
     MainWindow mainWindow;
-    mainWindow.coverToTop();
-    mainWindow.show();
-    mainWindow.Fun_主界面位置();
-    kq::appPump().pumpPending();
-
-    g_FramePeriodMs = Fun_ReadFramePeriod();
-    Fun_Delay(100);
-
+    mainWindow.openAtStart();
     kq::SchedulerHooks& hooks = kq::schedulerHooks();
-    hooks.frameCapture = [&mainWindow] { mainWindow.Fun_Timer截屏时间(); };
-    hooks.stateCycle = [&mainWindow] { mainWindow.Fun_连接状态时间循环(); };
-    hooks.modellingTest = [&mainWindow] { mainWindow.modellingTestStep(); };
-    hooks.pluginStep = [&mainWindow] { mainWindow.pluginStep(); };
-    hooks.placementSave = [&mainWindow] {
-        if (PositionWindow* p = mainWindow.positionWindow()) p->Fun_Form位置示意_保存(&mainWindow);
-    };
+    mainWindow.installSchedulerHooks(hooks);
     hooks.sendExitCommand = Fun_SendExitCommand;
     kq::TaskScheduler scheduler(g_FramePeriodMs);
     kq::Fun_RunLoop(scheduler);

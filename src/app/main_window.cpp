@@ -7,6 +7,8 @@
 #include "admin/network_menu.h"
 #include "core/common_functions.h"
 #include "core/dialogs.h"
+#include "core/event_pump.h"
+#include "core/scheduler.h"
 #include "core/settings_file.h"
 #include "core/settings_keys.h"
 #include "core/shared_state.h"
@@ -251,6 +253,25 @@ PositionWindow* MainWindow::positionWindow() const {
 
 void MainWindow::coverToTop() {
     Frame遮挡->move(Frame遮挡->x(), 0);
+}
+
+void MainWindow::openAtStart() {
+    coverToTop();
+    show();
+    Fun_主界面位置();
+    kq::appPump().pumpPending();
+    g_FramePeriodMs = Fun_ReadFramePeriod();
+    Fun_Delay(100);
+}
+
+void MainWindow::installSchedulerHooks(kq::SchedulerHooks& hooks) {
+    hooks.frameCapture = [this] { Fun_Timer截屏时间(); };
+    hooks.stateCycle = [this] { Fun_连接状态时间循环(); };
+    hooks.modellingTest = [this] { modellingTestStep(); };
+    hooks.pluginStep = [this] { pluginStep(); };
+    hooks.placementSave = [this] {
+        if (PositionWindow* p = positionWindow()) p->Fun_Form位置示意_保存(this);
+    };
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

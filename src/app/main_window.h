@@ -3,6 +3,10 @@
 #include <QMainWindow>
 #include <array>
 
+namespace kq {
+struct SchedulerHooks;
+}
+
 class ChipIdWindow;
 class DmxPanel;
 class MachineParametersWindow;
@@ -47,6 +51,10 @@ public:
     bool initialised() const { return initialised_; }
     // Puts the cover frame "Frame遮挡" back at the top.
     void coverToTop();
+    // Shows the window as the program starts it: on top, at its saved place, with the frame period read.
+    void openAtStart();
+    // The periodic tasks of the scheduler loop, as the program runs them.
+    void installSchedulerHooks(kq::SchedulerHooks& hooks);
 
     void Option连接状态_Click(OperationState state);
     // Once per frame tick after the frame step: the chosen state's work with the machines.
