@@ -30,7 +30,7 @@ public:
         placeIntoPicture(picture, g, shot.isNull() ? nullptr : shot.constBits(), shot.bytesPerLine());
         return true;
     }
-    QString name() const override { return QStringLiteral("Qt screen grab"); }
+    QString name() const override { return QStringLiteral("Qt屏幕截图"); }
     QString advice() const override { return QStringLiteral("Wayland桌面请在登录时选择X11（Xorg）会话。"); }
 };
 

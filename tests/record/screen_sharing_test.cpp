@@ -52,11 +52,11 @@ TEST(CaptureChoice, TheSessionDecidesUnlessForced) {
 TEST(CaptureChoice, TheSettingAndTheOptionPickTheCopy) {
     kq::test::TempHome home;
     // No settings file, no desktop (the tests' offscreen platform): Qt's own grab.
-    EXPECT_EQ(platformCapture()->name(), QStringLiteral("Qt screen grab"));
+    EXPECT_EQ(platformCapture()->name(), QStringLiteral("Qt屏幕截图"));
     Fun_WriteIni(g_IniPath, kq::key::ScreenCapture, QStringLiteral("portal"));
     EXPECT_EQ(platformCapture()->name(), QStringLiteral("屏幕共享"));
     setCaptureOption(QStringLiteral("x11")); // --capture x11: no X server here, so Qt's grab again
-    EXPECT_EQ(platformCapture()->name(), QStringLiteral("Qt screen grab"));
+    EXPECT_EQ(platformCapture()->name(), QStringLiteral("Qt屏幕截图"));
     setCaptureOption(QString());
 }
 
