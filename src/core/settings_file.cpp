@@ -122,9 +122,9 @@ bool AtomicFile::commit() {
     return true;
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+bool writeFileAtomically(const QString& path, QByteArrayView bytes) {
     AtomicFile file(path);
-    return file.open() && file.device().write(bytes) == bytes.size() && file.commit();
+    return file.open() && file.device().write(bytes.data(), bytes.size()) == bytes.size() && file.commit();
 }
 
 std::optional<QByteArray> readWholeFile(const QString& path) {
@@ -136,6 +136,26 @@ std::optional<QByteArray> readWholeFile(const QString& path) {
     if (file.error() != QFileDevice::NoError || (!file.isSequential() && bytes.size() != file.size()))
         return std::nullopt;
     return bytes;
+}
+
+std::optional<qsizetype> readWholeFileInto(const QString& path, QByteArray& buffer) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    // A file that is not a regular one (a pipe) is read whole the usual way.
+    if (file.isSequential()) {
+        file.close();
+        const auto bytes = readWholeFile(path);
+        if (!bytes) return std::nullopt;
+        if (buffer.size() < bytes->size()) buffer.resize(bytes->size());
+        std::copy(bytes->begin(), bytes->end(), buffer.begin());
+        return bytes->size();
+    }
+    const qint64 size = file.size();
+    if (buffer.size() < size) buffer.resize(qsizetype(size));
+    const qint64 got = file.read(buffer.data(), size);
+    // Half a file must never pass for a whole one.
+    if (got != size || file.error() != QFileDevice::NoError) return std::nullopt;
+    return qsizetype(got);
 }
 
 } // namespace kq

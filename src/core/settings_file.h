@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QTemporaryFile>
 #include <optional>
@@ -54,6 +55,9 @@ private:
     QTemporaryFile temp_;
 };
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes);
+bool writeFileAtomically(const QString& path, QByteArrayView bytes);
 std::optional<QByteArray> readWholeFile(const QString& path);
+// Reads the whole file into `buffer` (grown when it is smaller, never shrunk), without a copy of its
+// own: the number of bytes read, or nullopt as readWholeFile would give it.
+std::optional<qsizetype> readWholeFileInto(const QString& path, QByteArray& buffer);
 } // namespace kq

@@ -237,17 +237,17 @@ bool writeModels(const QString& path) {
     g_BufPos = 0;
     kq::ByteCursor c = globalCursor();
     writeModelFile(c, g_Models);
-    return kq::writeFileAtomically(path, g_ByteBuf.left(g_BufPos));
+    return kq::writeFileAtomically(path, QByteArrayView(g_ByteBuf).first(g_BufPos));
 }
 
 // Reads the whole file into the shared buffer; the cursor then reads no further than the file.
 std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
-    const auto bytes = kq::readWholeFile(path);
-    if (!bytes) return std::nullopt;
-    if (g_ByteBuf.size() < bytes->size()) g_ByteBuf.resize(bytes->size());
-    std::copy(bytes->begin(), bytes->end(), g_ByteBuf.begin());
+    // Straight into the shared buffer: a model file is over a megabyte, and a copy of it on the way
+    // costs more than the reading.
+    const auto size = kq::readWholeFileInto(path, g_ByteBuf);
+    if (!size) return std::nullopt;
     g_BufPos = 0;
-    return globalCursor(bytes->size());
+    return globalCursor(*size);
 }
 
 // Whether this run opened or saved a model file, so that the models on hand belong to g_ModelFilePath.
@@ -354,7 +354,7 @@ void Fun_SaveTemplate() {
     g_BufPos = 0;
     kq::ByteCursor c = globalCursor();
     writeTemplateFile(c, g_Models, g_CurModel);
-    if (kq::writeFileAtomically(path, g_ByteBuf.left(g_BufPos)))
+    if (kq::writeFileAtomically(path, QByteArrayView(g_ByteBuf).first(g_BufPos)))
         Fun_MsgBox(QStringLiteral("保存完成!!!"));
     else
         Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + path);

@@ -140,6 +140,23 @@ TEST(SettingsFile, AFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_TRUE(home.dialogs.shown[0].text.endsWith(path));
 }
 
+TEST(SettingsFile, AWholeFileIsReadIntoABufferWithoutShrinkingIt) {
+    kq::test::TempHome home;
+    const QString path = home.path(QStringLiteral("data"));
+    ASSERT_TRUE(kq::writeFileAtomically(path, QByteArrayView("abcdef")));
+    QByteArray buffer(10, 'x');
+    EXPECT_EQ(kq::readWholeFileInto(path, buffer), 6);
+    EXPECT_EQ(buffer, QByteArray("abcdefxxxx")); // the rest is left as it was
+    QByteArray small(2, 'x');
+    EXPECT_EQ(kq::readWholeFileInto(path, small), 6);
+    EXPECT_EQ(small, QByteArray("abcdef")); // grown to the file
+    EXPECT_EQ(kq::readWholeFileInto(home.path(QStringLiteral("missing")), buffer), std::nullopt);
+    {
+        kq::test::NoReadAccess locked(home.dir.path(), path);
+        EXPECT_EQ(kq::readWholeFileInto(path, buffer), std::nullopt);
+    }
+}
+
 TEST(SettingsFile, WriteTextFileEndsWithCrLfInGbk) {
     kq::test::TempHome home;
     const QString path = home.path("note.txt");

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,6 +75,83 @@ TEST(FramePacking, DamagedPackedDataStaysInsideTheImage) {
     EXPECT_EQ(back[13520], 0);
     EXPECT_TRUE(slotPackedData(QByteArray::fromHex("1708")).isEmpty());
     EXPECT_EQ(slotPackedData(encodeSlot(1, "abc").left(22)), QByteArrayView("ab"));
+}
+
+// The packing and unpacking written out byte by byte, the plainest way: the fast ones must give the
+// same bytes for every kind of frame.
+QByteArray referencePack(FrameImage& image) {
+    QByteArray out;
+    int run = -1;
+    for (int j = kFrameHeaderBytes; j < kPackedImageEnd; ++j) {
+        const uint8_t next = image[size_t(j + 1)];
+        const uint8_t v = image[size_t(j)];
+        const uint8_t b = v <= 7 ? 0 : v <= 15 ? 10 : v >= 251 ? 250 : v;
+        image[size_t(j)] = b;
+        if (b != 0 || next != 0) {
+            out.append(char(b));
+            run = -1;
+            continue;
+        }
+        if (run < 0) {
+            out.append(char(kRunMarker)).append('\0');
+            run = int(out.size()) - 1;
+        }
+        out[run] = char(uint8_t(out[run]) + 1);
+        if (uint8_t(out[run]) >= kMaxRun) run = -1;
+    }
+    return out;
+}
+
+void referenceUnpack(QByteArrayView packed, FrameImage& image) {
+    image.fill(0);
+    const qsizetype end = kFrameHeaderBytes + qsizetype(kRecordedPorts) * kPortBlockBytes;
+    qsizetype out = kFrameHeaderBytes;
+    for (qsizetype j = 0; j < packed.size() && out < end; ++j) {
+        if (uint8_t(packed[j]) == kRunMarker)
+            out = std::min(out + (j + 1 < packed.size() ? uint8_t(packed[++j]) : 0), end);
+        else
+            image[size_t(out++)] = uint8_t(packed[j]);
+    }
+}
+
+TEST(FramePacking, TheFastPackingGivesTheBytesOfThePlainOne) {
+    uint32_t seed = 12345;
+    const auto random = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    // Frames from dense colour to nearly black, with low levels that quantise to zero, long zero
+    // stretches (runs past 250), zeros at the very end, and the byte after the last one set or not.
+    for (int frame = 0; frame < 400; ++frame) {
+        FrameImage image{};
+        const uint32_t zeroPercent = uint32_t(frame % 10) * 11;
+        const int stretch = 1 + frame % 7 * 90;
+        for (int j = 0; j < kFrameImageBytes; ++j) {
+            const uint32_t r = random();
+            image[size_t(j)] =
+                (j / stretch) % 100 < int(zeroPercent) ? (r % 4 == 0 ? uint8_t(r % 9) : 0) : uint8_t(r >> 4);
+        }
+        if (frame % 3 == 0) image[kPackedImageEnd] = 0;
+        FrameImage fast = image, plain = image;
+        const QByteArray packed = packFrame(fast);
+        const QByteArray expected = referencePack(plain);
+        if (expected.size() <= kMaxPackedBytes) {
+            ASSERT_EQ(packed, expected) << frame;
+            ASSERT_EQ(fast, plain) << frame; // quantised in place alike
+        }
+        FrameImage a, b;
+        unpackFrame(packed, a);
+        referenceUnpack(packed, b);
+        ASSERT_EQ(a, b) << frame;
+        // Damaged data unpacks alike too: cut anywhere, a marker last.
+        const QByteArray cut = packed.left(qsizetype(random() % uint32_t(packed.size() + 1)));
+        unpackFrame(cut, a);
+        referenceUnpack(cut, b);
+        ASSERT_EQ(a, b) << frame;
+        unpackFrame(cut + char(kRunMarker), a);
+        referenceUnpack(cut + char(kRunMarker), b);
+        ASSERT_EQ(a, b) << frame;
+    }
 }
 
 TEST(FrameFiles, PathsHeadersAndCounts) {
