@@ -23,8 +23,18 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
 }
 
 void PictureView::setPicture(const QImage& picture) {
-    picture_ = picture;
+    pictureSize_ = picture.size();
     lines_.clear();
+    const QRect target = pictureRect();
+    if (target.isEmpty()) {
+        shown_ = QImage();
+    } else {
+        if (shown_.size() != target.size()) shown_ = QImage(target.size(), QImage::Format_RGB32);
+        // Nearest pixels, with no filtering: the picture is for the eye, and this runs in the frame step.
+        QPainter p(&shown_);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(QRect(QPoint(0, 0), target.size()), picture);
+    }
     update();
 }
 
@@ -33,20 +43,18 @@ void PictureView::addLine(const QLine& line) {
 }
 
 QRect PictureView::pictureRect() const {
-    return picture_.isNull() ? QRect() : kq::record::fitPicture(picture_.size(), size());
+    return pictureSize_.isEmpty() ? QRect() : kq::record::fitPicture(pictureSize_, size());
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(0xC0, 0xC0, 0xFF));
-    if (picture_.isNull()) return;
-    // One mapping for the picture and its lines, so that the lines stay on what they sample. The
-    // picture is scaled while it is drawn: no scaled copy is made.
+    if (shown_.isNull()) return;
     const QRect target = pictureRect();
+    p.drawImage(target.topLeft(), shown_);
+    // The lines are in picture pixels: mapped as the picture was.
     p.translate(target.topLeft());
-    p.scale(double(target.width()) / picture_.width(), double(target.height()) / picture_.height());
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QPoint(0, 0), picture_);
+    p.scale(double(target.width()) / pictureSize_.width(), double(target.height()) / pictureSize_.height());
     QPen pen(QColor(255, 0, 0));
     pen.setCosmetic(true); // one screen pixel wide at any scale
     p.setPen(pen);

@@ -20,10 +20,13 @@ public:
     static constexpr QSize kBoxSize{400, 300};
 
     explicit PictureView(QWidget* parent = nullptr);
+    // Takes the picture as it will be shown, shrunk into the box once here: painting then draws no more
+    // than the box, and `picture` may be the capture's own memory, which is not kept.
     void setPicture(const QImage& picture);
     // A line in picture pixels, drawn with the next paint.
     void addLine(const QLine& line);
-    const QImage& picture() const { return picture_; }
+    QSize pictureSize() const { return pictureSize_; }
+    const QImage& shown() const { return shown_; }
     // Where the picture is drawn in the box (empty without one).
     QRect pictureRect() const;
 
@@ -31,6 +34,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage picture_;
+    QSize pictureSize_;
+    QImage shown_; // the picture at pictureRect()'s size, kept from one picture to the next
     std::vector<QLine> lines_;
 };

@@ -338,8 +338,9 @@ void RecordingPanel::showPicture(const kq::record::CapturedPicture& picture) {
     if (pictureShown_.isValid() && pictureShown_.elapsed() < kRefreshMs) return;
     pictureShown_.start();
     if (!Picture_显示) return;
+    // The capture's own memory, shrunk into the box at once: no copy of the whole area is made.
     const QImage image(picture.data(), picture.width, picture.height, int(picture.bytesPerRow()), QImage::Format_RGB32);
-    Picture_显示->setPicture(image.copy());
+    Picture_显示->setPicture(image);
 }
 
 void RecordingPanel::showCaptureInterval(uint32_t ms) {

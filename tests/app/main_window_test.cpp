@@ -425,7 +425,8 @@ TEST_F(MainWindowTest, ALargePictureIsShownWholeInItsBox) {
     g_ModelWidth[g_CurModel] = 200;
     only<RecordingPanel>(w).Fun_截屏操作("0");
     Fun_Delay(10);
-    ASSERT_EQ(view.picture().size(), QSize(800, 200));
+    ASSERT_EQ(view.pictureSize(), QSize(800, 200));
+    EXPECT_EQ(view.shown().size(), QSize(400, 100)); // shrunk once, as it came
     EXPECT_EQ(view.pictureRect(), QRect(0, 0, 400, 100));
     EXPECT_EQ(view.size(), PictureView::kBoxSize);
     EXPECT_TRUE(w.rect().contains(QRect(view.mapTo(&w, QPoint()), view.size())));

@@ -39,4 +39,23 @@ TEST(PictureView, TheBoxKeepsItsSizeWhateverThePicture) {
     EXPECT_EQ(view.pictureRect(), QRect(0, 0, 400, 100));
 }
 
+TEST(PictureView, APictureIsShrunkOnceAsItComesAndKeepsItsColours) {
+    PictureView view;
+    // 1,000 x 500: red on the left half, blue on the right, one green row in the middle.
+    QImage picture(1000, 500, QImage::Format_RGB32);
+    picture.fill(qRgb(255, 0, 0));
+    for (int y = 0; y < 500; ++y)
+        for (int x = 500; x < 1000; ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    view.setPicture(picture);
+    picture.fill(Qt::black); // the capture's memory is not kept
+    ASSERT_EQ(view.shown().size(), QSize(400, 200));
+    EXPECT_EQ(view.shown().pixel(10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(view.shown().pixel(390, 190), qRgb(0, 0, 255));
+    EXPECT_EQ(view.pictureSize(), QSize(1000, 500));
+    // A smaller picture is shown 1:1, the buffer following its size.
+    view.setPicture(QImage(100, 50, QImage::Format_RGB32));
+    EXPECT_EQ(view.shown().size(), QSize(100, 50));
+}
+
 } // namespace
