@@ -147,10 +147,13 @@ QStringList Recorder::finish(const QString& appFolder) {
         for (int m = 1; m <= kMaxMachine; ++m) {
             if (!hasData_[size_t(m)]) continue;
             QDir().mkpath(frameFolder(appFolder, m));
-            QByteArray file = columns_[size_t(m)];
+            // The column becomes the file in place: a copy of it would hold a second file's worth of memory
+            // at the stop, and the column is let go of right after.
+            QByteArray& file = columns_[size_t(m)];
             file.resize(slotOffset(frameCounter + 1) + 1, '\0'); // rows 0 .. 1,024 + 13,500 x frame counter
             const QString path = frameFilePath(appFolder, m, material);
             if (!writeFileAtomically(path, file)) failed << path;
+            file = QByteArray();
         }
     }
     recording = false;
