@@ -14,6 +14,8 @@
 #include "support/widgets.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -254,6 +256,47 @@ TEST_F(MachineWindows, EveryChipUpTo31IsListedAndTheRestAreCounted) {
     EXPECT_TRUE(child<QPushButton>(w, "Command设置").isEnabled());
     Fun_Delay(20);
     EXPECT_EQ(machines->log().filter(QStringLiteral("8014 selected")).size(), 2); // the first choice's two
+}
+
+TEST_F(MachineWindows, TypingInsideAValueKeepsTheRestOfIt) {
+    MachineParametersWindow w;
+    w.open(); // machine 1: DMX 1, play time 300, play file 1
+    const auto press = [](QLineEdit& box, std::initializer_list<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys,
+                          const QString& typed) {
+        for (const auto& [key, mods] : keys) {
+            QKeyEvent e(QEvent::KeyPress, key, mods);
+            QCoreApplication::sendEvent(&box, &e);
+        }
+        for (const QChar c : typed) {
+            QKeyEvent e(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(&box, &e);
+        }
+    };
+    const struct {
+        const char* box;
+        std::initializer_list<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+        const char* typed;
+        const char* text;
+        int cursor;
+    } cases[] = {
+        {"TextDMX地址", {{Qt::Key_Home, Qt::NoModifier}}, "5", "51", 1},
+        {"Text播放时间", {{Qt::Key_Home, Qt::NoModifier}, {Qt::Key_Right, Qt::NoModifier}}, "2", "3200", 2},
+        {"Text播放文件", {{Qt::Key_A, Qt::ControlModifier}}, "7", "7", 1},
+    };
+    for (const auto& c : cases) {
+        QLineEdit& box = child<QLineEdit>(w, QString::fromUtf8(c.box));
+        press(box, c.keys, QString::fromUtf8(c.typed));
+        EXPECT_EQ(box.text(), QString::fromUtf8(c.text)) << c.box;
+        EXPECT_EQ(box.cursorPosition(), c.cursor) << c.box;
+    }
+    // What the boxes show is what the machine gets: DMX 51, play file 7, play time 3,200.
+    child<QPushButton>(w, "Command设置").click();
+    EXPECT_EQ(params(1).mid(6, 2), QByteArray::fromHex("0033"));
+    EXPECT_EQ(uint8_t(params(1)[9]), 7);
+    EXPECT_EQ(params(1).mid(11, 2), QByteArray::fromHex("0C80"));
+    EXPECT_EQ(child<QLineEdit>(w, "TextDMX地址").text(), "51");
+    EXPECT_EQ(child<QLineEdit>(w, "Text播放时间").text(), "3200");
+    EXPECT_EQ(child<QLineEdit>(w, "Text播放文件").text(), "7");
 }
 
 } // namespace
