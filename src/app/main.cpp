@@ -34,12 +34,9 @@ QString applicationFolder(const QStringList& args) {
 }
 
 bool useFolder(const QString& home) {
-    if (!QFileInfo(home).isDir() && !QDir().mkpath(home)) {
-        std::fprintf(stderr, "kq510: cannot use the folder %s\n", qPrintable(home));
-        return false;
-    }
-    Fun_SetAppFolder(home);
-    return true;
+    if (Fun_UseAppFolder(home)) return true;
+    std::fprintf(stderr, "kq510: cannot use the folder %s\n", qPrintable(home));
+    return false;
 }
 
 // Technicians' commands, without windows.

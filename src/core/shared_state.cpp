@@ -1,5 +1,7 @@
 #include "shared_state.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <cstring>
 
 void Fun_SetAppFolder(const QString& folder) {
@@ -24,4 +26,10 @@ void Fun_ResetSharedState() {
     g_PosWinSavedTop = g_PosWinSavedLeft = g_MainWinSavedTop = g_MainWinSavedLeft = 0;
     g_PosWinMode = 1;
     Fun_SetAppFolder(g_AppFolder);
+}
+
+bool Fun_UseAppFolder(const QString& folder) {
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) return false;
+    Fun_SetAppFolder(folder);
+    return true;
 }

@@ -43,5 +43,8 @@ inline uint8_t g_PosWinMode = 1;
 
 // Sets g_AppFolder and the paths that follow from it.
 void Fun_SetAppFolder(const QString& folder);
+// The same for a folder given on the command line, made first when it is not there; false (and nothing
+// set) when it cannot be.
+bool Fun_UseAppFolder(const QString& folder);
 // Puts every value above back to its start value (tests run many programs in one process).
 void Fun_ResetSharedState();

@@ -288,12 +288,9 @@ const QStringList kToolWindows = {QStringLiteral("Form建模"), QStringLiteral("
                                   QStringLiteral("Form芯片序列设置ID"), QStringLiteral("Form版本说明")};
 
 bool useFolder(const QString& home) {
-    if (!QFileInfo(home).isDir() && !QDir().mkpath(home)) {
-        std::fprintf(stderr, "kq510-tour: cannot use the folder %s\n", qPrintable(home));
-        return false;
-    }
-    Fun_SetAppFolder(home);
-    return true;
+    if (Fun_UseAppFolder(home)) return true;
+    std::fprintf(stderr, "kq510-tour: cannot use the folder %s\n", qPrintable(home));
+    return false;
 }
 
 } // namespace
