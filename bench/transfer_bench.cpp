@@ -1,9 +1,11 @@
 // Show download and firmware upgrade to a stand-in machine running as its own process with a fixed
-// reply latency. Every packet waits for its acknowledgement, so packets x latency is the floor.
+// reply latency. Every packet waits for its acknowledgement, so packets x latency is the floor; a bare
+// blocking socket that does nothing but wait for acknowledgements shows what this machine adds to it.
 // Usage: transfer_bench [latency-ms]   (default 1)
 #include "bench_support.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
+#include "link/command_frame.h"
 #include "link/link_settings.h"
 #include "link/udp_host.h"
 #include "show/firmware_upgrade.h"
@@ -17,16 +19,43 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUdpSocket>
+#include <arpa/inet.h>
 #include <cstdio>
+#include <poll.h>
+#include <sys/socket.h>
 
 namespace {
 
 class QuietLog final : public TransferLog {};
 
-void report(const char* what, qint64 bytes, size_t packets, double seconds, int latencyMs, bool ok) {
+void report(const char* what, qint64 bytes, size_t packets, double seconds, int latencyMs, double bare, bool ok) {
     const double floor = double(packets) * latencyMs / 1000.0;
-    std::printf("%-34s %s  %6.2f s  %6.2f MB/s  %5zu packets  %.2f x the acknowledgement limit (%.2f s)\n", what,
-                ok ? "ok    " : "FAILED", seconds, double(bytes) / 1e6 / seconds, packets, seconds / floor, floor);
+    std::printf("%-34s %s  %6.2f s  %6.2f MB/s  %5zu packets  %.2f x the acknowledgement limit (%.2f s), %.2f x the "
+                "bare round trips\n",
+                what, ok ? "ok    " : "FAILED", seconds, double(bytes) / 1e6 / seconds, packets, seconds / floor, floor,
+                seconds / (double(packets) * bare));
+}
+
+// The floor a plain client reaches on this machine: a blocking socket that sends the handshake and
+// sleeps in the kernel until the acknowledgement comes, nothing else. Seconds per acknowledgement.
+double bareRoundTrip(const QString& base, int count) {
+    QUdpSocket s;
+    s.bind(QHostAddress::LocalHost, 0);
+    const QHostAddress machine(QHostAddress(base).toIPv4Address() + 1);
+    const QByteArray frame = kq::link::encodeFrame(1, kq::link::code::ShowHandshake, {});
+    const int fd = int(s.socketDescriptor());
+    const sockaddr_in to{AF_INET, htons(4800), {htonl(machine.toIPv4Address())}, {}};
+    char reply[64];
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < count; ++i) {
+        sendto(fd, frame.data(), size_t(frame.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, 1000);
+        recv(fd, reply, sizeof reply, 0);
+    }
+    return double(t.nsecsElapsed()) / 1e9 / count;
 }
 
 } // namespace
@@ -58,6 +87,10 @@ int main(int argc, char** argv) {
     for (qsizetype i = 0; i < sparse.size(); i += 4096)
         sparse[i] = char(100);
 
+    const double bare = bareRoundTrip(base, 1000);
+    std::printf("%-34s %.3f ms per acknowledgement, %.2f x the reply latency\n", "bare blocking socket, 1000 acks",
+                bare * 1000, latencyMs > 0 ? bare * 1000 / latencyMs : 0.0);
+
     QuietLog log;
     for (const auto& [name, bytes] :
          {std::pair{"show download, 10 MB dense", dense}, std::pair{"show download, 10 MB mostly zeros", sparse}}) {
@@ -66,7 +99,7 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         const bool ok = Fun_DownloadToMachine(1, log);
-        report(name, bytes.size(), packets, double(t.nsecsElapsed()) / 1e9, latencyMs, ok);
+        report(name, bytes.size(), packets, double(t.nsecsElapsed()) / 1e9, latencyMs, bare, ok);
     }
 
     QByteArray image(256 * 1024, '\0');
@@ -79,7 +112,7 @@ int main(int argc, char** argv) {
     QElapsedTimer t;
     t.start();
     const bool ok = Fun_UpgradeMachine(1, log, firmware);
-    report("firmware upgrade, 256 KB", image.size(), packets, double(t.nsecsElapsed()) / 1e9, latencyMs, ok);
+    report("firmware upgrade, 256 KB", image.size(), packets, double(t.nsecsElapsed()) / 1e9, latencyMs, bare, ok);
 
     Fun_UnloadFormUdp();
     machines.terminate();

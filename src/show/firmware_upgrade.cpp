@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <cstring>
+#include <optional>
 
 namespace kq::show {
 
@@ -104,15 +105,24 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
 
     const std::vector<QByteArray> payloads = firmwareDataPayloads(image);
     qint64 sent = 0;
+    // While a packet is out, the log shows the one before it: the acknowledgement's round trip is the
+    // only wait.
+    std::optional<bool> previousAcknowledged;
+    const auto show = [&](bool acknowledged) {
+        log.append(acknowledged ? QStringLiteral("-") : QStringLiteral("X"));
+        log.progress(sent, length);
+        log.caretToEnd();
+    };
     for (const QByteArray& payload : payloads) {
         replies.reset();
         Fun_SendFrame(machine, kq::link::code::FirmwareData, payload, false);
-        log.append(Fun_WaitAck(replies, 300) ? QStringLiteral("-") : QStringLiteral("X"));
-        sent += uint8_t(payload[4]) << 8 | uint8_t(payload[5]);
-        log.progress(sent, length);
-        log.caretToEnd();
+        if (previousAcknowledged) show(*previousAcknowledged);
         if (g_ExitRequested) return false;
+        previousAcknowledged = Fun_WaitAck(replies, 300);
+        sent += uint8_t(payload[4]) << 8 | uint8_t(payload[5]);
     }
+    if (previousAcknowledged) show(*previousAcknowledged);
+    if (g_ExitRequested) return false;
 
     replies.reset();
     Fun_SendFrame(machine, kq::link::code::FirmwareVerify, firmwareVerifyPayload(image, payloads.back()), false);

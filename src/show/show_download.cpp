@@ -10,6 +10,7 @@
 #include "playback_file.h"
 
 #include <QFileInfo>
+#include <optional>
 
 namespace kq::show {
 
@@ -134,13 +135,17 @@ bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) 
     log.append(QStringLiteral("\r\n->发送数据 "));
     QString t = log.text();
 
+    // One packet is out at a time, as the machines take them. While it is out, the log shows the packet
+    // before it and the next one is coded, so that the acknowledgement's round trip is the only wait.
     int unacknowledged = 0;
-    for (DownloadCoder coder(file); !coder.atEnd();) {
-        const DownloadPacket packet = coder.next();
-        replies.reset();
-        Fun_SendFrame(machine, kq::link::code::ShowData, dataPacketPayload(packet.coded), false);
-        if (Fun_WaitAck(replies, 300)) {
-            log.setText(t + megabytes(packet.fileBytesEnd) + QStringLiteral("M"));
+    struct Sent {
+        qint64 fileBytesEnd = 0;
+        bool acknowledged = false;
+    };
+    std::optional<Sent> previous;
+    const auto show = [&](const Sent& sent) {
+        if (sent.acknowledged) {
+            log.setText(t + megabytes(sent.fileBytesEnd) + QStringLiteral("M"));
         } else {
             // The packets carry no offset, so a lost one cannot be sent again: the download goes on
             // and is reported failed at the end.
@@ -148,11 +153,24 @@ bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) 
             t += QStringLiteral(" <无应答> ");
             log.setText(t);
         }
-        log.progress(packet.fileBytesEnd, length);
+        log.progress(sent.fileBytesEnd, length);
         kq::appPump().pumpPending();
         log.caretToEnd();
+    };
+    DownloadCoder coder(file);
+    std::optional<DownloadPacket> packet = coder.next();
+    while (packet) {
+        replies.reset();
+        Fun_SendFrame(machine, kq::link::code::ShowData, dataPacketPayload(packet->coded), false);
+        if (previous) show(*previous);
         if (g_ExitRequested) return false;
+        std::optional<DownloadPacket> following;
+        if (!coder.atEnd()) following = coder.next();
+        previous = Sent{packet->fileBytesEnd, Fun_WaitAck(replies, 300)};
+        packet = std::move(following);
     }
+    show(*previous);
+    if (g_ExitRequested) return false;
 
     replies.reset();
     Fun_SendFrame(machine, kq::link::code::ShowEnd, endPacketPayload(quint32(file.size())), false);

@@ -136,6 +136,7 @@ QString StandInMachines::sdCardFileName(int machine) {
 void StandInMachines::readFrom(QUdpSocket* socket, int ownMachine) {
     while (socket->hasPendingDatagrams()) {
         const QNetworkDatagram d = socket->receiveDatagram();
+        arrivalNs_ = monotonicNs();
         QString why;
         const auto frame = decodeFrame(d.data(), &why);
         if (!frame) {
@@ -330,7 +331,7 @@ void StandInMachines::reply(MachineState& m, const QByteArray& bytes, const QHos
         s->writeDatagram(bytes, to, port);
         return;
     }
-    pending_.push_back({monotonicNs() + qint64(options_.latencyMs) * 1'000'000, s, bytes, to, port});
+    pending_.push_back({arrivalNs_ + qint64(options_.latencyMs) * 1'000'000, s, bytes, to, port});
     if (pending_.size() == 1) armReplyTimer();
 }
 

@@ -101,6 +101,9 @@ private:
         quint16 port;
     };
     std::deque<PendingReply> pending_;
+    // When the datagram being handled was read: a reply is due the latency after it, however long the
+    // machine takes to handle it, as a real machine answers.
+    qint64 arrivalNs_ = 0;
     int timerFd_ = -1;
     void armReplyTimer();
     void sendDueReplies();
