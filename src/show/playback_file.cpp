@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <future>
 
 namespace kq::show {
 namespace {
@@ -163,22 +164,35 @@ bool Fun_BuildPlaybackFile(int machine, int filter, QStringList* damaged) {
                       QDateTime::currentDateTime()};
     kq::AtomicFile out(target);
     if (!out.open()) return false;
+
+    // A frame file read and checked, or why it stays out.
+    struct Loaded {
+        std::optional<QByteArray> file;
+        QString problem;
+    };
+    const QString appFolder = g_AppFolder;
+    const auto load = [appFolder, machine, filter](int k) -> Loaded {
+        if (filter != 0 && filter != k) return {};
+        const QString path = frameFilePath(appFolder, machine, k);
+        std::optional<QByteArray> file = kq::readWholeFile(path);
+        if (!file)
+            return {std::nullopt,
+                    QFileInfo::exists(path) ? path + QStringLiteral(": the file cannot be read") : QString()};
+        // A damaged file would reach the SD card as a show of zeros or of garbage: it stays out.
+        if (const Inspection check = inspectFrameFile(*file); !check.ok())
+            return {std::nullopt, path + QStringLiteral(": ") + check.problem};
+        return {std::move(file), {}};
+    };
+    // The next material's file is read and checked on a second thread while this one's block is
+    // written, so that the build takes about as long as writing its output.
+    std::future<Loaded> next = std::async(std::launch::async, load, 1);
     const bool ok = writePlaybackFile(
         out.device(),
         [&](int k) -> std::optional<QByteArray> {
-            if (filter != 0 && filter != k) return std::nullopt;
-            const QString path = frameFilePath(g_AppFolder, machine, k);
-            std::optional<QByteArray> file = kq::readWholeFile(path);
-            if (!file) {
-                if (damaged && QFileInfo::exists(path)) *damaged << path + QStringLiteral(": the file cannot be read");
-                return std::nullopt;
-            }
-            // A damaged file would reach the SD card as a show of zeros or of garbage: it stays out.
-            if (const Inspection check = inspectFrameFile(*file); !check.ok()) {
-                if (damaged) *damaged << path + QStringLiteral(": ") + check.problem;
-                return std::nullopt;
-            }
-            return file;
+            Loaded loaded = next.get();
+            if (k < kDirectoryEntries) next = std::async(std::launch::async, load, k + 1);
+            if (damaged && !loaded.problem.isEmpty()) *damaged << loaded.problem;
+            return std::move(loaded.file);
         },
         info);
     return ok && out.commit();
