@@ -5,7 +5,7 @@
 # all are there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
-          libx11-dev libxext-dev libpipewire-0.3-dev xvfb xauth iproute2 util-linux
+          libx11-dev libxext-dev libpipewire-0.3-dev libgif-dev libwebp-dev xvfb xauth iproute2 util-linux
           fonts-wqy-microhei imagemagick)
 if [[ "${1:-}" == test ]]; then
   packages+=(sway xwayland xdg-desktop-portal xdg-desktop-portal-wlr pipewire wireplumber dbus-daemon dbus-bin qt6-wayland

@@ -49,6 +49,7 @@ const Subcommand kSubcommands[] = {
     {"send", kq::link::kSendUsage, kq::link::runSendCommand},
     {"build", kq::show::kBuildUsage, kq::show::runBuild},
     {"inspect", kq::show::kInspectUsage, kq::show::runInspect},
+    {"preview", kq::show::kPreviewUsage, kq::show::runPreview},
     {"download", kq::show::kDownloadUsage, kq::show::runDownload},
     {"upgrade", kq::show::kUpgradeUsage, kq::show::runUpgrade},
 };
@@ -60,6 +61,7 @@ constexpr char kUsage[] =
     "       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
     "       kq510 build [--material N] [--home DIR]\n"
     "       kq510 inspect FILE\n"
+    "       kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]\n"
     "       kq510 download (--machine N | --all) [--home DIR]\n"
     "       kq510 upgrade --machine N FILE.bin [--home DIR]\n"
     "       kq510 --help | --version\n"

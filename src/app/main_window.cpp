@@ -21,6 +21,7 @@
 #include "record/recording_panel.h"
 #include "show/download_panel.h"
 #include "show/file_panel.h"
+#include "show/preview_window.h"
 #include "show/review_panel.h"
 #include "show/version_notes.h"
 
@@ -100,6 +101,8 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
             [this](bool running) { files_->setBuildEnabled(!running); });
     connect(files_, &FilePanel::buildRunning, this, [this](bool running) { Fun_EnableEditControls(!running); });
     connect(files_, &FilePanel::modelsLoaded, menus_, &ModelMenus::Fun_模型菜单显示);
+    connect(review_, &ReviewPanel::previewRequested, this, &MainWindow::showPreview);
+    connect(files_, &FilePanel::previewRequested, this, &MainWindow::showPreview);
     // The machine administration windows: created on first use, not modal.
     connect(download_, &DownloadPanel::machineSetupRequested, this, [this] {
         if (!machineParameters_) machineParameters_ = new MachineParametersWindow;
@@ -124,6 +127,11 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
 MainWindow::~MainWindow() {
     kq::link::pluginMessageHandler() = nullptr;
     delete modelling_;
+}
+
+void MainWindow::showPreview(int material) {
+    if (!preview_) preview_ = new PreviewWindow(this);
+    preview_->openMaterial(material);
 }
 
 void MainWindow::CD建模_Click() {

@@ -16,6 +16,7 @@ class LedTestPanel;
 class ModelMenus;
 class ModellingWindow;
 class PositionWindow;
+class PreviewWindow;
 class QFrame;
 class QRadioButton;
 class QTimer;
@@ -75,6 +76,10 @@ public:
     void Fun_Timer截屏时间();
     PositionWindow* positionWindow() const;
 
+    // "Form预览": the show material on its model's layout, opened from the review and file panels.
+    void showPreview(int material);
+    PreviewWindow* previewWindow() const { return preview_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +105,7 @@ private:
     MachineParametersWindow* machineParameters_ = nullptr;
     ChipIdWindow* chipIds_ = nullptr;
     VersionNotesDialog* versionNotes_ = nullptr;
+    PreviewWindow* preview_ = nullptr;
     std::array<QRadioButton*, kOperationStates> Option连接状态{};
     QFrame* Frame遮挡 = nullptr;
     QTimer* Timer主界面初始化 = nullptr;

@@ -38,9 +38,11 @@ FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
     auto* build = new QHBoxLayout;
     build->addWidget(Command生成SD卡文件);
     build->addWidget(Check只限当前素材);
+    Command预览 = kq::makeButton(this, QStringLiteral("Command文件预览"), QStringLiteral("预览"));
     auto* files = new QHBoxLayout;
     files->addWidget(Command_读取文件);
     files->addWidget(Command_保存文件);
+    files->addWidget(Command预览);
     form->addRow(build);
     form->addRow(files);
     form->addRow(QStringLiteral("自动备份"), Combo_文件备份);
@@ -48,6 +50,7 @@ FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, [this] { onBackupTick(); });
     connect(Command生成SD卡文件, &QPushButton::clicked, this, [this] { Command生成SD卡文件_Click(); });
+    connect(Command预览, &QPushButton::clicked, this, [this] { emit previewRequested(reviewedMaterial_()); });
     connect(Command_读取文件, &QPushButton::clicked, this, [this] {
         Fun_OpenModel(QString());
         emit modelsLoaded();

@@ -35,6 +35,8 @@ signals:
     void buildRunning(bool running);
     // A model file was opened: the model menus follow.
     void modelsLoaded();
+    // "预览": the show material on its model's layout.
+    void previewRequested(int material);
 
 private:
     void setBackupIndex(int index);
@@ -46,6 +48,7 @@ private:
     QComboBox* Combo_文件备份 = nullptr;
     QPushButton* Command_读取文件 = nullptr;
     QPushButton* Command_保存文件 = nullptr;
+    QPushButton* Command预览 = nullptr;
     QTimer* Timer1 = nullptr;
     int backupPeriod_ = 0; // 0 until read at load
     int backupTicks_ = 0;

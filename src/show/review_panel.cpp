@@ -46,9 +46,11 @@ ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素�
     Text素材说明 = new QLineEdit(this);
     Text素材说明->setObjectName(QStringLiteral("Text素材说明"));
     kq::acceptOnlyCodePage936(Text素材说明);
+    Command预览 = kq::makeButton(this, QStringLiteral("Command素材预览"), QStringLiteral("预览"));
     auto* play = new QHBoxLayout;
     play->addWidget(Command播放);
     play->addWidget(Command删除帧);
+    play->addWidget(Command预览);
     form->addRow(QStringLiteral("素材"), Combo素材编辑);
     form->addRow(QStringLiteral("帧"), HScroll帧数);
     form->addRow(Label总帧数, Text当前帧数编辑);
@@ -64,6 +66,7 @@ ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素�
     });
     connect(Command播放, &QPushButton::clicked, this, [this] { Command播放_Click(); });
     connect(Command删除帧, &QPushButton::clicked, this, [this] { deleteRequest_ = true; });
+    connect(Command预览, &QPushButton::clicked, this, [this] { emit previewRequested(selectedMaterial()); });
     connect(Text素材说明, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!noteLoading_) Fun_素材说明(noteMaterial_, text);
     });

@@ -32,6 +32,8 @@ public:
 
 signals:
     void materialChosen(int material);
+    // "预览": the material on its model's layout, without the machines.
+    void previewRequested(int material);
 
 private:
     QComboBox* Combo素材编辑 = nullptr;
@@ -40,6 +42,7 @@ private:
     QLineEdit* Text当前帧数编辑 = nullptr;
     QPushButton* Command播放 = nullptr;
     QPushButton* Command删除帧 = nullptr;
+    QPushButton* Command预览 = nullptr;
     QLineEdit* Text素材说明 = nullptr;
     int noteMaterial_ = 1;
     bool noteLoading_ = false;

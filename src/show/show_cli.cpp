@@ -1,11 +1,16 @@
 #include "show_cli.h"
 
+#include "core/common_functions.h"
+#include "core/scheduler.h"
 #include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "firmware_upgrade.h"
 #include "frame_store.h"
 #include "inspect.h"
+#include "model/model_file.h"
 #include "playback_file.h"
+#include "preview.h"
 #include "show_download.h"
 #include "transfer_log.h"
 
@@ -188,6 +193,113 @@ int runInspect(const QStringList& args) {
                      qPrintable(r.problem));
         return 1;
     }
+    return 0;
+}
+
+namespace {
+
+// "A-B" or "A": 1-based frames.
+bool frameRange(const QString& text, int& first, int& last) {
+    const QStringList parts = text.split(QLatin1Char('-'));
+    bool ok1 = false, ok2 = false;
+    if (parts.size() == 1) {
+        first = last = parts[0].toInt(&ok1);
+        return ok1 && first >= 1;
+    }
+    if (parts.size() != 2) return false;
+    first = parts[0].toInt(&ok1);
+    last = parts[1].toInt(&ok2);
+    return ok1 && ok2 && first >= 1 && last >= first;
+}
+
+} // namespace
+
+int runPreview(const QStringList& args) {
+    int material = 0, model = 0, first = 0, last = 0;
+    double scale = 1;
+    QString out, models = g_AppFolder + QStringLiteral("/模型.mx20");
+    const auto refuse = [](const char* why) {
+        std::fprintf(stderr, "kq510 preview: %s\n%s", why, kPreviewUsage);
+        return 2;
+    };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = false;
+        if (a == QLatin1String("--material") && hasValue) {
+            material = args[++i].toInt(&ok);
+            if (!ok || material < 1 || material > kShowMaterials)
+                return refuse("--material takes a number from 1 to 50");
+        } else if (a == QLatin1String("--model") && hasValue) {
+            model = args[++i].toInt(&ok);
+            if (!ok || model < 1 || model > kModelCount) return refuse("--model takes a number from 1 to 20");
+        } else if (a == QLatin1String("--models") && hasValue) {
+            models = args[++i];
+        } else if (a == QLatin1String("--scale") && hasValue) {
+            scale = args[++i].toDouble(&ok);
+            if (!ok || !(scale >= 0.0625 && scale <= 16)) return refuse("--scale takes a number from 0.0625 to 16");
+        } else if (a == QLatin1String("--frames") && hasValue) {
+            if (!frameRange(args[++i], first, last)) return refuse("--frames takes A-B, frame numbers from 1");
+        } else if (a == QLatin1String("--out") && hasValue) {
+            out = args[++i];
+        } else if (a == QLatin1String("--home") && hasValue) {
+            ++i;
+        } else {
+            return refuse(qPrintable(QStringLiteral("unknown argument '%1'").arg(a)));
+        }
+    }
+    if (material == 0) return refuse("--material is required");
+    if (out.isEmpty()) return refuse("--out is required");
+    if (!exportFormatOf(out)) return refuse("--out must end in .gif or .webp, or name a folder (ending in /)");
+
+    const std::optional<QByteArray> modelBytes = readWholeFile(models);
+    if (!modelBytes) {
+        std::fprintf(stderr, "kq510 preview: cannot read the model file %s\n", qPrintable(models));
+        return 1;
+    }
+    auto store = std::make_unique<ModelStore>();
+    if (!kq::model::decodeModelFile(*modelBytes, *store).headerOk) {
+        std::fprintf(stderr, "kq510 preview: %s is not a model file\n", qPrintable(models));
+        return 1;
+    }
+    if (model == 0)
+        model = Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(material), 1, 1, kModelCount);
+    const int length = store->length[model] > 0 ? store->length[model] : 100;
+    const int width = store->width[model] > 0 ? store->width[model] : 100;
+
+    ShowReader reader;
+    QString error;
+    if (!reader.open(g_AppFolder, material, &error)) {
+        std::fprintf(stderr, "kq510 preview: %s\n", qPrintable(error));
+        return 1;
+    }
+    ExportOptions options;
+    options.firstFrame = first > 0 ? first : 1;
+    options.lastFrame = last > 0 ? last : reader.frameCount();
+    options.scale = scale;
+    options.periodMs = Fun_ReadFramePeriod();
+    options.out = out;
+    const PreviewLayout layout = previewLayout(store->materials[model], length, width);
+    const bool tty = isatty(fileno(stdout));
+    std::printf("show material %d on model %d (%d x %d, %zu pixels), frames %d-%d of %d, %d ms each -> %s\n", material,
+                model, length, width, layout.points.size(), options.firstFrame, options.lastFrame, reader.frameCount(),
+                options.periodMs, qPrintable(out));
+    std::fflush(stdout);
+    const bool ok = exportPreview(
+        reader, layout, options,
+        [tty](int done, int total) {
+            if (tty || done == total) {
+                std::printf("%sframe %d of %d%s", tty ? "\r\033[K" : "", done, total, done == total ? "\n" : "");
+                std::fflush(stdout);
+            }
+            return true;
+        },
+        &error);
+    if (!ok) {
+        std::fprintf(stderr, "kq510 preview: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("written: %s\n", qPrintable(out));
     return 0;
 }
 

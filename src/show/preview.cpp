@@ -1,0 +1,417 @@
+#include "preview.h"
+
+#include "core/settings_file.h"
+#include "inspect.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <gif_lib.h>
+#include <unordered_map>
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+namespace kq::show {
+
+PreviewLayout previewLayout(const T_Material (&materials)[kMaterialCount + 1], int length, int width) {
+    PreviewLayout layout;
+    layout.length = length;
+    layout.width = width;
+    // Only the points matter here, not where a picture holds them.
+    layout.points = kq::record::buildSamplePlan(materials, 0, 0).points;
+    layout.dot.reserve(layout.points.size());
+    for (const auto& p : layout.points)
+        layout.dot.push_back(materials[p.material].Shape == kShapePoints ? 1 : 0);
+    return layout;
+}
+
+QRgb frameColour(const MachineFrame& frame, int port, int address) {
+    if (!frame.present || port < 1 || port > kRecordedPorts || address < 0 || address >= 750) return kNoFrameColour;
+    const uint8_t* block = frame.image.data() + kFrameHeaderBytes + Fun_PortOffset(port);
+    switch (frame.mode) {
+    case RecordingMode::Red:
+        return qRgb(block[address], 0, 0);
+    case RecordingMode::Green:
+        return qRgb(0, block[address], 0);
+    case RecordingMode::Blue:
+        return qRgb(0, 0, block[address]);
+    case RecordingMode::Rgb:
+        break;
+    }
+    return qRgb(block[address], block[750 + address], block[1500 + address]);
+}
+
+void mapBack(const PreviewLayout& layout, const ShowFrame& frame, std::vector<QRgb>& colours) {
+    colours.resize(layout.points.size());
+    for (size_t i = 0; i < layout.points.size(); ++i) {
+        const auto& p = layout.points[i];
+        colours[i] = frameColour(frame[p.machine], p.port, p.address);
+    }
+}
+
+void drawPreview(QImage& target, double scale, int ox, int oy, const PreviewLayout& layout,
+                 const std::vector<QRgb>& colours, bool frame) {
+    target.fill(Qt::black);
+    const int w = target.width(), h = target.height();
+    const auto bits = reinterpret_cast<QRgb*>(target.bits());
+    const qsizetype stride = target.bytesPerLine() / 4;
+    const auto fill = [&](int x0, int y0, int side, QRgb c) {
+        const int x1 = std::min(w, x0 + side), y1 = std::min(h, y0 + side);
+        x0 = std::max(0, x0);
+        y0 = std::max(0, y0);
+        for (int y = y0; y < y1; ++y)
+            std::fill(bits + y * stride + x0, bits + y * stride + x1, c);
+    };
+    const auto at = [&](int v, int o) { return int(std::lround(v * scale)) + o; };
+    if (frame) {
+        // The model's bounds, as the editor draws them: (-1, -1) to (length + 1, width + 1).
+        const QRgb grey = qRgb(0x50, 0x50, 0x50);
+        const int x0 = at(-1, ox), y0 = at(-1, oy), x1 = at(layout.length + 1, ox), y1 = at(layout.width + 1, oy);
+        for (int x = std::max(0, x0); x <= std::min(w - 1, x1); ++x) {
+            if (y0 >= 0 && y0 < h) bits[y0 * stride + x] = grey;
+            if (y1 >= 0 && y1 < h) bits[y1 * stride + x] = grey;
+        }
+        for (int y = std::max(0, y0); y <= std::min(h - 1, y1); ++y) {
+            if (x0 >= 0 && x0 < w) bits[y * stride + x0] = grey;
+            if (x1 >= 0 && x1 < w) bits[y * stride + x1] = grey;
+        }
+    }
+    const int side = std::max(1, int(std::lround(scale)));
+    const int dotSide = std::max(3, side);
+    for (size_t i = 0; i < layout.points.size(); ++i) {
+        const auto& p = layout.points[i];
+        const int x = at(p.x, ox), y = at(p.y, oy);
+        if (layout.dot[i])
+            fill(x + side / 2 - dotSide / 2, y + side / 2 - dotSide / 2, dotSide, colours[i]);
+        else if (side == 1) {
+            if (x >= 0 && y >= 0 && x < w && y < h) bits[y * stride + x] = colours[i];
+        } else
+            fill(x, y, side, colours[i]);
+    }
+}
+
+bool ShowReader::open(const QString& appFolder, int material, QString* error) {
+    frameCount_ = 0;
+    bool any = false;
+    for (int m = 1; m <= kMaxMachine; ++m) {
+        File& f = files_[size_t(m)];
+        f = File{};
+        const QString path = frameFilePath(appFolder, m, material);
+        if (!QFileInfo::exists(path)) continue;
+        // Checked whole, then read slot by slot: a long show is not held in memory.
+        const std::optional<QByteArray> bytes = readWholeFile(path);
+        const Inspection check = bytes ? inspectFrameFile(*bytes) : Inspection{};
+        if (!bytes || !check.ok()) {
+            if (error)
+                *error = bytes ? QStringLiteral("%1: damaged frame file: %2").arg(path, check.problem)
+                               : QStringLiteral("%1: cannot be read").arg(path);
+            return false;
+        }
+        f.file = std::make_unique<QFile>(path);
+        if (!f.file->open(QIODevice::ReadOnly)) {
+            if (error) *error = QStringLiteral("%1: cannot be read").arg(path);
+            return false;
+        }
+        f.frames = frameCountOf(*bytes);
+        const int mode = uint8_t((*bytes)[5]);
+        f.mode = mode <= 3 ? RecordingMode(mode) : RecordingMode::Rgb;
+        frameCount_ = std::max(frameCount_, f.frames);
+        any = true;
+    }
+    if (!any || frameCount_ == 0) {
+        if (error)
+            *error = any ? QStringLiteral("show material %1 has no recorded frames").arg(material)
+                         : QStringLiteral("show material %1 has no frame files in %2").arg(material).arg(appFolder);
+        return false;
+    }
+    return true;
+}
+
+void ShowReader::read(int k, ShowFrame& out) {
+    for (int m = 1; m <= kMaxMachine; ++m) {
+        File& f = files_[size_t(m)];
+        MachineFrame& frame = out[size_t(m)];
+        frame.present = f.file && k >= 1 && k <= f.frames;
+        if (!frame.present) continue;
+        frame.mode = f.mode;
+        frame.image.fill(0);
+        if (!f.file->seek(slotOffset(k))) continue;
+        slot_.resize(kSlotBytes);
+        const qint64 got = f.file->read(slot_.data(), kSlotBytes);
+        unpackFrame(slotPackedData(QByteArrayView(slot_).first(std::max<qint64>(got, 0))), frame.image);
+    }
+}
+
+std::optional<ExportFormat> exportFormatOf(const QString& out) {
+    if (out.endsWith(QLatin1Char('/')) || QFileInfo(out).isDir()) return ExportFormat::Png;
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (suffix == QLatin1String("gif")) return ExportFormat::Gif;
+    if (suffix == QLatin1String("webp")) return ExportFormat::WebP;
+    return std::nullopt;
+}
+
+QSize exportSize(int length, int width, double scale) {
+    if (!(scale > 0) || length < 1 || width < 1) return {};
+    const double w = std::ceil(length * scale), h = std::ceil(width * scale);
+    if (w > 8192 || h > 8192 || w * h > 64e6) return {};
+    return {int(w), int(h)};
+}
+
+std::vector<int> gifDelays(int count, int periodMs) {
+    std::vector<int> delays;
+    long long before = 0;
+    for (int k = 1; k <= count; ++k) {
+        const long long until = (2LL * k * periodMs + 10) / 20; // k frames' time in hundredths, rounded
+        delays.push_back(int(until - before));
+        before = until;
+    }
+    return delays;
+}
+
+namespace {
+
+constexpr int kCubeR = 6, kCubeG = 7, kCubeB = 6;
+
+int cubeStep(int level, int steps) {
+    return (level * (steps - 1) + 127) / 255;
+}
+
+} // namespace
+
+uint8_t cubeIndex(QRgb c) {
+    return uint8_t((cubeStep(qRed(c), kCubeR) * kCubeG + cubeStep(qGreen(c), kCubeG)) * kCubeB +
+                   cubeStep(qBlue(c), kCubeB));
+}
+
+QRgb cubeColour(int index) {
+    const int b = index % kCubeB, g = index / kCubeB % kCubeG, r = index / kCubeB / kCubeG;
+    return qRgb(r * 255 / (kCubeR - 1), g * 255 / (kCubeG - 1), b * 255 / (kCubeB - 1));
+}
+
+namespace {
+
+// giflib writes through this into the output file.
+int writeToDevice(GifFileType* gif, const GifByteType* bytes, int size) {
+    auto* out = static_cast<QIODevice*>(gif->UserData);
+    return int(out->write(reinterpret_cast<const char*>(bytes), size));
+}
+
+class GifWriter {
+public:
+    GifWriter(QIODevice& out, QSize size) : size_(size) {
+        int status = 0;
+        gif_ = EGifOpen(&out, writeToDevice, &status);
+        if (!gif_) return;
+        EGifSetGifVersion(gif_, true);
+        ColorMapObject* cube = GifMakeMapObject(256, nullptr);
+        for (int i = 0; i < 256; ++i) {
+            const QRgb c = i < kCubeR * kCubeG * kCubeB ? cubeColour(i) : 0;
+            cube->Colors[i] = {GifByteType(qRed(c)), GifByteType(qGreen(c)), GifByteType(qBlue(c))};
+        }
+        ok_ = EGifPutScreenDesc(gif_, size.width(), size.height(), 8, 0, cube) == GIF_OK;
+        GifFreeMapObject(cube);
+        // Played in a loop.
+        const GifByteType loop[3] = {1, 0, 0};
+        ok_ = ok_ && EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+              EGifPutExtensionBlock(gif_, 11, "NETSCAPE2.0") == GIF_OK &&
+              EGifPutExtensionBlock(gif_, 3, loop) == GIF_OK && EGifPutExtensionTrailer(gif_) == GIF_OK;
+        indices_.resize(size_t(size.width()));
+    }
+    ~GifWriter() {
+        if (gif_) EGifCloseFile(gif_, nullptr);
+    }
+    GifWriter(const GifWriter&) = delete;
+    GifWriter& operator=(const GifWriter&) = delete;
+
+    bool add(const QImage& picture, int delay) {
+        if (!ok_) return false;
+        GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, delay, NO_TRANSPARENT_COLOR};
+        GifByteType control[4];
+        EGifGCBToExtension(&gcb, control);
+        if (EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, 4, control) != GIF_OK) return ok_ = false;
+        // A frame of no more than 256 colours keeps them exactly in its own palette; otherwise the
+        // screen's 6 x 7 x 6 palette serves.
+        exact_.clear();
+        bool fits = true;
+        for (int y = 0; y < size_.height() && fits; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            QRgb last = 0;
+            for (int x = 0; x < size_.width(); ++x) {
+                const QRgb c = row[x] & 0xFFFFFF;
+                if (x > 0 && c == last) continue;
+                last = c;
+                if (exact_.size() < 256 || exact_.count(c))
+                    exact_.try_emplace(c, uint8_t(exact_.size()));
+                else {
+                    fits = false;
+                    break;
+                }
+            }
+        }
+        ColorMapObject* local = nullptr;
+        if (fits) {
+            local = GifMakeMapObject(256, nullptr);
+            std::memset(local->Colors, 0, sizeof(GifColorType) * 256);
+            for (const auto& [c, i] : exact_)
+                local->Colors[i] = {GifByteType(qRed(c)), GifByteType(qGreen(c)), GifByteType(qBlue(c))};
+        }
+        ok_ = EGifPutImageDesc(gif_, 0, 0, size_.width(), size_.height(), false, local) == GIF_OK;
+        if (local) GifFreeMapObject(local);
+        for (int y = 0; y < size_.height() && ok_; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            QRgb last = row[0] & 0xFFFFFF;
+            uint8_t index = fits ? exact_[last] : cubeIndex(last);
+            for (int x = 0; x < size_.width(); ++x) {
+                const QRgb c = row[x] & 0xFFFFFF;
+                if (c != last) {
+                    last = c;
+                    index = fits ? exact_[c] : cubeIndex(c);
+                }
+                indices_[size_t(x)] = index;
+            }
+            ok_ = EGifPutLine(gif_, indices_.data(), size_.width()) == GIF_OK;
+        }
+        return ok_;
+    }
+
+    bool finish() {
+        if (!gif_) return false;
+        const bool closed = EGifCloseFile(gif_, nullptr) == GIF_OK;
+        gif_ = nullptr;
+        return ok_ && closed;
+    }
+
+private:
+    QSize size_;
+    GifFileType* gif_ = nullptr;
+    bool ok_ = false;
+    std::unordered_map<QRgb, uint8_t> exact_;
+    std::vector<GifByteType> indices_;
+};
+
+class WebPWriter {
+public:
+    explicit WebPWriter(QSize size) : size_(size) {
+        WebPAnimEncoderOptions options;
+        if (!WebPAnimEncoderOptionsInit(&options)) return;
+        options.anim_params.loop_count = 0; // played in a loop
+        options.allow_mixed = 0;
+        encoder_ = WebPAnimEncoderNew(size.width(), size.height(), &options);
+        ok_ = encoder_ && WebPConfigInit(&config_) && WebPConfigLosslessPreset(&config_, 0);
+    }
+    ~WebPWriter() {
+        if (encoder_) WebPAnimEncoderDelete(encoder_);
+    }
+    WebPWriter(const WebPWriter&) = delete;
+    WebPWriter& operator=(const WebPWriter&) = delete;
+
+    bool add(const QImage& picture, int timestampMs) {
+        if (!ok_) return false;
+        WebPPicture p;
+        if (!WebPPictureInit(&p)) return ok_ = false;
+        p.use_argb = 1;
+        p.width = size_.width();
+        p.height = size_.height();
+        // QImage's 32-bit pixels lie in memory as blue, green, red, alpha.
+        ok_ = WebPPictureImportBGRX(&p, picture.constBits(), int(picture.bytesPerLine())) &&
+              WebPAnimEncoderAdd(encoder_, &p, timestampMs, &config_);
+        WebPPictureFree(&p);
+        return ok_;
+    }
+
+    std::optional<QByteArray> finish(int endMs) {
+        if (!ok_ || !WebPAnimEncoderAdd(encoder_, nullptr, endMs, nullptr)) return std::nullopt;
+        WebPData data;
+        WebPDataInit(&data);
+        if (!WebPAnimEncoderAssemble(encoder_, &data)) return std::nullopt;
+        QByteArray bytes(reinterpret_cast<const char*>(data.bytes), qsizetype(data.size));
+        WebPDataClear(&data);
+        return bytes;
+    }
+
+private:
+    QSize size_;
+    WebPAnimEncoder* encoder_ = nullptr;
+    WebPConfig config_{};
+    bool ok_ = false;
+};
+
+} // namespace
+
+bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const ExportOptions& options,
+                   const std::function<bool(int, int)>& progress, QString* error) {
+    const auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const std::optional<ExportFormat> format = exportFormatOf(options.out);
+    if (!format)
+        return fail(QStringLiteral("%1: the output must end in .gif or .webp, or be a folder").arg(options.out));
+    const QSize size = exportSize(layout.length, layout.width, options.scale);
+    if (size.isEmpty())
+        return fail(QStringLiteral("a %1 x %2 model at scale %3 is too large a picture (at most 8192 pixels a side)")
+                        .arg(layout.length)
+                        .arg(layout.width)
+                        .arg(options.scale));
+    const int first = options.firstFrame, last = options.lastFrame;
+    if (first < 1 || last < first || last > reader.frameCount())
+        return fail(
+            QStringLiteral("frames %1-%2 are not in the show's 1-%3").arg(first).arg(last).arg(reader.frameCount()));
+    const int total = last - first + 1;
+    const int period = std::max(1, options.periodMs);
+
+    QImage picture(size, QImage::Format_RGB32);
+    ShowFrame frame;
+    std::vector<QRgb> colours;
+    const auto render = [&](int k) {
+        reader.read(k, frame);
+        mapBack(layout, frame, colours);
+        drawPreview(picture, options.scale, 0, 0, layout, colours, false);
+    };
+
+    if (*format == ExportFormat::Png) {
+        const QString dir = options.out.endsWith(QLatin1Char('/')) ? options.out.chopped(1) : options.out;
+        if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot make the folder").arg(dir));
+        const int digits = std::max(4, int(QString::number(last).size()));
+        for (int k = first; k <= last; ++k) {
+            render(k);
+            const QString path = QStringLiteral("%1/%2.png").arg(dir).arg(k, digits, 10, QLatin1Char('0'));
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
+                return fail(QStringLiteral("%1: cannot be written").arg(path));
+            if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
+        }
+        return true;
+    }
+
+    AtomicFile out(options.out);
+    if (!out.open()) return fail(QStringLiteral("%1: cannot be written").arg(options.out));
+    if (*format == ExportFormat::Gif) {
+        const std::vector<int> delays = gifDelays(total, period);
+        GifWriter gif(out.device(), size);
+        for (int k = first; k <= last; ++k) {
+            render(k);
+            if (!gif.add(picture, delays[size_t(k - first)]))
+                return fail(QStringLiteral("%1: cannot be written").arg(options.out));
+            if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
+        }
+        if (!gif.finish() || !out.commit()) return fail(QStringLiteral("%1: cannot be written").arg(options.out));
+        return true;
+    }
+    WebPWriter webp(size);
+    for (int k = first; k <= last; ++k) {
+        render(k);
+        if (!webp.add(picture, (k - first) * period)) return fail(QStringLiteral("the WebP encoder refused a frame"));
+        if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
+    }
+    const std::optional<QByteArray> bytes = webp.finish(total * period);
+    if (!bytes) return fail(QStringLiteral("the WebP encoder failed"));
+    if (out.device().write(*bytes) != bytes->size() || !out.commit())
+        return fail(QStringLiteral("%1: cannot be written").arg(options.out));
+    return true;
+}
+
+} // namespace kq::show
