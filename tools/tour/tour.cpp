@@ -16,6 +16,7 @@
 #include "model/modelling_window.h"
 #include "record/platform_capture.h"
 #include "record/position_window.h"
+#include "show/frame_store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,6 +94,7 @@ private:
     QAction& action(const char* name) { return child<QAction>(main_, name); }
 
     void mainRecording();
+    void preview();
     ModellingWindow& editorFitted();
     void editorZoomed(ModellingWindow& editor);
     void machineParameters();
@@ -186,6 +188,34 @@ void Tour::mainRecording() {
     picture("main-recording", 2000);
 }
 
+// A few seconds of the moving pattern recorded as show material 1 ("RGB录制", then "停止录制"), and the
+// preview window playing it on the model, opened from "素材编辑".
+void Tour::preview() {
+    auto& record = child<QPushButton>(main_, "Command录制方式0");
+    auto& stop = child<QPushButton>(main_, "Command停止录制");
+    record.click();
+    if (!runUntil([&stop] { return stop.isEnabled(); }, 3000)) fail(QStringLiteral("RGB录制 did not start a recording"));
+    runFor(3000);
+    stop.click();
+    const auto recorded = [] {
+        for (int m = 1; m <= kMaxMachine; ++m)
+            for (int k = 1; k <= kShowMaterials; ++k)
+                if (Fun_ReadFrameCount(kq::show::frameFilePath(g_AppFolder, m, k)) > 0) return true;
+        return false;
+    };
+    if (!runUntil([&] { return recorded() && stop.text() == QStringLiteral("停止录制"); }, 5000))
+        fail(QStringLiteral("the recording left no frame files in %1/Q_glow").arg(g_AppFolder));
+    child<QRadioButton>(main_, "Option连接状态2").click();
+    child<QPushButton>(main_, "Command素材预览").click();
+    QWidget& window = topLevel("Form预览");
+    front(window);
+    child<QPushButton>(window, "Command预览播放").click();
+    runFor(1000);
+    picture("preview", 500);
+    window.close();
+    child<QRadioButton>(main_, "Option连接状态1").click();
+}
+
 // Model 2 chosen in the model menu, the editor opened from "建模", maximised and zoomed to show it all.
 ModellingWindow& Tour::editorFitted() {
     action("CD_模型2").trigger();
@@ -275,6 +305,7 @@ void Tour::versionNotes() {
 
 void Tour::run() {
     mainRecording();
+    preview();
     ModellingWindow& editor = editorFitted();
     editorZoomed(editor);
     editor.close(); // saves the model file into the application folder
@@ -285,7 +316,8 @@ void Tour::run() {
 
 // The windows the tour opens besides the main window.
 const QStringList kToolWindows = {QStringLiteral("Form建模"), QStringLiteral("Form设置机器"),
-                                  QStringLiteral("Form芯片序列设置ID"), QStringLiteral("Form版本说明")};
+                                  QStringLiteral("Form芯片序列设置ID"), QStringLiteral("Form版本说明"),
+                                  QStringLiteral("Form预览")};
 
 bool useFolder(const QString& home) {
     if (Fun_UseAppFolder(home)) return true;
