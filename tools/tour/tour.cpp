@@ -194,7 +194,8 @@ void Tour::preview() {
     auto& record = child<QPushButton>(main_, "Command录制方式0");
     auto& stop = child<QPushButton>(main_, "Command停止录制");
     record.click();
-    if (!runUntil([&stop] { return stop.isEnabled(); }, 3000)) fail(QStringLiteral("RGB录制 did not start a recording"));
+    if (!runUntil([&stop] { return stop.isEnabled(); }, 3000))
+        fail(QStringLiteral("RGB录制 did not start a recording"));
     runFor(3000);
     stop.click();
     const auto recorded = [] {
