@@ -13,6 +13,7 @@
 #include "show/preview_window.h"
 #include "show/review_panel.h"
 #include "show/show_cli.h"
+#include "support/cli_run.h"
 #include "support/fakes.h"
 #include "support/show_files.h"
 #include "support/widgets.h"
@@ -356,17 +357,8 @@ TEST(PreviewExport, AGifFrameOfManyColoursStaysWithinThePalettesBound) {
     EXPECT_LE(worst, kGifLevelBound);
 }
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-template <typename Fn> CliRun capture(Fn fn) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = fn();
-    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-}
+using kq::test::capture;
+using kq::test::CliRun;
 
 TEST(PreviewCommandLine, WritesTheAnimationAndRefusesWhatItCannotShow) {
     kq::test::TempHome home;

@@ -3,6 +3,7 @@
 #include "show/inspect.h"
 #include "show/playback_file.h"
 #include "show/show_cli.h"
+#include "support/cli_run.h"
 #include "support/fakes.h"
 #include "support/show_files.h"
 
@@ -14,17 +15,8 @@ namespace {
 
 using namespace kq::show;
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-template <typename Fn> CliRun capture(Fn fn) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = fn();
-    return {status, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-}
+using kq::test::capture;
+using kq::test::CliRun;
 
 TEST(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
     kq::test::TempHome home;
