@@ -60,6 +60,12 @@ bool Fun_SendFrame(int machine, int commandCode, QByteArrayView data, bool waitA
     return true;
 }
 
+bool Fun_SendFrameAtOnce(int machine, int commandCode, QByteArrayView data) {
+    if (!buildInFrameBuf(machine, commandCode, data)) return false;
+    Form_UDP().Fun_send_udp(frameArray());
+    return true;
+}
+
 bool Fun_SendCommand(int machine, const QString& codeHex, const QString& payloadHex) {
     return sendCommandText(machine, codeHex, payloadHex, true);
 }

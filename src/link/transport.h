@@ -22,6 +22,9 @@ void Fun_FrameHeader();
 // 1 ms afterwards. The code's low 16 bits count. A machine number outside 0..255 or a payload that
 // does not fit the frame buffer sends nothing and returns false.
 bool Fun_SendFrame(int machine, int commandCode, QByteArrayView data, bool waitAfter);
+// The same frame sent without handling the program's pending events first: for the frame step, whose
+// sends must not wait behind a repaint or a shared screen's picture.
+bool Fun_SendFrameAtOnce(int machine, int commandCode, QByteArrayView data);
 // Sends codeHex ("8012") with payloadHex (byte pairs, blanks allowed) and waits 1 ms. Text that is
 // not whole hex bytes sends nothing: the reason is logged and false returned.
 bool Fun_SendCommand(int machine, const QString& codeHex, const QString& payloadHex);

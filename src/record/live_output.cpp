@@ -167,7 +167,8 @@ void LiveOutput::send() {
             timings_.spacingMs += double(wait.nsecsElapsed()) / 1e6;
         }
     }
-    Fun_SendFrame(0, kq::link::code::LiveShow, kZeroByte, false);
+    // The window's events wait until the step is over: the machines show the frame at once.
+    Fun_SendFrameAtOnce(0, kq::link::code::LiveShow, kZeroByte);
 }
 
 } // namespace kq::record
