@@ -4,7 +4,8 @@
 # also those the tests need: the headless Wayland desktop the screen-sharing test runs on. Quiet when
 # all are there already.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config qt6-base-dev libgl-dev libgtest-dev
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools
+          libgl-dev libgtest-dev
           libx11-dev libxext-dev libpipewire-0.3-dev libgif-dev libwebp-dev xvfb xauth iproute2 util-linux
           fonts-wqy-microhei imagemagick)
 if [[ "${1:-}" == test ]]; then

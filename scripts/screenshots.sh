@@ -3,10 +3,18 @@
 # it): on a private virtual screen, with a fresh demo application folder, the stand-in machines and the
 # pattern window, kq510-tour opens the program's windows one after another and says "ready NAME" when
 # one is ready; the whole screen is then taken as docs/NAME.png. Everything it sends stays on loopback.
-# Usage: bash scripts/screenshots.sh [BUILD-FOLDER]
+# The Chinese interface's pictures go to docs/, the English one's to docs/en/.
+# Usage: bash scripts/screenshots.sh [BUILD-FOLDER] [zh|en|both]   (default: build, both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+lang=${2:-both}
+case $lang in
+  both) bash "$0" "$build" zh && exec bash "$0" "$build" en ;;
+  zh) out=docs ;;
+  en) out=docs/en ;;
+  *) echo "screenshots: the language is zh, en or both, not '$lang'" >&2; exit 2 ;;
+esac
 export KQ510_LOOPBACK_ONLY=1
 
 for tool in kq510-tour kq510-machines kq510-pattern kq510-demo-model; do
@@ -73,12 +81,12 @@ fi
 
 # The tour talks through two named pipes: "ready NAME" from it, a newline back once the picture is taken.
 mkfifo "$home/from-tour" "$home/to-tour"
-"$build/tools/kq510-tour" --home "$home" --capture x11 <"$home/to-tour" >"$home/from-tour" &
+"$build/tools/kq510-tour" --home "$home" --capture x11 --lang "$lang" <"$home/to-tour" >"$home/from-tour" &
 tour=$!
 pids+=("$tour")
 exec {to_tour}>"$home/to-tour" {from_tour}<"$home/from-tour"
 
-mkdir -p docs
+mkdir -p "$out"
 written=()
 while :; do
   status=0
@@ -95,8 +103,8 @@ while :; do
         echo "screenshots: kq510-tour named a picture '$name'" >&2
         exit 1
       fi
-      import -window root "docs/$name.png"
-      written+=("docs/$name.png")
+      import -window root "$out/$name.png"
+      written+=("$out/$name.png")
       echo >&"$to_tour"
       ;;
     *) echo "kq510-tour: $line" >&2 ;;
@@ -110,11 +118,13 @@ if ((status != 0)); then
   exit 1
 fi
 # The show recorded on the tour, exported as the README shows it.
-KQ510_LOOPBACK_ONLY=1 "$build/src/kq510" preview --home "$home" --material 1 --frames 1-60 --scale 0.5 --out docs/preview.gif >/dev/null
-written+=(docs/preview.gif)
+if [[ $lang == zh ]]; then
+  KQ510_LOOPBACK_ONLY=1 "$build/src/kq510" preview --home "$home" --material 1 --frames 1-60 --scale 0.5 --out docs/preview.gif >/dev/null
+  written+=(docs/preview.gif)
+fi
 for name in main-recording preview editor-model2-fitted editor-zoomed machine-parameters chip-ids version-notes; do
-  if [[ ! -s "docs/$name.png" ]] || [[ " ${written[*]} " != *" docs/$name.png "* ]]; then
-    echo "screenshots: docs/$name.png was not taken" >&2
+  if [[ ! -s "$out/$name.png" ]] || [[ " ${written[*]} " != *" $out/$name.png "* ]]; then
+    echo "screenshots: $out/$name.png was not taken" >&2
     exit 1
   fi
 done

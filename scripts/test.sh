@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 # The sources follow .clang-format: a file that does not fails the run, naming the lines.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+# Every text of the interface has its finished English translation.
+python3 scripts/translations.py check
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKQ510_SANITIZE=ON -DKQ510_WERROR=ON
 cmake --build build-test
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStringList>
 
 namespace {
 constexpr qsizetype kChipReplyBytes = 64 * 1024;
@@ -19,9 +18,9 @@ constexpr qsizetype kChipReplyBytes = 64 * 1024;
 
 ChipIdWindow::ChipIdWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form芯片序列设置ID"));
-    setWindowTitle(QStringLiteral("通过芯片序列号设置ID"));
+    setWindowTitle(tr("通过芯片序列号设置ID"));
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("机器列表"), this), 0, 0, 1, 3);
+    grid->addWidget(new QLabel(tr("机器列表"), this), 0, 0, 1, 3);
     List列表 = new QListWidget(this);
     List列表->setObjectName(QStringLiteral("List列表"));
     List列表->setMinimumWidth(460);
@@ -29,7 +28,7 @@ ChipIdWindow::ChipIdWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     Label跳过 = new QLabel(this);
     Label跳过->setObjectName(QStringLiteral("Label跳过"));
     grid->addWidget(Label跳过, 2, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("序列号"), this), 3, 0);
+    grid->addWidget(new QLabel(tr("序列号"), this), 3, 0);
     Label序列号 = new QLabel(this);
     Label序列号->setObjectName(QStringLiteral("Label序列号"));
     grid->addWidget(Label序列号, 3, 1, 1, 2);
@@ -79,11 +78,13 @@ void ChipIdWindow::Fun_读取数据() {
     chips_.beyond += int((replies.bytesLeftOut() + kq::admin::kChipRecordBytes - 1) / kq::admin::kChipRecordBytes);
     for (const kq::admin::ChipRecord& c : chips_.chips)
         List列表->addItem(kq::admin::chipListLine(c));
-    QStringList notes;
-    if (chips_.skipped > 0) notes << QStringLiteral("%1条无效记录已跳过").arg(chips_.skipped);
-    if (chips_.beyond > 0)
-        notes << QStringLiteral("另有%1台机器超出%2台，未列出").arg(chips_.beyond).arg(kq::admin::kMaxChips);
-    Label跳过->setText(notes.join(QStringLiteral("；")));
+    QString note;
+    if (chips_.skipped > 0) note = tr("%1条无效记录已跳过").arg(chips_.skipped);
+    if (chips_.beyond > 0) {
+        const QString beyond = tr("另有%1台机器超出%2台，未列出").arg(chips_.beyond).arg(kq::admin::kMaxChips);
+        note = note.isEmpty() ? beyond : tr("%1；%2").arg(note, beyond);
+    }
+    Label跳过->setText(note);
 }
 
 void ChipIdWindow::List列表_Click(int row) {

@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-DmxPanel::DmxPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("Dmx512通道模拟"), parent) {
+DmxPanel::DmxPanel(QWidget* parent) : kq::StatePanel(tr("Dmx512通道模拟"), parent) {
     setObjectName(QStringLiteral("Frame机器上运行"));
     auto* grid = new QGridLayout(this);
     for (int i = 1; i <= kq::admin::kDmxChannels; ++i) {

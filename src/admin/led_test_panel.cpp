@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QRadioButton>
 
-LedTestPanel::LedTestPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("测试灯带"), parent) {
+LedTestPanel::LedTestPanel(QWidget* parent) : kq::StatePanel(tr("测试灯带"), parent) {
     setObjectName(QStringLiteral("Frame测试灯带"));
     auto* grid = new QGridLayout(this);
     const auto row = [&](int r, const QString& title, const QString& name, auto& options, const QStringList& captions) {
@@ -24,17 +24,17 @@ LedTestPanel::LedTestPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("测
         }
         options[0]->setChecked(true);
     };
-    QStringList machines{QStringLiteral("全部")}, ports{QStringLiteral("全部")};
+    QStringList machines{tr("全部")}, ports{tr("全部")};
     for (int i = 1; i <= 10; ++i)
         machines << QString::number(i);
     for (int i = 1; i <= 8; ++i)
         ports << QString::number(i);
-    row(0, QStringLiteral("机器"), QStringLiteral("Option机器"), Option机器, machines);
-    row(1, QStringLiteral("端口"), QStringLiteral("Option端口"), Option端口, ports);
-    row(2, QStringLiteral("颜色"), QStringLiteral("Option颜色选择"), Option颜色选择,
-        {QStringLiteral("灭"), QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"), QStringLiteral("W")});
-    Check灯带测试跑马_慢 = kq::makeCheckBox(this, QStringLiteral("Check灯带测试跑马_慢"), QStringLiteral("跑马慢速"));
-    Check灯带测试跑马_快 = kq::makeCheckBox(this, QStringLiteral("Check灯带测试跑马_快"), QStringLiteral("跑马快速"));
+    row(0, tr("机器"), QStringLiteral("Option机器"), Option机器, machines);
+    row(1, tr("端口"), QStringLiteral("Option端口"), Option端口, ports);
+    row(2, tr("颜色"), QStringLiteral("Option颜色选择"), Option颜色选择,
+        {tr("灭"), QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B"), QStringLiteral("W")});
+    Check灯带测试跑马_慢 = kq::makeCheckBox(this, QStringLiteral("Check灯带测试跑马_慢"), tr("跑马慢速"));
+    Check灯带测试跑马_快 = kq::makeCheckBox(this, QStringLiteral("Check灯带测试跑马_快"), tr("跑马快速"));
     grid->addWidget(Check灯带测试跑马_慢, 3, 1, 1, 3);
     grid->addWidget(Check灯带测试跑马_快, 3, 4, 1, 3);
     // Each chase box clears the other; clearing one does not bounce back.

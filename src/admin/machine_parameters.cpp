@@ -1,5 +1,7 @@
 #include "machine_parameters.h"
 
+#include <QCoreApplication>
+
 namespace kq::admin {
 namespace {
 
@@ -19,13 +21,13 @@ ParameterFields readFields(const uint8_t* b) {
 std::optional<QString> writeFields(uint8_t* b, const QString& dmxAddress, const QString& playFile, const QString& id,
                                    const QString& playTime) {
     const auto dmx = inRange(dmxAddress, 0, 65535);
-    if (!dmx) return QStringLiteral("DMX地址必须是0-65535的数字！");
+    if (!dmx) return QCoreApplication::translate("kq", "DMX地址必须是0-65535的数字！");
     const auto file = inRange(playFile, 0, 255);
-    if (!file) return QStringLiteral("播放文件必须是0-255的数字！");
+    if (!file) return QCoreApplication::translate("kq", "播放文件必须是0-255的数字！");
     const auto newId = inRange(id, 1, 255);
-    if (!newId) return QStringLiteral("ID必须是1-255的数字！");
+    if (!newId) return QCoreApplication::translate("kq", "ID必须是1-255的数字！");
     const auto time = inRange(playTime, 0, 65535);
-    if (!time) return QStringLiteral("播放时间必须是0-65535的数字！");
+    if (!time) return QCoreApplication::translate("kq", "播放时间必须是0-65535的数字！");
     b[6] = uint8_t(*dmx >> 8);
     b[7] = uint8_t(*dmx);
     b[9] = uint8_t(*file);
@@ -61,7 +63,7 @@ void parseChipRecords(QByteArrayView reply, ChipList& list) {
 }
 
 QString chipListLine(const ChipRecord& chip) {
-    return QStringLiteral("序列号=%1  ID=%2  DMX=%3")
+    return QCoreApplication::translate("kq", "序列号=%1  ID=%2  DMX=%3")
         .arg(chip.serialText())
         .arg(chip.id)
         .arg(chip.parameters[6] << 8 | chip.parameters[7]);

@@ -17,9 +17,9 @@
 
 MachineParametersWindow::MachineParametersWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form设置机器"));
-    setWindowTitle(QStringLiteral("设置机器"));
+    setWindowTitle(tr("设置机器"));
     auto* layout = new QVBoxLayout(this);
-    auto* machines = new QGroupBox(QStringLiteral("机器"), this);
+    auto* machines = new QGroupBox(tr("机器"), this);
     auto* machineGrid = new QGridLayout(machines);
     for (int k = 1; k <= kMaxMachine; ++k) {
         Option机器[size_t(k)] = new QRadioButton(QString::number(k), machines);
@@ -28,7 +28,7 @@ MachineParametersWindow::MachineParametersWindow(QWidget* parent) : QWidget(pare
         connect(Option机器[size_t(k)], &QRadioButton::clicked, this, [this, k] { readMachine(k); });
     }
     layout->addWidget(machines);
-    auto* params = new QGroupBox(QStringLiteral("机器参数"), this);
+    auto* params = new QGroupBox(tr("机器参数"), this);
     auto* grid = new QGridLayout(params);
     boxes_.build(params, grid, 0, QStringLiteral("TextID"));
     layout->addWidget(params);
@@ -73,9 +73,8 @@ void MachineParametersWindow::readMachine(int machine) {
     // either's, and a short one would write back bytes the machine never gave. The previous values stay
     // visible, disabled.
     if (replies.datagrams().size() > 1) {
-        Fun_MsgBox(
-            QStringLiteral("收到%1个回复，无法确定是哪台机器的参数。ID相同的机器请用“通过序列号设置ID”分开设置。")
-                .arg(replies.datagrams().size()));
+        Fun_MsgBox(tr("收到%1个回复，无法确定是哪台机器的参数。ID相同的机器请用“通过序列号设置ID”分开设置。")
+                       .arg(replies.datagrams().size()));
         return;
     }
     if (replies.datagrams().isEmpty() || replies.datagrams().front().size() < kq::admin::kParameterSentBytes) return;

@@ -8,21 +8,15 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace {
-
-const QString kBusy = QStringLiteral("正在设置网卡，请稍候");
-
-} // namespace
-
 NetworkMenu::NetworkMenu(QMenuBar* bar, QObject* parent) : QObject(parent) {
-    menu_ = bar->addMenu(QStringLiteral("网络"));
+    menu_ = bar->addMenu(tr("网络"));
     menu_->setObjectName(QStringLiteral("CD网络"));
-    adapters_ = menu_->addMenu(QStringLiteral("网卡"));
+    adapters_ = menu_->addMenu(tr("网卡"));
     adapters_->setObjectName(QStringLiteral("CD网卡"));
     group_ = new QActionGroup(this);
-    connectAction_ = menu_->addAction(QStringLiteral("连接机器网络"));
+    connectAction_ = menu_->addAction(tr("连接机器网络"));
     connectAction_->setObjectName(QStringLiteral("CD连接"));
-    disconnectAction_ = menu_->addAction(QStringLiteral("断开机器网络"));
+    disconnectAction_ = menu_->addAction(tr("断开机器网络"));
     disconnectAction_->setObjectName(QStringLiteral("CD断开"));
     connect(connectAction_, &QAction::triggered, this, [this] { connectMachinesNetwork(); });
     connect(disconnectAction_, &QAction::triggered, this, [this] { disconnectMachinesNetwork(); });
@@ -36,7 +30,7 @@ void NetworkMenu::refreshAdapters() {
     const auto list = kq::admin::managedAdapters(&why);
     listingProblem_ = list ? QString() : why;
     if (!list || list->isEmpty()) {
-        adapters_->addAction(list ? QStringLiteral("没有可用的网卡") : why)->setEnabled(false);
+        adapters_->addAction(list ? tr("没有可用的网卡") : why)->setEnabled(false);
         // A listing that failed says nothing about the adapter picked before: it is kept.
         if (list) adapter_.clear();
         return;
@@ -57,11 +51,11 @@ void NetworkMenu::refreshAdapters() {
 
 void NetworkMenu::connectMachinesNetwork() {
     if (busy()) {
-        Fun_MsgBox(kBusy);
+        Fun_MsgBox(tr("正在设置网卡，请稍候"));
         return;
     }
     if (connected_) {
-        Fun_MsgBox(QStringLiteral("已连接"));
+        Fun_MsgBox(tr("已连接"));
         return;
     }
     if (adapter_.isEmpty()) refreshAdapters();
@@ -80,7 +74,7 @@ void NetworkMenu::connectMachinesNetwork() {
 
 void NetworkMenu::disconnectMachinesNetwork() {
     if (busy()) {
-        Fun_MsgBox(kBusy);
+        Fun_MsgBox(tr("正在设置网卡，请稍候"));
         return;
     }
     if (adapter_.isEmpty()) refreshAdapters();
@@ -94,12 +88,12 @@ void NetworkMenu::disconnectMachinesNetwork() {
         // sets it again rather than answering 已连接.
         connected_ = false;
         if (!status.isEmpty()) Fun_MsgBox(status);
-        if (succeeded) Fun_MsgBox(QStringLiteral("已断开"));
+        if (succeeded) Fun_MsgBox(tr("已断开"));
     });
 }
 
 QString NetworkMenu::noAdapterText() const {
-    return listingProblem_.isEmpty() ? QStringLiteral("请先在“网卡”中选择要设置的网卡") : listingProblem_;
+    return listingProblem_.isEmpty() ? tr("请先在“网卡”中选择要设置的网卡") : listingProblem_;
 }
 
 void NetworkMenu::await(kq::admin::AdapterChange* change, std::function<void(bool, const QString&)> done) {
@@ -115,7 +109,7 @@ void NetworkMenu::await(kq::admin::AdapterChange* change, std::function<void(boo
 }
 
 void NetworkMenu::showBusy(bool busy) {
-    menu_->setTitle(busy ? QStringLiteral("网络（正在设置网卡…）") : QStringLiteral("网络"));
+    menu_->setTitle(busy ? tr("网络（正在设置网卡…）") : tr("网络"));
     for (QAction* action : {connectAction_, disconnectAction_, adapters_->menuAction()})
         action->setEnabled(!busy);
 }

@@ -1,5 +1,6 @@
 #include "pc_network.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
@@ -17,7 +18,7 @@ QString quoted(const QString& words) {
 
 // "what：problem", or just what when there is no problem to name.
 QString sentence(const QString& what, const QString& problem) {
-    return problem.isEmpty() ? what : what + QStringLiteral("：") + problem;
+    return problem.isEmpty() ? what : QCoreApplication::translate("kq", "%1：%2").arg(what, problem);
 }
 
 // One nmcli call: whether it ran at all, whether it succeeded, what it printed and, if it failed, why.
@@ -33,14 +34,15 @@ std::optional<QString> nmcliProgram(QString* why) {
     const QString program = qEnvironmentVariable("KQ510_NMCLI");
     if (!program.isEmpty()) return program;
     if (qEnvironmentVariable("KQ510_LOOPBACK_ONLY") == QLatin1String("1")) {
-        *why = QStringLiteral("测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡");
+        *why = QCoreApplication::translate("kq", "测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡");
         return std::nullopt;
     }
     return QStringLiteral("nmcli");
 }
 
 Outcome cannotStart(const QProcess& p) {
-    return {false, false, QString(), QStringLiteral("无法运行 nmcli：") + quoted(p.errorString())};
+    return {false, false, QString(),
+            QCoreApplication::translate("kq", "无法运行 nmcli：%1").arg(quoted(p.errorString()))};
 }
 
 // The outcome of a call that has ended.
@@ -52,9 +54,9 @@ Outcome ended(QProcess& p) {
     if (!said.isEmpty())
         o.problem = quoted(said);
     else if (p.exitStatus() != QProcess::NormalExit)
-        o.problem = QStringLiteral("nmcli 异常退出");
+        o.problem = QCoreApplication::translate("kq", "nmcli 异常退出");
     else
-        o.problem = QStringLiteral("nmcli 退出码 %1").arg(p.exitCode());
+        o.problem = QCoreApplication::translate("kq", "nmcli 退出码 %1").arg(p.exitCode());
     return o;
 }
 
@@ -69,7 +71,7 @@ Outcome runNow(const QStringList& args) {
     if (!p.waitForFinished(30000)) {
         p.kill();
         p.waitForFinished(1000);
-        return {true, false, QString(), QStringLiteral("nmcli 没有回应")};
+        return {true, false, QString(), QCoreApplication::translate("kq", "nmcli 没有回应")};
     }
     return ended(p);
 }
@@ -117,22 +119,26 @@ void connectionOf(AdapterChange* change, const QString& device, Then then) {
               QStringLiteral("device"), QStringLiteral("show"), device},
              [device, then = std::move(then)](const Outcome& found) {
                  if (!found.ok || !found.out.isEmpty()) return then(found);
-                 then({true, false, QString(), QStringLiteral("网卡 %1 没有连接配置").arg(device)});
+                 then({true, false, QString(), QCoreApplication::translate("kq", "网卡 %1 没有连接配置").arg(device)});
              });
 }
 
 // What a fixed-address change tells the user. The adapter has the address only once the profile was
 // activated again; after a failed activation it keeps what it had, whatever the profile now holds.
 QString fixedAddressStatus(const Outcome& address, const Outcome& gateway, const Outcome& dns, const Outcome& up) {
-    if (!up.ok) return sentence(QStringLiteral("设置失败"), up.problem) + kProfileChangedNote;
-    if (address.ok && gateway.ok && dns.ok) return QStringLiteral("设置成功");
+    if (!up.ok)
+        return sentence(QCoreApplication::translate("kq", "设置失败"), up.problem) +
+               QCoreApplication::translate("kq", kProfileChangedNote);
+    if (address.ok && gateway.ok && dns.ok) return QCoreApplication::translate("kq", "设置成功");
     QString problem;
     for (const Outcome* o : {&address, &gateway, &dns})
         if (problem.isEmpty() && !o->ok) problem = o->problem;
-    return sentence(QString(address.ok ? QStringLiteral("IP地址和子网掩码设置成功, ")
-                                       : QStringLiteral("IP地址或子网掩码设置失败, ")) +
-                        (gateway.ok ? QStringLiteral("默认网关设置成功, ") : QStringLiteral("默认网关设置失败, ")) +
-                        (dns.ok ? QStringLiteral("DNS设置成功") : QStringLiteral("DNS设置失败")),
+    return sentence((address.ok ? QCoreApplication::translate("kq", "IP地址和子网掩码设置成功, ")
+                                : QCoreApplication::translate("kq", "IP地址或子网掩码设置失败, ")) +
+                        (gateway.ok ? QCoreApplication::translate("kq", "默认网关设置成功, ")
+                                    : QCoreApplication::translate("kq", "默认网关设置失败, ")) +
+                        (dns.ok ? QCoreApplication::translate("kq", "DNS设置成功")
+                                : QCoreApplication::translate("kq", "DNS设置失败")),
                     problem);
 }
 
@@ -146,7 +152,9 @@ std::optional<QList<Adapter>> managedAdapters(QString* why) {
     const Outcome listed = runNow(
         {QStringLiteral("-t"), QStringLiteral("-f"), QStringLiteral("DEVICE,TYPE,STATE"), QStringLiteral("device")});
     if (!listed.ok) {
-        if (why) *why = listed.ran ? QStringLiteral("无法读取网卡列表：") + listed.problem : listed.problem;
+        if (why)
+            *why = listed.ran ? QCoreApplication::translate("kq", "无法读取网卡列表：%1").arg(listed.problem)
+                              : listed.problem;
         return std::nullopt;
     }
     QList<Adapter> adapters;
@@ -186,7 +194,8 @@ AdapterChange* ChangeIP(const QString& device, const QString& ip, const QString&
     const QString dns =
         QStringList{dns1, dns2}.filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char(' '));
     connectionOf(change, device, [=](const Outcome& found) {
-        if (!found.ok) return finish(change, false, sentence(QStringLiteral("设置失败"), found.problem));
+        if (!found.ok)
+            return finish(change, false, sentence(QCoreApplication::translate("kq", "设置失败"), found.problem));
         const QString connection = found.out;
         const QStringList modify{QStringLiteral("connection"), QStringLiteral("modify"), connection};
         QList<QStringList> calls;
@@ -197,7 +206,8 @@ AdapterChange* ChangeIP(const QString& device, const QString& ip, const QString&
         calls << modify + QStringList{QStringLiteral("ipv4.gateway"), gateway}
               << modify + QStringList{QStringLiteral("ipv4.dns"), dns};
         runEach(change, calls, [=](QList<Outcome> set) {
-            if (!prefix) set.prepend({false, false, QString(), QStringLiteral("子网掩码“%1”无效").arg(mask)});
+            if (!prefix)
+                set.prepend({false, false, QString(), QCoreApplication::translate("kq", "子网掩码“%1”无效").arg(mask)});
             const Outcome address = set[0], gatewaySet = set[1], dnsSet = set[2];
             if (!address.ok && !gatewaySet.ok && !dnsSet.ok)
                 return finish(change, false, fixedAddressStatus(address, gatewaySet, dnsSet, {true, true, {}, {}}));
@@ -214,7 +224,7 @@ AdapterChange* ChangeIP(const QString& device, const QString& ip, const QString&
 AdapterChange* SetAutoIPadd(const QString& device, QObject* parent) {
     auto* change = new AdapterChange(parent);
     const auto fail = [change](const Outcome& o) {
-        finish(change, false, sentence(QStringLiteral("自动获取IP设置失败"), o.problem));
+        finish(change, false, sentence(QCoreApplication::translate("kq", "自动获取IP设置失败"), o.problem));
     };
     connectionOf(change, device, [=](const Outcome& found) {
         if (!found.ok) return fail(found);
@@ -225,7 +235,7 @@ AdapterChange* SetAutoIPadd(const QString& device, QObject* parent) {
                  [=](const Outcome& method) {
                      if (!method.ok) return fail(method);
                      if (method.out == QLatin1String("auto"))
-                         return finish(change, true, QStringLiteral("DHCP已经开启"));
+                         return finish(change, true, QCoreApplication::translate("kq", "DHCP已经开启"));
                      runLater(change,
                               {QStringLiteral("connection"), QStringLiteral("modify"), connection,
                                QStringLiteral("ipv4.method"), QStringLiteral("auto"), QStringLiteral("ipv4.addresses"),

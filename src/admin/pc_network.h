@@ -19,9 +19,10 @@ struct Adapter {
 };
 
 // Said after a failed activation: the profile already holds the new settings, and NetworkManager would
-// apply them at its next activation (a cable plugged in again, a restart).
-inline const QString kProfileChangedNote =
-    QStringLiteral("\r\n网卡的配置已经改了，但没有生效；要恢复自动获取IP，请点击“断开机器网络”。");
+// apply them at its next activation (a cable plugged in again, a restart). Untranslated here: it is shown
+// through QCoreApplication::translate("kq", kProfileChangedNote).
+inline constexpr const char* kProfileChangedNote =
+    QT_TRANSLATE_NOOP("kq", "\r\n网卡的配置已经改了，但没有生效；要恢复自动获取IP，请点击“断开机器网络”。");
 
 // The adapters NetworkManager manages (ethernet and wifi), or nullopt with the reason when the
 // client cannot be run.

@@ -23,7 +23,7 @@ QLabel* titled(QWidget* w, const QString& text) {
 
 FactoryTestWindow::FactoryTestWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form工厂测试"));
-    Label显示 = titled(this, QStringLiteral("KQ-510 工厂测试 V1.1"));
+    Label显示 = titled(this, tr("KQ-510 工厂测试 V1.1"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label显示);
     resize(360, 120);
@@ -46,10 +46,10 @@ void FactoryTestWindow::closeEvent(QCloseEvent*) {
 
 R770SwitchWindow::R770SwitchWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form不检测R_770"));
-    Label显示 = titled(this, QStringLiteral("不检测R-770"));
-    Command关闭 = new QPushButton(QStringLiteral("关闭"), this);
+    Label显示 = titled(this, tr("不检测R-770"));
+    Command关闭 = new QPushButton(tr("关闭"), this);
     Command关闭->setObjectName(QStringLiteral("Command关闭"));
-    Command开启 = new QPushButton(QStringLiteral("开启"), this);
+    Command开启 = new QPushButton(tr("开启"), this);
     Command开启->setObjectName(QStringLiteral("Command开启"));
     connect(Command关闭, &QPushButton::clicked, this,
             [] { Fun_SendFrame(0, kq::link::code::R770Switch, QByteArray(1, 0x00), true); });

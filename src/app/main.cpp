@@ -3,8 +3,11 @@
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
+#include "core/language.h"
 #include "core/qt_dialogs.h"
 #include "core/scheduler.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "link/send_cli.h"
 #include "link/transport.h"
@@ -17,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLocale>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -55,7 +59,7 @@ const Subcommand kSubcommands[] = {
 };
 
 constexpr char kUsage[] =
-    "usage: kq510 [--home DIR] [--capture x11|portal]   the main window\n"
+    "usage: kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   the main window\n"
     "       kq510 --factory-test [--home DIR]           the factory test window\n"
     "       kq510 --r770-switch [--home DIR]            the R-770 detection switch\n"
     "       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
@@ -68,7 +72,8 @@ constexpr char kUsage[] =
     "The application folder (settings, models, shows) is the program's own folder unless --home names\n"
     "another. The screen is copied from the X server, or in a Wayland session shared through the\n"
     "desktop's portal; --capture (or the setting 截屏方式) picks one. 'kq510 COMMAND --help' describes a\n"
-    "command.\n";
+    "command. The windows speak the language of --lang, else of the setting 界面语言 (zh or en), else\n"
+    "of the locale: Chinese for zh_*, English for any other.\n";
 
 bool isHelp(const char* a) {
     return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
@@ -116,6 +121,12 @@ std::optional<Window> windowOptions(int argc, char** argv) {
             if (!takeCapture(argv[++i])) return std::nullopt;
         } else if (std::strncmp(a, "--capture=", 10) == 0) {
             if (!takeCapture(a + 10)) return std::nullopt;
+        } else if ((std::strcmp(a, "--lang") == 0 && i + 1 < argc) || std::strncmp(a, "--lang=", 7) == 0) {
+            const char* name = a[6] == '=' ? a + 7 : argv[++i];
+            if (!kq::languageNamed(QString::fromUtf8(name))) {
+                std::fprintf(stderr, "kq510: --lang takes zh or en, not '%s'\n", name);
+                return std::nullopt;
+            }
         } else if (std::strncmp(a, "--home=", 7) == 0 && a[7] != '\0') {
         } else if ((std::strcmp(a, "--home") == 0 || std::strcmp(a, "-platform") == 0 ||
                     std::strcmp(a, "-display") == 0) &&
@@ -172,6 +183,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (!useFolder(applicationFolder(QCoreApplication::arguments()))) return 2;
+    const kq::Language language = kq::chooseLanguage(
+        QCoreApplication::arguments(), Fun_ReadIni(g_IniPath, kq::key::InterfaceLanguage), QLocale::system().name());
+    if (!kq::useLanguage(language))
+        std::fputs("kq510: the English texts cannot be loaded; the interface is Chinese\n", stderr);
     if (*window == Window::FactoryTest) return runToolWindow<FactoryTestWindow>();
     if (*window == Window::R770Switch) return runToolWindow<R770SwitchWindow>();
 

@@ -8,6 +8,7 @@
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
+#include "core/language.h"
 #include "core/scheduler.h"
 #include "core/settings_file.h"
 #include "core/settings_keys.h"
@@ -26,12 +27,14 @@
 #include "show/version_notes.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTimer>
@@ -53,12 +56,28 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     Frame遮挡->setGeometry(0, 0, 0, 0);
 
     menus_ = new ModelMenus(menuBar(), this);
-    QAction* CD建模 = menuBar()->addAction(QStringLiteral("建模"));
+    QAction* CD建模 = menuBar()->addAction(tr("建模"));
     CD建模->setObjectName(QStringLiteral("CD建模"));
     connect(CD建模, &QAction::triggered, this, [this] { CD建模_Click(); });
     new NetworkMenu(menuBar(), this);
-    QAction* CD版本说明 = menuBar()->addAction(QStringLiteral("版本说明"));
+    QAction* CD版本说明 = menuBar()->addAction(tr("版本说明"));
     CD版本说明->setObjectName(QStringLiteral("CD版本说明"));
+    // The language chosen here takes effect at the next start: every window is made in it.
+    QMenu* CD语言 = menuBar()->addMenu(tr("语言"));
+    CD语言->setObjectName(QStringLiteral("CD语言"));
+    auto* languages = new QActionGroup(CD语言);
+    for (const kq::Language l : {kq::Language::Chinese, kq::Language::English}) {
+        // Each language is named in itself, so that either can be found whatever the interface speaks.
+        QAction* a = CD语言->addAction(l == kq::Language::Chinese ? QStringLiteral("中文") : QStringLiteral("English"));
+        a->setObjectName(QStringLiteral("CD语言") + kq::languageName(l));
+        a->setCheckable(true);
+        a->setChecked(l == kq::currentLanguage());
+        languages->addAction(a);
+        connect(a, &QAction::triggered, this, [l] {
+            Fun_WriteIni(g_IniPath, kq::key::InterfaceLanguage, kq::languageName(l));
+            if (l != kq::currentLanguage()) Fun_MsgBox(tr("界面语言已保存，下次启动程序时生效。"));
+        });
+    }
     connect(CD版本说明, &QAction::triggered, this, [this] {
         if (!versionNotes_) versionNotes_ = new VersionNotesDialog;
         versionNotes_->show();
@@ -138,7 +157,7 @@ void MainWindow::CD建模_Click() {
     // The editor stops the frame step: a recording would lose its frames, or record the editor.
     const kq::record::LiveOutput& live = recording_->liveOutput();
     if (live.recording || live.startRequest || live.stopRequest) {
-        Fun_MsgBox(QStringLiteral("正在录制，请先停止录制再建模。"));
+        Fun_MsgBox(tr("正在录制，请先停止录制再建模。"));
         return;
     }
     if (!modelling_) {
@@ -169,12 +188,14 @@ void MainWindow::modellingTestStep() {
 }
 
 QWidget* MainWindow::buildStateSelector() {
-    auto* box = new QGroupBox(QStringLiteral("操作状态"));
+    auto* box = new QGroupBox(tr("操作状态"));
     box->setObjectName(QStringLiteral("Frame操作状态"));
     auto* grid = new QGridLayout(box);
-    const char* const captions[] = {"断开", "录制", "素材编辑", "DMX512模拟", "测试灯带", "下载文件", "文件操作"};
+    const char* const captions[] = {QT_TR_NOOP("断开"),       QT_TR_NOOP("录制"),     QT_TR_NOOP("素材编辑"),
+                                    QT_TR_NOOP("DMX512模拟"), QT_TR_NOOP("测试灯带"), QT_TR_NOOP("下载文件"),
+                                    QT_TR_NOOP("文件操作")};
     for (int k = 0; k < kOperationStates; ++k) {
-        Option连接状态[size_t(k)] = new QRadioButton(QString::fromUtf8(captions[k]), box);
+        Option连接状态[size_t(k)] = new QRadioButton(tr(captions[k]), box);
         Option连接状态[size_t(k)]->setObjectName(QStringLiteral("Option连接状态%1").arg(k));
         grid->addWidget(Option连接状态[size_t(k)], k / 4, k % 4);
         connect(Option连接状态[size_t(k)], &QRadioButton::clicked, this,
@@ -330,7 +351,7 @@ void MainWindow::Fun主界面初始化() {
         Fun_OpenModel(g_ModelFilePath);
         menus_->Fun_模型菜单显示();
     } else {
-        Fun_MsgBox(QStringLiteral("模型不存在"));
+        Fun_MsgBox(tr("模型不存在"));
     }
     // 17
     download_->selectDownloadMachine(1);

@@ -42,7 +42,8 @@ ScriptedDialogs g_silentDialogs;
 Dialogs* g_dialogs = &g_silentDialogs;
 
 FileDialogRequest fileRequest(const QString& ext, bool mustExist) {
-    return {QStringLiteral("打开文件"), QStringLiteral("文件 (*.%1)").arg(ext), g_AppFolder, mustExist};
+    return {QCoreApplication::translate("kq", "打开文件"), QCoreApplication::translate("kq", "文件 (*.%1)").arg(ext),
+            g_AppFolder, mustExist};
 }
 
 // The dialog's buffer could leave trailing blanks and a NUL behind the name.

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,7 +31,7 @@ public:
     explicit CodePage936Only(QLineEdit* box) : QValidator(box) {
         connect(box, &QLineEdit::inputRejected, this, [this, box] {
             if (!refused_.isEmpty())
-                sayAtBox(box, QStringLiteral("不能保存的字符：%1（只能使用GBK字符）").arg(refused_));
+                sayAtBox(box, QCoreApplication::translate("kq", "不能保存的字符：%1（只能使用GBK字符）").arg(refused_));
         });
     }
     State validate(QString& input, int& /*pos*/) const override {

@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "gbk_codec.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -178,7 +179,7 @@ bool Fun_WriteIni(const QString& path, const QString& key, const QString& value)
             if (!reported.contains(path)) {
                 reported.insert(path);
                 std::fprintf(stderr, "kq510: cannot read %s; settings are not saved\n", qPrintable(path));
-                Fun_MsgBox(QStringLiteral("设置文件无法读取，设置没有保存！\r\n") + path);
+                Fun_MsgBox(QCoreApplication::translate("kq", "设置文件无法读取，设置没有保存！\r\n") + path);
             }
             return false;
         }

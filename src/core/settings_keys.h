@@ -35,6 +35,7 @@ inline const QString MoveCount = QStringLiteral("移动数量");             // 
 inline const QString MoveStep = QStringLiteral("移动步进");
 inline const QString ScreenCapture = QStringLiteral("截屏方式");       // "x11", "portal", else automatic
 inline const QString ScreenCastToken = QStringLiteral("屏幕共享令牌"); // the desktop's restore token
+inline const QString InterfaceLanguage = QStringLiteral("界面语言");   // "zh" or "en", else the locale's
 inline const QString MaterialNotePrefix = QStringLiteral("素材"); // + two-digit material number, in "素材说明.txt"
 
 } // namespace kq::key

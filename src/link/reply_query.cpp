@@ -2,6 +2,7 @@
 
 #include "core/dialogs.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace kq::link {
@@ -44,7 +45,7 @@ void ReplyQuery::take(QByteArrayView datagram) {
 }
 
 QString busyText() {
-    return QStringLiteral("正在等待机器回复，请稍后再试。");
+    return QCoreApplication::translate("kq", "正在等待机器回复，请稍后再试。");
 }
 
 bool claimedOrSaid(const ReplyQuery& query) {

@@ -4,6 +4,7 @@
 #include "core/dialogs.h"
 #include "core/event_pump.h"
 
+#include <QCoreApplication>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QVariant>
@@ -188,11 +189,11 @@ bool CSocketMaster::SendData1111(const QByteArray& data) {
     const QHostAddress& address = resolvedRemote_;
     if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol) {
         state_ = sckError;
-        raiseError(
-            kq::link::kErrHostNotFound,
-            QStringLiteral("地址“%1”不是IPv4地址，没有发送。请在system.ini中填写数字地址（例如 192.168.1.201）。")
-                .arg(remoteHost_),
-            source);
+        raiseError(kq::link::kErrHostNotFound,
+                   QCoreApplication::translate(
+                       "kq", "地址“%1”不是IPv4地址，没有发送。请在system.ini中填写数字地址（例如 192.168.1.201）。")
+                       .arg(remoteHost_),
+                   source);
         return false;
     }
     if (!kq::link::destinationAllowed(address)) {

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QIntValidator>
 #include <QLabel>
@@ -19,8 +20,12 @@
 
 namespace {
 
-const char* const kShapes[] = {"1横线", "2竖线", "3斜线", "4点"};
-const char* const kShortcuts[] = {"无", "机器编号", "端口编号", "类型", "方向", "备注", "位置同步", "备注编号[x]"};
+const char* const kShapes[] = {QT_TRANSLATE_NOOP("kq", "1横线"), QT_TRANSLATE_NOOP("kq", "2竖线"),
+                               QT_TRANSLATE_NOOP("kq", "3斜线"), QT_TRANSLATE_NOOP("kq", "4点")};
+const char* const kShortcuts[] = {QT_TRANSLATE_NOOP("kq", "无"),       QT_TRANSLATE_NOOP("kq", "机器编号"),
+                                  QT_TRANSLATE_NOOP("kq", "端口编号"), QT_TRANSLATE_NOOP("kq", "类型"),
+                                  QT_TRANSLATE_NOOP("kq", "方向"),     QT_TRANSLATE_NOOP("kq", "备注"),
+                                  QT_TRANSLATE_NOOP("kq", "位置同步"), QT_TRANSLATE_NOOP("kq", "备注编号[x]")};
 
 // Merge ids of the boxes: consecutive typing into one box is one undo step.
 enum Box { Machine = 1, Port, Start, Points, Coord1, Coord2, Coord3, Coord4, Note = 10, Length, Width, ModelNote };
@@ -72,8 +77,8 @@ void MaterialEditor::build() {
     }
     Combo形状 = kq::makePickList(this, QStringLiteral("Combo形状"));
     for (const char* s : kShapes)
-        Combo形状->addItem(QString::fromUtf8(s));
-    Check素材方向 = kq::makeCheckBox(this, QStringLiteral("Check素材方向"), QStringLiteral("反向"));
+        Combo形状->addItem(QCoreApplication::translate("kq", s));
+    Check素材方向 = kq::makeCheckBox(this, QStringLiteral("Check素材方向"), tr("反向"));
     JiaoDu = pickList(QStringLiteral("JiaoDu"), 0, 360);
     JiaoDu->setEditable(true);
     JiaoDu->setValidator(new QIntValidator(0, 360, JiaoDu)); // digits only
@@ -87,18 +92,19 @@ void MaterialEditor::build() {
     Combo移动步进 = pickList(QStringLiteral("Combo移动步进"), 1, 20);
     Text复制数量 = numberBox(QStringLiteral("Text复制数量"));
     Text复制数量->setText(QStringLiteral("1"));
-    Check自增复制自动下移 = kq::makeCheckBox(this, QStringLiteral("Check自增复制自动下移"), QStringLiteral("自动下移"));
-    Check自增复制自动反向 = kq::makeCheckBox(this, QStringLiteral("Check自增复制自动反向"), QStringLiteral("自动反向"));
+    Check自增复制自动下移 = kq::makeCheckBox(this, QStringLiteral("Check自增复制自动下移"), tr("自动下移"));
+    Check自增复制自动反向 = kq::makeCheckBox(this, QStringLiteral("Check自增复制自动反向"), tr("自动反向"));
     Combo快捷按键 = kq::makePickList(this, QStringLiteral("Combo快捷按键"));
     for (const char* s : kShortcuts)
-        Combo快捷按键->addItem(QString::fromUtf8(s));
-    Command所有素材反向 = kq::makeButton(this, QStringLiteral("Command所有素材反向"), QStringLiteral("所有素材反向"));
-    Command_X轴反向 = kq::makeButton(this, QStringLiteral("Command_X轴反向"), QStringLiteral("X轴反向"));
-    Command_Y轴反向 = kq::makeButton(this, QStringLiteral("Command_Y轴反向"), QStringLiteral("Y轴反向"));
-    const char* const moves[] = {"上移", "下移", "左移", "右移"};
+        Combo快捷按键->addItem(QCoreApplication::translate("kq", s));
+    Command所有素材反向 = kq::makeButton(this, QStringLiteral("Command所有素材反向"), tr("所有素材反向"));
+    Command_X轴反向 = kq::makeButton(this, QStringLiteral("Command_X轴反向"), tr("X轴反向"));
+    Command_Y轴反向 = kq::makeButton(this, QStringLiteral("Command_Y轴反向"), tr("Y轴反向"));
+    const char* const moves[] = {QT_TRANSLATE_NOOP("kq", "上移"), QT_TRANSLATE_NOOP("kq", "下移"),
+                                 QT_TRANSLATE_NOOP("kq", "左移"), QT_TRANSLATE_NOOP("kq", "右移")};
     for (int i = 0; i < 4; ++i) {
         Command移动[size_t(i)] =
-            kq::makeButton(this, QStringLiteral("Command移动%1").arg(i), QString::fromUtf8(moves[i]));
+            kq::makeButton(this, QStringLiteral("Command移动%1").arg(i), QCoreApplication::translate("kq", moves[i]));
         connect(Command移动[size_t(i)], &QPushButton::clicked, this, [this, i] { Command移动_Click(i); });
     }
 
@@ -112,17 +118,17 @@ void MaterialEditor::build() {
         }
         ++row;
     };
-    add(QStringLiteral("机器编号"), Combo机器编号, QStringLiteral("端口编号"), Combo端口编号);
-    add(QStringLiteral("起始地址"), Text素材起始地址, QStringLiteral("结束地址"), Text素材地址结束);
-    add(QStringLiteral("形状"), Combo形状, QStringLiteral("点数"), Text点_结束地址);
+    add(tr("机器编号"), Combo机器编号, tr("端口编号"), Combo端口编号);
+    add(tr("起始地址"), Text素材起始地址, tr("结束地址"), Text素材地址结束);
+    add(tr("形状"), Combo形状, tr("点数"), Text点_结束地址);
     add(QStringLiteral("X1"), Text素材坐标[1], QStringLiteral("Y1"), Text素材坐标[2]);
     add(QStringLiteral("X2"), Text素材坐标[3], QStringLiteral("Y2"), Text素材坐标[4]);
-    add(QStringLiteral("角度"), JiaoDu, QString(), Check素材方向);
-    add(QStringLiteral("素材备注"), Text素材备注);
-    add(QStringLiteral("模型长度"), Text模型长度, QStringLiteral("模型宽度"), Text模型宽度);
-    add(QStringLiteral("模型备注"), Text模型备注);
-    add(QStringLiteral("移动数量"), Combo一次选择数量, QStringLiteral("移动步进"), Combo移动步进);
-    add(QStringLiteral("复制数量"), Text复制数量, QStringLiteral("快捷按键"), Combo快捷按键);
+    add(tr("角度"), JiaoDu, QString(), Check素材方向);
+    add(tr("素材备注"), Text素材备注);
+    add(tr("模型长度"), Text模型长度, tr("模型宽度"), Text模型宽度);
+    add(tr("模型备注"), Text模型备注);
+    add(tr("移动数量"), Combo一次选择数量, tr("移动步进"), Combo移动步进);
+    add(tr("复制数量"), Text复制数量, tr("快捷按键"), Combo快捷按键);
     grid->addWidget(Check自增复制自动下移, row, 0, 1, 2);
     grid->addWidget(Check自增复制自动反向, row++, 2, 1, 2);
     for (int i = 0; i < 4; ++i)
@@ -164,7 +170,7 @@ void MaterialEditor::build() {
             const std::optional<int> v = wholeNumber(box->text());
             if (!v) return;
             if (*v < 1 || *v > kMaxModelSide) {
-                kq::sayAtBox(box, QStringLiteral("模型长度和宽度只能是1到%1").arg(kMaxModelSide));
+                kq::sayAtBox(box, tr("模型长度和宽度只能是1到%1").arg(kMaxModelSide));
                 updating_ = true;
                 box->setText(QString::number(sides[currentModel()]));
                 updating_ = false;
@@ -200,20 +206,19 @@ void MaterialEditor::build() {
     });
     connect(Check素材方向, &QCheckBox::toggled, this, [this](bool on) {
         if (updating_) return;
-        undo_.perform(QStringLiteral("反向"), [on] { current().Reverse = on ? 1 : 0; });
+        undo_.perform(tr("反向"), [on] { current().Reverse = on ? 1 : 0; });
         emit changed();
     });
     connect(Combo一次选择数量, &QComboBox::activated, this,
             [this] { Fun_WriteIni(g_IniPath, kq::key::MoveCount, Combo一次选择数量->currentText()); });
     connect(Combo移动步进, &QComboBox::activated, this,
             [this] { Fun_WriteIni(g_IniPath, kq::key::MoveStep, Combo移动步进->currentText()); });
-    connect(Command所有素材反向, &QPushButton::clicked, this, [this] {
-        apply(QStringLiteral("所有素材反向"), [] { kq::model::reverseAll(g_Materials[currentModel()]); });
-    });
+    connect(Command所有素材反向, &QPushButton::clicked, this,
+            [this] { apply(tr("所有素材反向"), [] { kq::model::reverseAll(g_Materials[currentModel()]); }); });
     connect(Command_X轴反向, &QPushButton::clicked, this,
-            [this] { apply(QStringLiteral("X轴反向"), [] { kq::model::reverseXAxis(current()); }); });
+            [this] { apply(tr("X轴反向"), [] { kq::model::reverseXAxis(current()); }); });
     connect(Command_Y轴反向, &QPushButton::clicked, this,
-            [this] { apply(QStringLiteral("Y轴反向"), [] { kq::model::reverseYAxis(current()); }); });
+            [this] { apply(tr("Y轴反向"), [] { kq::model::reverseYAxis(current()); }); });
 }
 
 void MaterialEditor::storeNumber(QLineEdit* box, int mergeId, const std::function<void(int)>& store) {
@@ -277,22 +282,22 @@ void MaterialEditor::Fun_select_素材() {
     put(Text模型宽度, QString::number(g_ModelWidth[currentModel()]));
     put(Text模型备注, g_ModelNote[currentModel()]);
     applyShapeControls(t.Shape);
-    setTitle(QStringLiteral("%1素材").arg(g_CurMaterial));
+    setTitle(tr("%1素材").arg(g_CurMaterial));
     updating_ = false;
 }
 
 void MaterialEditor::Combo形状_Click(int shape) {
-    apply(QStringLiteral("形状"), [shape] { kq::model::changeShape(current(), shape); });
+    apply(tr("形状"), [shape] { kq::model::changeShape(current(), shape); });
 }
 
 void MaterialEditor::JiaoDu_Click(int angle) {
-    apply(QStringLiteral("角度"), [angle] { kq::model::turnDiagonal(current(), angle); });
+    apply(tr("角度"), [angle] { kq::model::turnDiagonal(current(), angle); });
 }
 
 void MaterialEditor::Command移动_Click(int direction) {
     const int count = Combo一次选择数量->currentText().toInt();
     const int step = Combo移动步进->currentText().toInt();
-    undo_.perform(QStringLiteral("移动"), [&] {
+    undo_.perform(tr("移动"), [&] {
         kq::model::moveMaterials(g_Materials[currentModel()], g_CurMaterial, count, step, direction);
     });
     Fun_select_素材();

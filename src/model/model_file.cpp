@@ -6,6 +6,7 @@
 #include "core/settings_keys.h"
 #include "core/shared_state.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
 
@@ -253,7 +254,7 @@ std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
 // Whether this run opened or saved a model file, so that the models on hand belong to g_ModelFilePath.
 bool modelFileChosen = false;
 
-void saveTo(const QString& path, const QString& done = QStringLiteral("保存完成!!!")) {
+void saveTo(const QString& path, const QString& done = QCoreApplication::translate("kq", "保存完成!!!")) {
     // Only a file that now holds the models becomes theirs: after a failed "save as" the editor still
     // saves to the file they came from.
     if (writeModels(path)) {
@@ -262,7 +263,7 @@ void saveTo(const QString& path, const QString& done = QStringLiteral("保存完
         modelFileChosen = true;
         Fun_MsgBox(done);
     } else {
-        Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + path);
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件保存失败！\r\n%1").arg(path));
     }
 }
 
@@ -273,8 +274,8 @@ void tellFixedSizes() {
     QStringList names;
     for (int m : fixed)
         names << QString::number(m);
-    Fun_MsgBox(QStringLiteral("模型%1的长度或宽度超出范围（1到%2），已改正。")
-                   .arg(names.join(QStringLiteral("、")))
+    Fun_MsgBox(QCoreApplication::translate("kq", "模型%1的长度或宽度超出范围（1到%2），已改正。")
+                   .arg(names.join(QCoreApplication::translate("kq", "、")))
                    .arg(kMaxModelSide));
 }
 
@@ -315,7 +316,7 @@ void Fun_SaveModel() {
         return;
     }
     const QString path = g_AppFolder + QStringLiteral("/模型.mx20");
-    saveTo(path, QStringLiteral("保存完成!!!") + QStringLiteral("\r\n") + QStringLiteral("模型已保存到：") + path);
+    saveTo(path, QCoreApplication::translate("kq", "保存完成!!!\r\n模型已保存到：%1").arg(path));
 }
 
 void Fun_ForgetModelFile() {
@@ -329,12 +330,12 @@ void Fun_OpenModel(const QString& givenPath) {
         if (path.isEmpty()) return;
     }
     if (!QFile::exists(path)) {
-        Fun_MsgBox(QStringLiteral("文件不存在！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件不存在！"));
         return;
     }
     auto c = loadIntoBuffer(path);
     if (!c) {
-        Fun_MsgBox(QStringLiteral("文件错误！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件错误！"));
         return;
     }
     Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
@@ -344,7 +345,7 @@ void Fun_OpenModel(const QString& givenPath) {
     // for the models' own: closing the editor saves to the application folder's file and says where.
     const ReadResult r = readModelFile(*c, g_Models);
     modelFileChosen = r.headerOk && !r.truncated;
-    if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
+    if (!r.headerOk || r.truncated) Fun_MsgBox(QCoreApplication::translate("kq", "文件错误！"));
     tellFixedSizes();
 }
 
@@ -355,9 +356,9 @@ void Fun_SaveTemplate() {
     kq::ByteCursor c = globalCursor();
     writeTemplateFile(c, g_Models, g_CurModel);
     if (kq::writeFileAtomically(path, QByteArrayView(g_ByteBuf).first(g_BufPos)))
-        Fun_MsgBox(QStringLiteral("保存完成!!!"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "保存完成!!!"));
     else
-        Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + path);
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件保存失败！\r\n%1").arg(path));
 }
 
 void Fun_OpenTemplate() {
@@ -365,11 +366,11 @@ void Fun_OpenTemplate() {
     if (path.isEmpty()) return;
     auto c = loadIntoBuffer(path);
     if (!c) {
-        Fun_MsgBox(QStringLiteral("文件不存在！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件不存在！"));
         return;
     }
     const ReadResult r = readTemplateFile(*c, g_Models, g_CurModel);
-    if (!r.headerOk || r.truncated) Fun_MsgBox(QStringLiteral("文件错误！"));
+    if (!r.headerOk || r.truncated) Fun_MsgBox(QCoreApplication::translate("kq", "文件错误！"));
     tellFixedSizes();
 }
 
@@ -378,7 +379,7 @@ QString Fun_CopyFilePath() {
 }
 
 void Fun_CopyMaterials(int count) {
-    if (count > 1 && Fun_AskYesNo(QStringLiteral("要复制 %1个素材吗？").arg(count))) {
+    if (count > 1 && Fun_AskYesNo(QCoreApplication::translate("kq", "要复制 %1个素材吗？").arg(count))) {
         // A copy that reaches past material 2000 holds fewer records than asked for; the paste takes
         // as many as the copy holds.
         g_CopyCount = std::min(count, kMaterialCount - g_CurMaterial + 1);
@@ -394,7 +395,7 @@ void Fun_CopyMaterials(int count) {
 
 bool Fun_PasteMaterials() {
     const int count = g_CopyCount;
-    if (count > 1 && Fun_AskYesNo(QStringLiteral("要粘贴 %1个素材吗？").arg(count))) {
+    if (count > 1 && Fun_AskYesNo(QCoreApplication::translate("kq", "要粘贴 %1个素材吗？").arg(count))) {
         const std::optional<QByteArray> bytes = kq::readWholeFile(Fun_CopyFilePath());
         const QStringList lines = bytes ? kq::gbk::decode(*bytes).split(QStringLiteral("\r\n")) : QStringList();
         // The copy file must hold every record the paste writes (a copy cut short at material 2000
@@ -402,7 +403,7 @@ bool Fun_PasteMaterials() {
         // materials.
         const int wanted = std::min(count, kMaterialCount - g_CurMaterial + 1);
         if (lines.size() < qsizetype(wanted) * kCopyRecordLines) {
-            Fun_MsgBox(QStringLiteral("复制的素材文件不存在或不完整，没有粘贴！"));
+            Fun_MsgBox(QCoreApplication::translate("kq", "复制的素材文件不存在或不完整，没有粘贴！"));
             return false;
         }
         for (int i = g_CurMaterial, r = 0; i <= kMaterialCount && i < g_CurMaterial + count; ++i, ++r)

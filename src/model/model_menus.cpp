@@ -15,24 +15,24 @@ const char* const kColourItems[] = {"", "1RGB", "2RBG", "3GRB", "4GBR", "5BRG", 
 } // namespace
 
 ModelMenus::ModelMenus(QMenuBar* bar, QObject* parent) : QObject(parent) {
-    CD_选择模型 = bar->addMenu(QStringLiteral("【模型1】"));
+    CD_选择模型 = bar->addMenu(tr("【模型%1】").arg(1));
     CD_选择模型->setObjectName(QStringLiteral("CD_选择模型"));
     for (int i = 1; i <= kModelCount; ++i) {
-        CD_模型[size_t(i)] = CD_选择模型->addAction(QStringLiteral("模型%1").arg(i));
+        CD_模型[size_t(i)] = CD_选择模型->addAction(tr("模型%1").arg(i));
         CD_模型[size_t(i)]->setObjectName(QStringLiteral("CD_模型%1").arg(i));
         connect(CD_模型[size_t(i)], &QAction::triggered, this, [this, i] { CD_模型_Click(i); });
     }
-    QMenu* files = bar->addMenu(QStringLiteral("模型文件"));
-    CD打开模型 = files->addAction(QStringLiteral("打开模型"));
+    QMenu* files = bar->addMenu(tr("模型文件"));
+    CD打开模型 = files->addAction(tr("打开模型"));
     CD打开模型->setObjectName(QStringLiteral("CD打开模型"));
-    CD保存模型 = files->addAction(QStringLiteral("保存模型"));
+    CD保存模型 = files->addAction(tr("保存模型"));
     CD保存模型->setObjectName(QStringLiteral("CD保存模型"));
     connect(CD打开模型, &QAction::triggered, this, [this] {
         Fun_OpenModel(QString());
         Fun_模型菜单显示();
     });
     connect(CD保存模型, &QAction::triggered, this, [] { Fun_SaveModelAs(); });
-    CD颜色调整 = bar->addMenu(QStringLiteral("颜色"));
+    CD颜色调整 = bar->addMenu(tr("颜色"));
     CD颜色调整->setObjectName(QStringLiteral("CD颜色调整"));
     for (int i = 1; i <= 6; ++i) {
         CD_颜色选择[size_t(i)] = CD颜色调整->addAction(QString::fromUtf8(kColourItems[i]));
@@ -47,15 +47,12 @@ ModelMenus::ModelMenus(QMenuBar* bar, QObject* parent) : QObject(parent) {
 
 void ModelMenus::Fun_模型菜单显示() {
     for (int i = 1; i <= kModelCount; ++i)
-        CD_模型[size_t(i)]->setText(QStringLiteral("模型%1 %2").arg(i).arg(g_ModelNote[i]));
+        CD_模型[size_t(i)]->setText(tr("模型%1 %2").arg(i).arg(g_ModelNote[i]));
     const int n = g_CurModel;
     if (n >= 1 && n <= kModelCount) {
-        CD_模型[size_t(n)]->setText(QStringLiteral("【模型%1】(%2,%3) %4")
-                                        .arg(n)
-                                        .arg(g_ModelLength[n])
-                                        .arg(g_ModelWidth[n])
-                                        .arg(g_ModelNote[n]));
-        CD_选择模型->setTitle(QStringLiteral("【模型%1】").arg(n));
+        CD_模型[size_t(n)]->setText(
+            tr("【模型%1】(%2,%3) %4").arg(n).arg(g_ModelLength[n]).arg(g_ModelWidth[n]).arg(g_ModelNote[n]));
+        CD_选择模型->setTitle(tr("【模型%1】").arg(n));
     }
     emit modelsChanged();
 }
@@ -70,7 +67,7 @@ void ModelMenus::Fun_y颜色选择菜单显示() {
     for (int i = 1; i <= 6; ++i)
         CD_颜色选择[size_t(i)]->setText(QString::fromUtf8(kColourItems[i]));
     if (g_ColourOrder >= 1 && g_ColourOrder <= 6) {
-        const QString current = QStringLiteral("【%1】").arg(QString::fromUtf8(kColourItems[g_ColourOrder]));
+        const QString current = tr("【%1】").arg(QString::fromUtf8(kColourItems[g_ColourOrder]));
         CD_颜色选择[size_t(g_ColourOrder)]->setText(current);
         CD颜色调整->setTitle(current);
     }

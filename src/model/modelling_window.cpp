@@ -43,7 +43,7 @@ QString rowText(int i) {
 
 ModellingWindow::ModellingWindow(QWidget* parent) : QWidget(parent, Qt::Window), undo_(new ModelUndo(this)) {
     setObjectName(QStringLiteral("Form建模"));
-    setWindowTitle(QStringLiteral("建模"));
+    setWindowTitle(tr("建模"));
     build();
     Timer_初始化 = new QTimer(this);
     Timer_初始化->setObjectName(QStringLiteral("Timer_初始化"));
@@ -51,7 +51,7 @@ ModellingWindow::ModellingWindow(QWidget* parent) : QWidget(parent, Qt::Window),
     connect(Timer_初始化, &QTimer::timeout, this, [this] {
         editor_->restoreAids();
         Fun_建模初始化();
-        Frame模型->setTitle(QStringLiteral("%1模型").arg(g_CurModel));
+        Frame模型->setTitle(tr("%1模型").arg(g_CurModel));
     });
     connect(undo_, &ModelUndo::restored, this, [this] { Fun_更新所有(); });
 }
@@ -89,7 +89,7 @@ void ModellingWindow::build() {
     List素材列表->installEventFilter(this);
     List接线检查 = new QListWidget(lists);
     List接线检查->setObjectName(QStringLiteral("List接线检查"));
-    List接线检查->setToolTip(QStringLiteral("接线检查：点击一项选中该素材"));
+    List接线检查->setToolTip(tr("接线检查：点击一项选中该素材"));
     // A finding is read whole: wrapped to the column, which the splitter widens.
     List接线检查->setWordWrap(true);
     List接线检查->setTextElideMode(Qt::ElideNone);
@@ -105,61 +105,61 @@ void ModellingWindow::build() {
     editor_ = new MaterialEditor(*undo_, this);
     right->addWidget(editor_);
     auto* buttons = new QGridLayout;
-    const auto button = [&](const char* name, const char* caption, int r, int c, auto action) {
-        QPushButton* b = kq::makeButton(this, QString::fromUtf8(name), QString::fromUtf8(caption));
+    const auto button = [&](const char* name, const QString& caption, int r, int c, auto action) {
+        QPushButton* b = kq::makeButton(this, QString::fromUtf8(name), caption);
         buttons->addWidget(b, r, c);
         connect(b, &QPushButton::clicked, this, action);
         return b;
     };
-    const auto edit = [this](const char* text, auto action) {
+    const auto edit = [this](const QString& text, auto action) {
         return [this, text, action] {
-            undo_->perform(QString::fromUtf8(text), action);
+            undo_->perform(text, action);
             Fun_更新所有();
         };
     };
-    button("Command插入素材", "插入", 0, 0, edit("插入", [] { Fun_InsertMaterial(); }));
-    button("Command删除素材", "删除", 0, 1, [this] { deleteSelected(); });
-    button("Command清空素材", "清空", 0, 2, [this] {
-        if (!Fun_AskYesNo(QStringLiteral("确定要清空吗？"))) return;
-        undo_->perform(QStringLiteral("清空"), [] {
+    button("Command插入素材", tr("插入"), 0, 0, edit(tr("插入"), [] { Fun_InsertMaterial(); }));
+    button("Command删除素材", tr("删除"), 0, 1, [this] { deleteSelected(); });
+    button("Command清空素材", tr("清空"), 0, 2, [this] {
+        if (!Fun_AskYesNo(tr("确定要清空吗？"))) return;
+        undo_->perform(tr("清空"), [] {
             for (int i = 1; i <= kMaterialCount; ++i)
                 Fun_ClearMaterial(i);
         });
         Fun_更新所有();
     });
-    button("Command复制素材", "复制", 0, 3, [this] { Fun_CopyMaterials(editor_->copyCount()); });
-    button("Command粘贴素材", "粘贴", 1, 0, [this] {
+    button("Command复制素材", tr("复制"), 0, 3, [this] { Fun_CopyMaterials(editor_->copyCount()); });
+    button("Command粘贴素材", tr("粘贴"), 1, 0, [this] {
         bool many = false;
-        undo_->perform(QStringLiteral("粘贴"), [&] { many = Fun_PasteMaterials(); });
+        undo_->perform(tr("粘贴"), [&] { many = Fun_PasteMaterials(); });
         if (many) editor_->setCopyCount(1);
         Fun_更新所有();
     });
-    button("Command保存模板", "保存", 1, 1, [] { Fun_SaveTemplate(); });
-    button("Command打开模板", "打开", 1, 2, edit("打开模板", [] { Fun_OpenTemplate(); }));
-    button("Command原点", "原点", 1, 3, [this] { Picture模型->Command原点_Click(); });
-    button("Command适合窗口", "适合窗口 (F)", 2, 3, [this] { Picture模型->fitModel(); });
+    button("Command保存模板", tr("保存"), 1, 1, [] { Fun_SaveTemplate(); });
+    button("Command打开模板", tr("打开"), 1, 2, edit(tr("打开模板"), [] { Fun_OpenTemplate(); }));
+    button("Command原点", tr("原点"), 1, 3, [this] { Picture模型->Command原点_Click(); });
+    button("Command适合窗口", tr("适合窗口 (F)"), 2, 3, [this] { Picture模型->fitModel(); });
     QPushButton* autoCopy =
-        button("Command自增复制到下一个", "自增复制到下一个", 2, 0, [this] { autoIncrementCopy(); });
+        button("Command自增复制到下一个", tr("自增复制到下一个"), 2, 0, [this] { autoIncrementCopy(); });
     connect(editor_, &MaterialEditor::diagonalShown, autoCopy,
             [autoCopy](bool diagonal) { autoCopy->setEnabled(!diagonal); });
-    Check横竖切换 = kq::makeCheckBox(this, QStringLiteral("Check横竖切换"), QStringLiteral("横竖切换"));
+    Check横竖切换 = kq::makeCheckBox(this, QStringLiteral("Check横竖切换"), tr("横竖切换"));
     buttons->addWidget(Check横竖切换, 2, 2);
     connect(Check横竖切换, &QCheckBox::clicked, this, [this] {
         switchSelectedOrientation();
         Check横竖切换->setChecked(false);
     });
-    QPushButton* undoButton = button("Command撤销", "撤销", 3, 0, [this] { undo_->stack().undo(); });
-    QPushButton* redoButton = button("Command重做", "重做", 3, 1, [this] { undo_->stack().redo(); });
-    undoButton->setToolTip(QStringLiteral("撤销 (Ctrl+Shift+Z)"));
-    redoButton->setToolTip(QStringLiteral("重做 (Ctrl+Y)"));
+    QPushButton* undoButton = button("Command撤销", tr("撤销"), 3, 0, [this] { undo_->stack().undo(); });
+    QPushButton* redoButton = button("Command重做", tr("重做"), 3, 1, [this] { undo_->stack().redo(); });
+    undoButton->setToolTip(tr("撤销 (Ctrl+Shift+Z)"));
+    redoButton->setToolTip(tr("重做 (Ctrl+Y)"));
     undoButton->setEnabled(false);
     redoButton->setEnabled(false);
     connect(&undo_->stack(), &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
     connect(&undo_->stack(), &QUndoStack::canRedoChanged, redoButton, &QPushButton::setEnabled);
-    Check对齐测试 = kq::makeCheckBox(this, QStringLiteral("Check对齐测试"), QStringLiteral("测试"));
+    Check对齐测试 = kq::makeCheckBox(this, QStringLiteral("Check对齐测试"), tr("测试"));
     buttons->addWidget(Check对齐测试, 3, 2);
     connect(Check对齐测试, &QCheckBox::toggled, this, &ModellingWindow::testToggled);
-    button("Command返回", "返回", 3, 3, [this] { close(); });
+    button("Command返回", tr("返回"), 3, 3, [this] { close(); });
     right->addLayout(buttons);
     right->addStretch(1);
     sides->setStretchFactor(0, 1);
@@ -299,7 +299,7 @@ void ModellingWindow::refresh() {
 void ModellingWindow::updateWiringCheck() {
     const std::vector<kq::model::WiringFinding> findings = kq::model::checkWiring(g_Materials[currentModel()]);
     List接线检查->clear();
-    if (findings.empty()) List接线检查->addItem(QStringLiteral("接线检查：没有发现问题"));
+    if (findings.empty()) List接线检查->addItem(tr("接线检查：没有发现问题"));
     for (const kq::model::WiringFinding& f : findings) {
         auto* item = new QListWidgetItem(f.text, List接线检查);
         item->setToolTip(f.text);
@@ -325,7 +325,7 @@ QList<int> ModellingWindow::selectedMaterials() const {
 
 void ModellingWindow::deleteSelected() {
     const QList<int> rows = selectedMaterials();
-    undo_->perform(QStringLiteral("删除"), [&] {
+    undo_->perform(tr("删除"), [&] {
         for (int n : rows)
             Fun_ClearMaterial(n);
     });
@@ -334,7 +334,7 @@ void ModellingWindow::deleteSelected() {
 
 void ModellingWindow::autoIncrementCopy() {
     // One undo step for the whole: copy, next row, paste, addresses, move and direction.
-    undo_->perform(QStringLiteral("自增复制到下一个"), [this] {
+    undo_->perform(tr("自增复制到下一个"), [this] {
         Fun_CopyMaterials(editor_->copyCount());
         if (g_CurMaterial - 1 < 1999) selectMaterial(g_CurMaterial + 1);
         if (Fun_PasteMaterials()) editor_->setCopyCount(1);
@@ -352,7 +352,7 @@ void ModellingWindow::switchSelectedOrientation() {
     // stays as the user made it.
     const QList<int> rows = selectedMaterials();
     if (rows.isEmpty()) return;
-    undo_->perform(QStringLiteral("横竖切换"), [&] {
+    undo_->perform(tr("横竖切换"), [&] {
         for (int n : rows) {
             g_CurMaterial = n;
             T_Material& t = g_Materials[currentModel()][n];
@@ -393,7 +393,7 @@ bool ModellingWindow::listKey(QKeyEvent* key) {
             return true;
         case Qt::Key_X:
             // Cut: the copy and the clearing are one step.
-            undo_->perform(QStringLiteral("剪贴"), [&] {
+            undo_->perform(tr("剪贴"), [&] {
                 Fun_CopyMaterials(editor_->copyCount());
                 for (int n : selectedMaterials())
                     Fun_ClearMaterial(n);

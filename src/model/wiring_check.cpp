@@ -2,6 +2,7 @@
 
 #include "modelling_test.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
@@ -28,7 +29,7 @@ std::vector<WiringFinding> checkWiring(std::span<const T_Material> materials) {
         runs.push_back({t.Machine, t.Port, r, int(i)});
         if (r.last > kLastAddress)
             findings.push_back({WiringFinding::Kind::PastLastAddress, int(i), 0,
-                                QStringLiteral("[%1] 地址%2-%3超过%4，超出部分不会发送")
+                                QCoreApplication::translate("kq", "[%1] 地址%2-%3超过%4，超出部分不会发送")
                                     .arg(i)
                                     .arg(r.first)
                                     .arg(r.last)
@@ -43,9 +44,12 @@ std::vector<WiringFinding> checkWiring(std::span<const T_Material> materials) {
     for (const Run& r : runs) {
         if (reach && reach->machine == r.machine && reach->port == r.port && r.range.first <= reach->range.last) {
             const int a = std::min(reach->material, r.material), b = std::max(reach->material, r.material);
-            findings.push_back(
-                {WiringFinding::Kind::Overlap, b, a,
-                 QStringLiteral("[%1] 与 [%2] 地址重叠（机器%3 端口%4）").arg(b).arg(a).arg(r.machine).arg(r.port)});
+            findings.push_back({WiringFinding::Kind::Overlap, b, a,
+                                QCoreApplication::translate("kq", "[%1] 与 [%2] 地址重叠（机器%3 端口%4）")
+                                    .arg(b)
+                                    .arg(a)
+                                    .arg(r.machine)
+                                    .arg(r.port)});
         }
         if (!reach || reach->machine != r.machine || reach->port != r.port || r.range.last > reach->range.last)
             reach = &r;

@@ -1,5 +1,6 @@
 #include "pipewire_stream.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -153,21 +154,21 @@ struct PipeWireStream::State {
 
     static void onCoreError(void* data, uint32_t id, int, int res, const char* message) {
         if (id == PW_ID_CORE && res == -EPIPE)
-            static_cast<State*>(data)->end(QStringLiteral("屏幕共享已结束"));
+            static_cast<State*>(data)->end(QCoreApplication::translate("kq", "屏幕共享已结束"));
         else if (id == PW_ID_CORE)
             static_cast<State*>(data)->end(QString::fromUtf8(message));
     }
     // The shared screen's node goes away when the desktop stops sharing; the stream itself may only pause.
     static void onGlobalRemoved(void* data, uint32_t id) {
         auto* s = static_cast<State*>(data);
-        if (id == s->node) s->end(QStringLiteral("屏幕共享已结束"));
+        if (id == s->node) s->end(QCoreApplication::translate("kq", "屏幕共享已结束"));
     }
     static void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error) {
         if (state == PW_STREAM_STATE_STREAMING) static_cast<State*>(data)->streaming = true;
         if (state == PW_STREAM_STATE_ERROR)
             static_cast<State*>(data)->end(QString::fromUtf8(error ? error : "PipeWire error"));
         else if (state == PW_STREAM_STATE_UNCONNECTED)
-            static_cast<State*>(data)->end(QStringLiteral("屏幕共享已结束"));
+            static_cast<State*>(data)->end(QCoreApplication::translate("kq", "屏幕共享已结束"));
     }
     static void onParamChanged(void* data, uint32_t id, const spa_pod* param) {
         auto* s = static_cast<State*>(data);
@@ -232,7 +233,7 @@ PipeWireStream::PipeWireStream(int fd, uint32_t node) : s_(std::make_unique<Stat
     if (s_->loop) s_->context = pw_context_new(pw_thread_loop_get_loop(s_->loop), nullptr, 0);
     if (!s_->context || pw_thread_loop_start(s_->loop) < 0) {
         ::close(fd);
-        s_->end(QStringLiteral("PipeWire无法启动"));
+        s_->end(QCoreApplication::translate("kq", "PipeWire无法启动"));
         return;
     }
     pw_thread_loop_lock(s_->loop);
@@ -256,9 +257,9 @@ PipeWireStream::PipeWireStream(int fd, uint32_t node) : s_(std::make_unique<Stat
         const spa_pod* params[] = {videoFormats(b)};
         const auto flags = pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
         if (pw_stream_connect(s_->stream, PW_DIRECTION_INPUT, node, flags, params, 1) < 0)
-            s_->end(QStringLiteral("无法连接屏幕共享的视频流"));
+            s_->end(QCoreApplication::translate("kq", "无法连接屏幕共享的视频流"));
     } else {
-        s_->end(QStringLiteral("无法连接PipeWire"));
+        s_->end(QCoreApplication::translate("kq", "无法连接PipeWire"));
     }
     pw_thread_loop_unlock(s_->loop);
 }

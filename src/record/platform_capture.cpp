@@ -6,6 +6,7 @@
 #include "portal_capture.h"
 #include "x11_capture.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -30,8 +31,10 @@ public:
         placeIntoPicture(picture, g, shot.isNull() ? nullptr : shot.constBits(), shot.bytesPerLine());
         return true;
     }
-    QString name() const override { return QStringLiteral("Qt屏幕截图"); }
-    QString advice() const override { return QStringLiteral("Wayland桌面请在登录时选择X11（Xorg）会话。"); }
+    QString name() const override { return QCoreApplication::translate("kq", "Qt屏幕截图"); }
+    QString advice() const override {
+        return QCoreApplication::translate("kq", "Wayland桌面请在登录时选择X11（Xorg）会话。");
+    }
 };
 
 QString g_captureOption;

@@ -2,6 +2,7 @@
 
 #include "pipewire_stream.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -34,7 +35,9 @@ constexpr uint kCursorHidden = 1;
 constexpr uint kPersistUntilRevoked = 2;
 // How long a started share may take to link its stream before the user is told.
 constexpr qint64 kLinkTimeoutMs = 15000;
-const QString kAskAgain = QStringLiteral("再次选择操作状态“录制”时，桌面会重新询问要共享的屏幕。");
+QString askAgain() {
+    return QCoreApplication::translate("kq", "再次选择操作状态“录制”时，桌面会重新询问要共享的屏幕。");
+}
 // Request and session tokens are unique in the process: a portal refuses a path still in use.
 std::atomic<int> g_requests{0};
 
@@ -133,7 +136,7 @@ struct PortalCapture::Impl {
     void abandon(const QString& why) {
         stream.reset();
         closeSession();
-        fail(why, kAskAgain);
+        fail(why, askAgain());
     }
 
     QDBusMessage screenCastCall(const QString& method) const {
@@ -152,9 +155,9 @@ struct PortalCapture::Impl {
             if (code == 0)
                 then(results);
             else if (code == 1)
-                fail(QStringLiteral("屏幕共享被拒绝"), kAskAgain);
+                fail(QCoreApplication::translate("kq", "屏幕共享被拒绝"), askAgain());
             else
-                fail(QStringLiteral("桌面没有共享屏幕"), kAskAgain);
+                fail(QCoreApplication::translate("kq", "桌面没有共享屏幕"), askAgain());
         };
         bus.connect(kPortalService, portalRequestPath(bus.baseService(), handle),
                     QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"), r,
@@ -162,7 +165,7 @@ struct PortalCapture::Impl {
         call_(call, [this, r](const QDBusMessage& reply) {
             if (reply.type() == QDBusMessage::ErrorMessage) {
                 r->deleteLater();
-                fail(QStringLiteral("屏幕共享失败：%1").arg(reply.errorMessage()), kAskAgain);
+                fail(QCoreApplication::translate("kq", "屏幕共享失败：%1").arg(reply.errorMessage()), askAgain());
             }
         });
     }
@@ -180,8 +183,8 @@ struct PortalCapture::Impl {
     void start() {
         state = State::Asking;
         if (!bus.isConnected()) {
-            fail(QStringLiteral("没有桌面会话总线（D-Bus）"),
-                 QStringLiteral("请在桌面会话中启动程序，或在X11（Xorg）会话中运行。"));
+            fail(QCoreApplication::translate("kq", "没有桌面会话总线（D-Bus）"),
+                 QCoreApplication::translate("kq", "请在桌面会话中启动程序，或在X11（Xorg）会话中运行。"));
             return;
         }
         QDBusMessage get = QDBusMessage::createMethodCall(
@@ -189,8 +192,9 @@ struct PortalCapture::Impl {
         get << kScreenCast;
         call_(get, [this](const QDBusMessage& reply) {
             if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
-                fail(QStringLiteral("桌面没有提供屏幕共享（xdg-desktop-portal）"),
-                     QStringLiteral("请安装xdg-desktop-portal和桌面对应的后端，或在X11（Xorg）会话中运行。"));
+                fail(QCoreApplication::translate("kq", "桌面没有提供屏幕共享（xdg-desktop-portal）"),
+                     QCoreApplication::translate(
+                         "kq", "请安装xdg-desktop-portal和桌面对应的后端，或在X11（Xorg）会话中运行。"));
                 return;
             }
             const QVariantMap props = qdbus_cast<QVariantMap>(reply.arguments().first());
@@ -215,7 +219,7 @@ struct PortalCapture::Impl {
         sessionWatch->closed = [this] {
             if (state == State::Failed) return;
             session.clear(); // closed already: nothing to close
-            abandon(QStringLiteral("屏幕共享已结束"));
+            abandon(QCoreApplication::translate("kq", "屏幕共享已结束"));
         };
         bus.connect(kPortalService, session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
                     sessionWatch.get(), SLOT(sessionClosed(QVariantMap)));
@@ -240,7 +244,7 @@ struct PortalCapture::Impl {
         request(call, {}, [this](const QVariantMap& results) {
             const std::optional<SharedScreen> s = firstStream(results.value(QStringLiteral("streams")));
             if (!s) {
-                fail(QStringLiteral("桌面没有共享屏幕"), kAskAgain);
+                fail(QCoreApplication::translate("kq", "桌面没有共享屏幕"), askAgain());
                 return;
             }
             screen = *s;
@@ -260,7 +264,7 @@ struct PortalCapture::Impl {
                                                    ? QDBusUnixFileDescriptor()
                                                    : qdbus_cast<QDBusUnixFileDescriptor>(reply.arguments().first());
             if (reply.type() == QDBusMessage::ErrorMessage || !fd.isValid()) {
-                fail(QStringLiteral("无法打开屏幕共享的视频流"), kAskAgain);
+                fail(QCoreApplication::translate("kq", "无法打开屏幕共享的视频流"), askAgain());
                 return;
             }
             if (state != State::Asking) return; // the desktop closed the session meanwhile
@@ -296,7 +300,7 @@ bool PortalCapture::grab(const QRect& wanted, CapturedPicture& picture) {
     // A stream that the desktop never links to its screen would leave the live output waiting for good.
     if (d_->lastCut == PipeWireStream::Cut::NoFrameYet && d_->stream->frames() == 0 && !d_->stream->streaming() &&
         d_->sinceStreaming.elapsed() > kLinkTimeoutMs) {
-        d_->abandon(QStringLiteral("没有收到屏幕画面"));
+        d_->abandon(QCoreApplication::translate("kq", "没有收到屏幕画面"));
         return false;
     }
     if (d_->lastCut == PipeWireStream::Cut::Ended) d_->abandon(d_->stream->error());
@@ -310,7 +314,7 @@ bool PortalCapture::waiting() const {
 }
 
 QString PortalCapture::name() const {
-    return d_->failure.isEmpty() ? QStringLiteral("屏幕共享") : d_->failure;
+    return d_->failure.isEmpty() ? QCoreApplication::translate("kq", "屏幕共享") : d_->failure;
 }
 
 QString PortalCapture::advice() const {

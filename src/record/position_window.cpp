@@ -15,7 +15,7 @@
 PositionWindow::PositionWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool) {
     setObjectName(QStringLiteral("Form位置示意"));
-    setWindowTitle(QStringLiteral("位置示意"));
+    setWindowTitle(tr("位置示意"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     // XWayland keeps a window's shape for input only and draws the whole rectangle. There the area is
@@ -25,7 +25,7 @@ PositionWindow::PositionWindow(QWidget* parent)
     shaped_ = qEnvironmentVariable("XDG_SESSION_TYPE") != QLatin1String("wayland") &&
               qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     setCursor(Qt::SizeAllCursor);
-    setToolTip(QStringLiteral("拖动移动位置；W A S D 每次移动一个像素；回车键单步录制"));
+    setToolTip(tr("拖动移动位置；W A S D 每次移动一个像素；回车键单步录制"));
     transparency_ = Fun_ReadIniNumber(g_IniPath, kq::key::PositionWindowTransparency, 30, 0, 100);
     const auto placement = [](const QString& key, int screenTwips) {
         const int v = Fun_ReadIniNumber(g_IniPath, key, kFallbackPlaceTwips, INT32_MIN, INT32_MAX);
@@ -120,7 +120,7 @@ void PositionWindow::paintEvent(QPaintEvent*) {
     p.fillRect(handle, hasFocus() ? QColor(0, 96, 192) : QColor(64, 64, 64));
     p.setPen(Qt::white);
     p.drawText(handle.adjusted(6, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("位置示意 %1×%2  (%3, %4)")
+               tr("位置示意 %1×%2  (%3, %4)")
                    .arg(canvas_.width())
                    .arg(canvas_.height())
                    .arg(areaTopLeft().x())

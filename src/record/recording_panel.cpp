@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -24,7 +25,8 @@
 #include <cstdio>
 
 namespace {
-const char* const kPositionModes[] = {"不显示", "显示方式1", "显示方式2", "显示方式3"};
+const char* const kPositionModes[] = {QT_TRANSLATE_NOOP("kq", "不显示"), QT_TRANSLATE_NOOP("kq", "显示方式1"),
+                                      QT_TRANSLATE_NOOP("kq", "显示方式2"), QT_TRANSLATE_NOOP("kq", "显示方式3")};
 
 void writeIni(const QString& key, int value) {
     Fun_WriteIni(g_IniPath, key, QString::number(value));
@@ -37,7 +39,7 @@ void restoreCheck(QCheckBox* box, const QString& key) {
 } // namespace
 
 RecordingPanel::RecordingPanel(ModelMenus& menus, kq::record::ScreenCapture* capture, QWidget* parent)
-    : kq::StatePanel(QStringLiteral("素材录制"), parent), menus_(menus) {
+    : kq::StatePanel(tr("素材录制"), parent), menus_(menus) {
     setObjectName(QStringLiteral("Frame素材录制"));
     if (!capture) {
         ownCapture_ = kq::record::platformCapture();
@@ -94,22 +96,21 @@ void RecordingPanel::buildControls() {
     Text当前帧->setReadOnly(true);
     Combo显示位置窗口 = kq::makePickList(this, QStringLiteral("Combo显示位置窗口"));
     for (const char* item : kPositionModes)
-        Combo显示位置窗口->addItem(QString::fromUtf8(item));
+        Combo显示位置窗口->addItem(QCoreApplication::translate("kq", item));
     Label计数 = new QLabel(QStringLiteral("0"), this);
     Label计数->setObjectName(QStringLiteral("Label计数"));
-    form->addRow(QStringLiteral("素材"), Combo素材);
-    form->addRow(QStringLiteral("对应模型"), Combo素材对应模型);
-    form->addRow(QStringLiteral("当前帧"), Text当前帧);
-    form->addRow(QStringLiteral("位置窗口"), Combo显示位置窗口);
-    form->addRow(QStringLiteral("帧间隔(毫秒)"), Label计数);
+    form->addRow(tr("素材"), Combo素材);
+    form->addRow(tr("对应模型"), Combo素材对应模型);
+    form->addRow(tr("当前帧"), Text当前帧);
+    form->addRow(tr("位置窗口"), Combo显示位置窗口);
+    form->addRow(tr("帧间隔(毫秒)"), Label计数);
     v->addLayout(form);
     auto* checks = new QGridLayout;
-    Check重新录制 = kq::makeCheckBox(this, QStringLiteral("Check重新录制"), QStringLiteral("重新录制"));
-    Check自动查找相似帧 =
-        kq::makeCheckBox(this, QStringLiteral("Check自动查找相似帧"), QStringLiteral("自动查找相似帧"));
-    Check淡入淡出 = kq::makeCheckBox(this, QStringLiteral("Check淡入淡出"), QStringLiteral("淡入淡出"));
-    Check单步录制 = kq::makeCheckBox(this, QStringLiteral("Check单步录制"), QStringLiteral("单步录制"));
-    Check线条显示 = kq::makeCheckBox(this, QStringLiteral("Check线条显示"), QStringLiteral("线条显示"));
+    Check重新录制 = kq::makeCheckBox(this, QStringLiteral("Check重新录制"), tr("重新录制"));
+    Check自动查找相似帧 = kq::makeCheckBox(this, QStringLiteral("Check自动查找相似帧"), tr("自动查找相似帧"));
+    Check淡入淡出 = kq::makeCheckBox(this, QStringLiteral("Check淡入淡出"), tr("淡入淡出"));
+    Check单步录制 = kq::makeCheckBox(this, QStringLiteral("Check单步录制"), tr("单步录制"));
+    Check线条显示 = kq::makeCheckBox(this, QStringLiteral("Check线条显示"), tr("线条显示"));
     int cell = 0;
     for (QCheckBox* c : {Check重新录制, Check自动查找相似帧, Check淡入淡出, Check单步录制, Check线条显示}) {
         checks->addWidget(c, cell / 2, cell % 2);
@@ -117,14 +118,15 @@ void RecordingPanel::buildControls() {
     }
     v->addLayout(checks);
     auto* buttons = new QHBoxLayout;
-    const char* const captions[] = {"RGB录制", "R录制", "G录制", "B录制"};
+    const char* const captions[] = {QT_TRANSLATE_NOOP("kq", "RGB录制"), QT_TRANSLATE_NOOP("kq", "R录制"),
+                                    QT_TRANSLATE_NOOP("kq", "G录制"), QT_TRANSLATE_NOOP("kq", "B录制")};
     for (int i = 0; i < 4; ++i) {
-        Command录制方式[size_t(i)] =
-            kq::makeButton(this, QStringLiteral("Command录制方式%1").arg(i), QString::fromUtf8(captions[i]));
+        Command录制方式[size_t(i)] = kq::makeButton(this, QStringLiteral("Command录制方式%1").arg(i),
+                                                    QCoreApplication::translate("kq", captions[i]));
         buttons->addWidget(Command录制方式[size_t(i)]);
         connect(Command录制方式[size_t(i)], &QPushButton::clicked, this, [this, i] { Command录制方式_Click(i); });
     }
-    Command停止录制 = kq::makeButton(this, QStringLiteral("Command停止录制"), QStringLiteral("停止\n录制"));
+    Command停止录制 = kq::makeButton(this, QStringLiteral("Command停止录制"), tr("停止\n录制"));
     Command停止录制->setEnabled(false);
     buttons->addWidget(Command停止录制);
     v->addLayout(buttons);
@@ -133,7 +135,7 @@ void RecordingPanel::buildControls() {
     Label外挂画面->setObjectName(QStringLiteral("Label外挂画面"));
     Label外挂画面->hide();
     v->addWidget(Label外挂画面);
-    Check单步录制->setToolTip(QStringLiteral("在位置显示界面按确认键到下一步"));
+    Check单步录制->setToolTip(tr("在位置显示界面按确认键到下一步"));
     connect(Check重新录制, &QCheckBox::toggled, this,
             [](bool on) { writeIni(kq::key::ContinueRecording, on ? 1 : 0); });
     connect(Check自动查找相似帧, &QCheckBox::toggled, this, [this](bool on) {
@@ -202,7 +204,7 @@ void RecordingPanel::Fun_位置窗体显示判断() {
 }
 
 void RecordingPanel::Fun_录制显示素材信息() {
-    const QString caption = menus_.modelCaption(g_CurModel) + QStringLiteral("素材录制   ");
+    const QString caption = menus_.modelCaption(g_CurModel) + tr("素材录制   ");
     if (title() != caption) setTitle(caption);
 }
 
@@ -244,7 +246,7 @@ void RecordingPanel::Command停止录制_Click() {
         return;
     }
     Command停止录制->setEnabled(false);
-    Command停止录制->setText(QStringLiteral("正在生成文件！"));
+    Command停止录制->setText(tr("正在生成文件！"));
     if (Check淡入淡出->isChecked())
         recorder_.fadeOutRequest = true;
     else
@@ -273,16 +275,16 @@ void RecordingPanel::Fun_开始录制初始化() {
 void RecordingPanel::Fun_停止录制() {
     const QStringList failed = recorder_.finish(g_AppFolder);
     if (!failed.isEmpty())
-        Fun_MsgBox(QStringLiteral("文件保存失败！") + QStringLiteral("\r\n") + failed.join(QStringLiteral("\r\n")));
+        Fun_MsgBox(tr("文件保存失败！") + QStringLiteral("\r\n") + failed.join(QStringLiteral("\r\n")));
     live_->recording = false;
     Text当前帧->setStyleSheet(QString());
-    Check自动查找相似帧->setText(QStringLiteral("自动查找相似帧"));
+    Check自动查找相似帧->setText(tr("自动查找相似帧"));
     live_->stopRequest = false;
     restoreRecordControls();
 }
 
 void RecordingPanel::restoreRecordControls() {
-    Command停止录制->setText(QStringLiteral("停止录制"));
+    Command停止录制->setText(tr("停止录制"));
     Fun_EnableRecordControls(true);
     Command停止录制->setEnabled(true);
 }
@@ -361,7 +363,7 @@ void RecordingPanel::hidePositionWindow() {
 
 void RecordingPanel::captureFailed(const QString& captureName, const QString& advice) {
     std::fprintf(stderr, "kq510: the screen cannot be copied (%s); nothing new is sent\n", qPrintable(captureName));
-    QString text = QStringLiteral("无法截取屏幕（%1），没有新的画面发送到机器。").arg(captureName);
+    QString text = tr("无法截取屏幕（%1），没有新的画面发送到机器。").arg(captureName);
     if (!advice.isEmpty()) text += QStringLiteral("\r\n") + advice;
     Fun_MsgBox(text);
 }
@@ -384,7 +386,7 @@ void RecordingPanel::pluginMessage(const QByteArray& message) {
 }
 
 void RecordingPanel::showPluginCounts() {
-    Label外挂画面->setText(QStringLiteral("外挂画面：已收到 %1，已丢弃 %2，无效消息 %3")
+    Label外挂画面->setText(tr("外挂画面：已收到 %1，已丢弃 %2，无效消息 %3")
                                .arg(plugin_.received())
                                .arg(plugin_.droppedPictures())
                                .arg(plugin_.dropped()));

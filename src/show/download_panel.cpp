@@ -68,7 +68,7 @@ private:
     bool active_;
 };
 
-DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("下载文件"), parent) {
+DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(tr("下载文件"), parent) {
     setObjectName(QStringLiteral("FrameSD卡文件"));
     auto* v = new QVBoxLayout(this);
     auto* machines = new QHBoxLayout;
@@ -87,15 +87,13 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("�
         b = kq::makeButton(this, name, caption);
         buttons->addWidget(b, r, c);
     };
-    button(CommandSD卡文件, QStringLiteral("CommandSD卡文件"), QStringLiteral("下载到选中机器"), 0, 0);
-    button(Command下载所有灯光文件, QStringLiteral("Command下载所有灯光文件"), QStringLiteral("下载所有灯光文件"), 0,
-           1);
-    button(Command升级程序, QStringLiteral("Command升级程序"), QStringLiteral("升级程序"), 0, 2);
-    button(Command获取版本号, QStringLiteral("Command获取版本号"), QStringLiteral("查看版本号"), 1, 0);
-    button(Command重启, QStringLiteral("Command重启"), QStringLiteral("重启所有机器"), 1, 1);
-    button(Command设置机器, QStringLiteral("Command设置机器"), QStringLiteral("设置\n(通过ID)"), 1, 2);
-    button(Command通过机器序列号设置ID, QStringLiteral("Command通过机器序列号设置ID"),
-           QStringLiteral("通过序列号\n设置ID"), 1, 3);
+    button(CommandSD卡文件, QStringLiteral("CommandSD卡文件"), tr("下载到选中机器"), 0, 0);
+    button(Command下载所有灯光文件, QStringLiteral("Command下载所有灯光文件"), tr("下载所有灯光文件"), 0, 1);
+    button(Command升级程序, QStringLiteral("Command升级程序"), tr("升级程序"), 0, 2);
+    button(Command获取版本号, QStringLiteral("Command获取版本号"), tr("查看版本号"), 1, 0);
+    button(Command重启, QStringLiteral("Command重启"), tr("重启所有机器"), 1, 1);
+    button(Command设置机器, QStringLiteral("Command设置机器"), tr("设置\n(通过ID)"), 1, 2);
+    button(Command通过机器序列号设置ID, QStringLiteral("Command通过机器序列号设置ID"), tr("通过序列号\n设置ID"), 1, 3);
     v->addLayout(buttons);
     Text下载SD卡文件信息 = new QPlainTextEdit(this);
     Text下载SD卡文件信息->setObjectName(QStringLiteral("Text下载SD卡文件信息"));
@@ -148,13 +146,12 @@ void DownloadPanel::Command获取版本号_Click() {
     if (!guard.active()) return;
     kq::link::ReplyQuery replies;
     if (!kq::link::claimedOrSaid(replies)) return;
-    Text下载SD卡文件信息->setPlainText(QStringLiteral("获取版本号->\n"));
+    Text下载SD卡文件信息->setPlainText(tr("获取版本号->\n"));
     for (int k = 1; k <= kMaxMachine; ++k) {
         replies.reset();
         Fun_SendFrame(k, kq::link::code::VersionQuery, {}, true);
         Fun_Delay(400);
-        const QString line =
-            replies.replies().isEmpty() ? QStringLiteral("获取失败") : kq::admin::versionText(replies.replies());
+        const QString line = replies.replies().isEmpty() ? tr("获取失败") : kq::admin::versionText(replies.replies());
         Text下载SD卡文件信息->setPlainText(Text下载SD卡文件信息->toPlainText() + line + QLatin1Char('\n'));
         if (g_ExitRequested) return;
     }

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -21,31 +22,34 @@
 namespace {
 constexpr int kBackupTickMs = 1000;
 constexpr int kBackupPeriods[] = {1, 30, 60, 120, 300, 600, 1800};
-const char* const kBackupItems[] = {"不备份", "30秒", "1分钟", "2分钟", "5分钟", "10分钟", "30分钟"};
+const char* const kBackupItems[] = {QT_TRANSLATE_NOOP("kq", "不备份"), QT_TRANSLATE_NOOP("kq", "30秒"),
+                                    QT_TRANSLATE_NOOP("kq", "1分钟"),  QT_TRANSLATE_NOOP("kq", "2分钟"),
+                                    QT_TRANSLATE_NOOP("kq", "5分钟"),  QT_TRANSLATE_NOOP("kq", "10分钟"),
+                                    QT_TRANSLATE_NOOP("kq", "30分钟")};
 } // namespace
 
 FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
-    : kq::StatePanel(QStringLiteral("文件操作"), parent), reviewedMaterial_(std::move(reviewedMaterial)) {
+    : kq::StatePanel(tr("文件操作"), parent), reviewedMaterial_(std::move(reviewedMaterial)) {
     setObjectName(QStringLiteral("Frame文件操作"));
     auto* form = new QFormLayout(this);
-    Command生成SD卡文件 = kq::makeButton(this, QStringLiteral("Command生成SD卡文件"), QStringLiteral("生成播放文件"));
-    Check只限当前素材 = kq::makeCheckBox(this, QStringLiteral("Check只限当前素材"), QStringLiteral("只限当前素材"));
+    Command生成SD卡文件 = kq::makeButton(this, QStringLiteral("Command生成SD卡文件"), tr("生成播放文件"));
+    Check只限当前素材 = kq::makeCheckBox(this, QStringLiteral("Check只限当前素材"), tr("只限当前素材"));
     Combo_文件备份 = kq::makePickList(this, QStringLiteral("Combo_文件备份"));
     for (const char* item : kBackupItems)
-        Combo_文件备份->addItem(QString::fromUtf8(item));
-    Command_读取文件 = kq::makeButton(this, QStringLiteral("Command_读取文件"), QStringLiteral("读取文件"));
-    Command_保存文件 = kq::makeButton(this, QStringLiteral("Command_保存文件"), QStringLiteral("保存文件"));
+        Combo_文件备份->addItem(QCoreApplication::translate("kq", item));
+    Command_读取文件 = kq::makeButton(this, QStringLiteral("Command_读取文件"), tr("读取文件"));
+    Command_保存文件 = kq::makeButton(this, QStringLiteral("Command_保存文件"), tr("保存文件"));
     auto* build = new QHBoxLayout;
     build->addWidget(Command生成SD卡文件);
     build->addWidget(Check只限当前素材);
-    Command预览 = kq::makeButton(this, QStringLiteral("Command文件预览"), QStringLiteral("预览"));
+    Command预览 = kq::makeButton(this, QStringLiteral("Command文件预览"), tr("预览"));
     auto* files = new QHBoxLayout;
     files->addWidget(Command_读取文件);
     files->addWidget(Command_保存文件);
     files->addWidget(Command预览);
     form->addRow(build);
     form->addRow(files);
-    form->addRow(QStringLiteral("自动备份"), Combo_文件备份);
+    form->addRow(tr("自动备份"), Combo_文件备份);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, [this] { onBackupTick(); });
@@ -73,17 +77,17 @@ void FilePanel::setBuildControlsEnabled(bool enabled) {
 
 void FilePanel::Command生成SD卡文件_Click() {
     emit buildRunning(true);
-    Command生成SD卡文件->setText(QStringLiteral("正在生成文件"));
+    Command生成SD卡文件->setText(tr("正在生成文件"));
     const int filter = Check只限当前素材->isChecked() ? reviewedMaterial_() : 0;
     bool ok = true;
     QStringList damaged;
     for (int m = 1; m <= kMaxMachine; ++m)
         ok = Fun_BuildPlaybackFile(m, filter, &damaged) && ok;
-    QString text = ok ? QStringLiteral("已经生成文件 !") : QStringLiteral("文件保存失败！");
+    QString text = ok ? tr("已经生成文件 !") : tr("文件保存失败！");
     if (!damaged.isEmpty())
-        text += QStringLiteral("\r\n以下素材文件已损坏，没有加入播放文件：\r\n") + damaged.join(QStringLiteral("\r\n"));
+        text += tr("\r\n以下素材文件已损坏，没有加入播放文件：\r\n") + damaged.join(QStringLiteral("\r\n"));
     Fun_MsgBox(text);
-    Command生成SD卡文件->setText(QStringLiteral("生成播放文件"));
+    Command生成SD卡文件->setText(tr("生成播放文件"));
     emit buildRunning(false);
 }
 

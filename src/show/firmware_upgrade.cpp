@@ -9,6 +9,7 @@
 #include "link/transport.h"
 #include "show_download.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <cstring>
 #include <optional>
@@ -69,39 +70,39 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     kq::link::ReplyQuery replies;
     if (!kq::link::claimedOrSaid(replies)) return false;
     if (!QFileInfo::exists(path)) {
-        Fun_MsgBox(QStringLiteral("文件不存在！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件不存在！"));
         return false;
     }
     const qint64 length = QFileInfo(path).size();
     if (length == 0) {
-        Fun_MsgBox(QStringLiteral("文件为空！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件为空！"));
         return false;
     }
-    log.setText(QStringLiteral("->机器 ") + QString::number(machine));
-    log.append(QStringLiteral("\r\n->读取文件"));
-    log.append(QStringLiteral("\r\n->文件路径=") + path);
-    log.append(QStringLiteral("\r\n->文件长度=【") + QString::number(double(length) / 1024.0, 'f', 1) +
-               QStringLiteral("K】"));
+    log.setText(QCoreApplication::translate("kq", "->机器 %1").arg(machine));
+    log.append(QCoreApplication::translate("kq", "\r\n->读取文件"));
+    log.append(QCoreApplication::translate("kq", "\r\n->文件路径=%1").arg(path));
+    log.append(QCoreApplication::translate("kq", "\r\n->文件长度=【%1K】")
+                   .arg(QString::number(double(length) / 1024.0, 'f', 1)));
     const std::optional<QByteArray> read = kq::readWholeFile(path);
     if (!read || read->size() != length) {
-        log.append(QStringLiteral("\r\n->读取文件失败！没有升级\r\n"));
+        log.append(QCoreApplication::translate("kq", "\r\n->读取文件失败！没有升级\r\n"));
         return false;
     }
     const QByteArray& image = *read;
     if (!findFirmwareMarker(image)) {
-        Fun_MsgBox(QStringLiteral("文件非法！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件非法！"));
         return false;
     }
 
-    log.append(QStringLiteral("\r\n->握手 "));
+    log.append(QCoreApplication::translate("kq", "\r\n->握手 "));
     replies.reset();
     Fun_SendFrame(machine, kq::link::code::FirmwareStart, {}, true);
     if (!Fun_WaitAck(replies, 300)) {
-        log.append(QStringLiteral("\r\n->握手失败 "));
+        log.append(QCoreApplication::translate("kq", "\r\n->握手失败 "));
         return false;
     }
-    log.append(QStringLiteral("\r\n->握手成功 "));
-    log.append(QStringLiteral("\r\n->发送数据 "));
+    log.append(QCoreApplication::translate("kq", "\r\n->握手成功 "));
+    log.append(QCoreApplication::translate("kq", "\r\n->发送数据 "));
 
     const std::vector<QByteArray> payloads = firmwareDataPayloads(image);
     qint64 sent = 0;
@@ -127,11 +128,11 @@ bool Fun_UpgradeFirmware(int machine, TransferLog& log, const QString& givenPath
     replies.reset();
     Fun_SendFrame(machine, kq::link::code::FirmwareVerify, firmwareVerifyPayload(image, payloads.back()), false);
     if (!Fun_WaitAck(replies, 300)) {
-        log.append(QStringLiteral("\r\n->校验失败XXX"));
+        log.append(QCoreApplication::translate("kq", "\r\n->校验失败XXX"));
         return false;
     }
-    log.append(QStringLiteral("\r\n->校验成功！！！"));
-    log.append(QStringLiteral("\r\n->重启机器！"));
+    log.append(QCoreApplication::translate("kq", "\r\n->校验成功！！！"));
+    log.append(QCoreApplication::translate("kq", "\r\n->重启机器！"));
     Fun_Delay(10);
     Fun_SendFrame(machine, kq::link::code::FirmwareFinish, {}, true);
     return true;

@@ -85,14 +85,14 @@ void PreviewCanvas::wheelEvent(QWheelEvent* e) {
 
 PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form预览"));
-    setWindowTitle(QStringLiteral("预览"));
+    setWindowTitle(tr("预览"));
     Combo预览素材 = kq::makePickList(this, QStringLiteral("Combo预览素材"));
     for (int i = 1; i <= kShowMaterials; ++i)
         Combo预览素材->addItem(QString::number(i));
     Combo预览模型 = kq::makePickList(this, QStringLiteral("Combo预览模型"));
-    Command预览播放 = kq::makeButton(this, QStringLiteral("Command预览播放"), QStringLiteral("播放"));
-    Command预览适合窗口 = kq::makeButton(this, QStringLiteral("Command预览适合窗口"), QStringLiteral("适合窗口"));
-    Command预览导出 = kq::makeButton(this, QStringLiteral("Command预览导出"), QStringLiteral("导出动画…"));
+    Command预览播放 = kq::makeButton(this, QStringLiteral("Command预览播放"), tr("播放"));
+    Command预览适合窗口 = kq::makeButton(this, QStringLiteral("Command预览适合窗口"), tr("适合窗口"));
+    Command预览导出 = kq::makeButton(this, QStringLiteral("Command预览导出"), tr("导出动画…"));
     Label预览帧数 = new QLabel(this);
     Label预览帧数->setObjectName(QStringLiteral("Label预览帧数"));
     Label预览信息 = new QLabel(this);
@@ -106,9 +106,9 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     timer_->setTimerType(Qt::PreciseTimer);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("素材"), this));
+    top->addWidget(new QLabel(tr("素材"), this));
     top->addWidget(Combo预览素材);
-    top->addWidget(new QLabel(QStringLiteral("模型"), this));
+    top->addWidget(new QLabel(tr("模型"), this));
     top->addWidget(Combo预览模型, 1);
     top->addWidget(Command预览播放);
     top->addWidget(Command预览适合窗口);
@@ -156,7 +156,7 @@ void PreviewWindow::openMaterial(int material) {
 
 void PreviewWindow::load() {
     timer_->stop();
-    Command预览播放->setText(QStringLiteral("播放"));
+    Command预览播放->setText(tr("播放"));
     const int material = kq::numberIn(Combo预览素材, kShowMaterials);
     const int model = std::clamp(Combo预览模型->currentIndex() + 1, 1, kModelCount);
     layout_ = previewLayout(g_Materials[model], g_ModelLength[model], g_ModelWidth[model]);
@@ -166,13 +166,13 @@ void PreviewWindow::load() {
     for (int m = 1; m <= kMaxMachine; ++m)
         if (reader_.machineFrames(m) > 0) machines << QString::number(m);
     if (!loaded_)
-        Label预览信息->setText(QStringLiteral("素材%1不能预览：%2").arg(material).arg(error));
+        Label预览信息->setText(tr("素材%1不能预览：%2").arg(material).arg(error));
     else
-        Label预览信息->setText(QStringLiteral("素材%1，模型%2，%3个像素；有帧文件的机器：%4")
+        Label预览信息->setText(tr("素材%1，模型%2，%3个像素；有帧文件的机器：%4")
                                    .arg(material)
                                    .arg(model)
                                    .arg(layout_.points.size())
-                                   .arg(machines.join(QStringLiteral("、"))));
+                                   .arg(machines.join(tr("、"))));
     Command预览播放->setEnabled(loaded_);
     Command预览导出->setEnabled(loaded_);
     HScroll预览帧->blockSignals(true);
@@ -195,7 +195,7 @@ void PreviewWindow::showFrame(int k) {
             f.present = false;
     }
     mapBack(layout_, frame_, colours_);
-    Label预览帧数->setText(QStringLiteral("第%1帧/共%2帧").arg(loaded_ ? k : 0).arg(reader_.frameCount()));
+    Label预览帧数->setText(tr("第%1帧/共%2帧").arg(loaded_ ? k : 0).arg(reader_.frameCount()));
     Picture预览->setShow(&layout_, &colours_);
 }
 
@@ -214,10 +214,10 @@ void PreviewWindow::step() {
 void PreviewWindow::Command播放_Click() {
     if (timer_->isActive()) {
         timer_->stop();
-        Command预览播放->setText(QStringLiteral("播放"));
+        Command预览播放->setText(tr("播放"));
     } else if (loaded_) {
         timer_->start(std::max(1, g_FramePeriodMs));
-        Command预览播放->setText(QStringLiteral("暂停"));
+        Command预览播放->setText(tr("暂停"));
     }
 }
 
@@ -225,9 +225,7 @@ void PreviewWindow::Command导出_Click() {
     if (!loaded_ || exporting_) return;
     // A GIF unless the name asks for a WebP animation or a folder of PNG files.
     QString path =
-        kq::dialogs()
-            .saveFileName({QStringLiteral("导出动画"), QStringLiteral("动画 (*.gif *.webp)"), g_AppFolder, false})
-            .trimmed();
+        kq::dialogs().saveFileName({tr("导出动画"), tr("动画 (*.gif *.webp)"), g_AppFolder, false}).trimmed();
     if (path.isEmpty()) return;
     if (!exportFormatOf(path)) path += QStringLiteral(".gif");
     const bool wasPlaying = timer_->isActive();
@@ -247,7 +245,7 @@ void PreviewWindow::Command导出_Click() {
                     exportPreview(
                         reader, layout_, options,
                         [this](int done, int total) {
-                            Label预览信息->setText(QStringLiteral("正在导出：%1/%2帧").arg(done).arg(total));
+                            Label预览信息->setText(tr("正在导出：%1/%2帧").arg(done).arg(total));
                             kq::appPump().pumpPending();
                             return isVisible();
                         },
@@ -255,8 +253,8 @@ void PreviewWindow::Command导出_Click() {
     exporting_ = false;
     for (QWidget* w : std::initializer_list<QWidget*>{Combo预览素材, Combo预览模型, Command预览播放, Command预览导出})
         w->setEnabled(true);
-    Label预览信息->setText(ok ? QStringLiteral("已导出：%1").arg(path) : QStringLiteral("导出失败：%1").arg(error));
-    Fun_MsgBox(ok ? QStringLiteral("导出完成！\r\n") + path : QStringLiteral("导出失败：") + error);
+    Label预览信息->setText(ok ? tr("已导出：%1").arg(path) : tr("导出失败：%1").arg(error));
+    Fun_MsgBox(ok ? tr("导出完成！\r\n%1").arg(path) : tr("导出失败：%1").arg(error));
     if (wasPlaying) Command播放_Click();
 }
 
@@ -296,6 +294,6 @@ void PreviewWindow::keyPressEvent(QKeyEvent* e) {
 
 void PreviewWindow::closeEvent(QCloseEvent* e) {
     timer_->stop();
-    Command预览播放->setText(QStringLiteral("播放"));
+    Command预览播放->setText(tr("播放"));
     QWidget::closeEvent(e);
 }

@@ -27,7 +27,7 @@ QString notesPath() {
 }
 } // namespace
 
-ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素材编辑"), parent) {
+ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(tr("素材编辑"), parent) {
     setObjectName(QStringLiteral("Frame素材编辑"));
     auto* form = new QFormLayout(this);
     Combo素材编辑 = kq::makePickList(this, QStringLiteral("Combo素材编辑"));
@@ -41,21 +41,21 @@ ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(QStringLiteral("素�
     Text当前帧数编辑 = new QLineEdit(this);
     Text当前帧数编辑->setObjectName(QStringLiteral("Text当前帧数编辑"));
     Text当前帧数编辑->setReadOnly(true);
-    Command播放 = kq::makeButton(this, QStringLiteral("Command播放"), QStringLiteral("播放"));
-    Command删除帧 = kq::makeButton(this, QStringLiteral("Command删除帧"), QStringLiteral("删除帧"));
+    Command播放 = kq::makeButton(this, QStringLiteral("Command播放"), tr("播放"));
+    Command删除帧 = kq::makeButton(this, QStringLiteral("Command删除帧"), tr("删除帧"));
     Text素材说明 = new QLineEdit(this);
     Text素材说明->setObjectName(QStringLiteral("Text素材说明"));
     kq::acceptOnlyCodePage936(Text素材说明);
-    Command预览 = kq::makeButton(this, QStringLiteral("Command素材预览"), QStringLiteral("预览"));
+    Command预览 = kq::makeButton(this, QStringLiteral("Command素材预览"), tr("预览"));
     auto* play = new QHBoxLayout;
     play->addWidget(Command播放);
     play->addWidget(Command删除帧);
     play->addWidget(Command预览);
-    form->addRow(QStringLiteral("素材"), Combo素材编辑);
-    form->addRow(QStringLiteral("帧"), HScroll帧数);
+    form->addRow(tr("素材"), Combo素材编辑);
+    form->addRow(tr("帧"), HScroll帧数);
     form->addRow(Label总帧数, Text当前帧数编辑);
     form->addRow(play);
-    form->addRow(QStringLiteral("素材说明"), Text素材说明);
+    form->addRow(tr("素材说明"), Text素材说明);
     connect(Combo素材编辑, &QComboBox::activated, this, [this] {
         HScroll帧数->setValue(1);
         Fun_素材说明调入(selectedMaterial());
@@ -99,7 +99,7 @@ void ReviewPanel::Fun_素材编辑() {
         const std::optional<int> count = Fun_LoadMaterialFrame(m, material, frame);
         if (!count) continue;
         if (HScroll帧数->maximum() != std::max(1, *count)) HScroll帧数->setMaximum(std::max(1, *count));
-        Label总帧数->setText(QStringLiteral("共%1帧").arg(*count));
+        Label总帧数->setText(tr("共%1帧").arg(*count));
         Text当前帧数编辑->setText(QString::number(frame));
     }
     reviewHalf_ = !reviewHalf_;
@@ -126,7 +126,7 @@ void ReviewPanel::Fun_删除一帧() {
 
 void ReviewPanel::Command播放_Click() {
     playing_ = !playing_;
-    Command播放->setText(playing_ ? QStringLiteral("暂停") : QStringLiteral("播放"));
+    Command播放->setText(playing_ ? tr("暂停") : tr("播放"));
     Command删除帧->setEnabled(!playing_);
 }
 

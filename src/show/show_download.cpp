@@ -9,6 +9,7 @@
 #include "link/transport.h"
 #include "playback_file.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <optional>
 
@@ -103,36 +104,36 @@ namespace {
 // its own.
 bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) {
     const QString path = playbackFilePath(g_AppFolder, machine);
-    log.append(QStringLiteral("->机器 ") + QString::number(machine));
+    log.append(QCoreApplication::translate("kq", "->机器 %1").arg(machine));
     if (!QFileInfo::exists(path)) {
-        log.append(QStringLiteral("文件不存在！\r\n"));
+        log.append(QCoreApplication::translate("kq", "文件不存在！\r\n"));
         return false;
     }
     const qint64 length = QFileInfo(path).size();
     if (length == 0) {
-        Fun_MsgBox(QStringLiteral("文件为空！"));
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件为空！"));
         return false;
     }
-    log.append(QStringLiteral("\r\n->读取文件"));
-    log.append(QStringLiteral("\r\n->文件路径=") + path);
-    log.append(QStringLiteral("\r\n->文件长度=【") + megabytes(length) + QStringLiteral("M】"));
+    log.append(QCoreApplication::translate("kq", "\r\n->读取文件"));
+    log.append(QCoreApplication::translate("kq", "\r\n->文件路径=%1").arg(path));
+    log.append(QCoreApplication::translate("kq", "\r\n->文件长度=【%1M】").arg(megabytes(length)));
     const std::optional<QByteArray> read = kq::readWholeFile(path);
     if (!read || read->size() != length) {
         // Nothing is sent: a file read in part would go to the machine as a short or empty show.
-        log.append(QStringLiteral("\r\n->读取文件失败！没有下载\r\n"));
+        log.append(QCoreApplication::translate("kq", "\r\n->读取文件失败！没有下载\r\n"));
         return false;
     }
     const QByteArray& file = *read;
 
-    log.append(QStringLiteral("\r\n->握手 "));
+    log.append(QCoreApplication::translate("kq", "\r\n->握手 "));
     replies.reset();
     Fun_SendFrame(machine, kq::link::code::ShowHandshake, {}, true);
     if (!Fun_WaitAck(replies, 1000)) {
-        log.append(QStringLiteral("\r\n->握手失败 \r\n"));
+        log.append(QCoreApplication::translate("kq", "\r\n->握手失败 \r\n"));
         return false;
     }
-    log.append(QStringLiteral("\r\n->握手成功 "));
-    log.append(QStringLiteral("\r\n->发送数据 "));
+    log.append(QCoreApplication::translate("kq", "\r\n->握手成功 "));
+    log.append(QCoreApplication::translate("kq", "\r\n->发送数据 "));
     QString t = log.text();
 
     // One packet is out at a time, as the machines take them. While it is out, the log shows the packet
@@ -150,7 +151,7 @@ bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) 
             // The packets carry no offset, so a lost one cannot be sent again: the download goes on
             // and is reported failed at the end.
             ++unacknowledged;
-            t += QStringLiteral(" <无应答> ");
+            t += QCoreApplication::translate("kq", " <无应答> ");
             log.setText(t);
         }
         log.progress(sent.fileBytesEnd, length);
@@ -177,11 +178,12 @@ bool downloadShow(int machine, TransferLog& log, kq::link::ReplyQuery& replies) 
     const bool endAcknowledged = Fun_WaitAck(replies, 300);
     const bool ok = endAcknowledged && unacknowledged == 0;
     if (ok) {
-        log.append(QStringLiteral("\r\n->下载成功！！！"));
+        log.append(QCoreApplication::translate("kq", "\r\n->下载成功！！！"));
         Fun_SendFrame(machine, kq::link::code::ShowClose, {}, true);
     } else {
-        log.append(QStringLiteral("\r\n->下载失败XXX"));
-        if (unacknowledged > 0) log.append(QStringLiteral(" %1个数据包没有应答").arg(unacknowledged));
+        log.append(QCoreApplication::translate("kq", "\r\n->下载失败XXX"));
+        if (unacknowledged > 0)
+            log.append(QCoreApplication::translate("kq", " %1个数据包没有应答").arg(unacknowledged));
     }
     log.append(QStringLiteral("\r\n"));
     return ok;

@@ -7,6 +7,7 @@
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
+#include "core/language.h"
 #include "core/scheduler.h"
 #include "core/shared_state.h"
 #include "link/transport.h"
@@ -16,6 +17,7 @@
 #include "model/modelling_window.h"
 #include "record/platform_capture.h"
 #include "record/position_window.h"
+#include "record/recording_panel.h"
 #include "show/frame_store.h"
 
 #include <QAction>
@@ -35,7 +37,7 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: kq510-tour --home DIR [--capture x11|portal]\n"
+constexpr char kUsage[] = "usage: kq510-tour --home DIR [--capture x11|portal] [--lang zh|en]\n"
                           "Opens the main window on the application folder DIR and goes through the windows\n"
                           "the README shows. Before each picture it prints \"ready NAME\" and waits for a line\n"
                           "on standard input. scripts/screenshots.sh runs it on a private virtual screen.\n";
@@ -54,6 +56,13 @@ template <typename T> T& child(const QObject& root, const char* name) {
     if (!found)
         fail(QStringLiteral("%1 has no %2 named %3")
                  .arg(root.objectName(), QString::fromUtf8(T::staticMetaObject.className()), QString::fromUtf8(name)));
+    return *found;
+}
+
+template <typename T> T& only(const QObject& root) {
+    T* found = root.findChild<T*>();
+    if (!found)
+        fail(QStringLiteral("%1 has no %2").arg(root.objectName(), QString::fromUtf8(T::staticMetaObject.className())));
     return *found;
 }
 
@@ -204,7 +213,8 @@ void Tour::preview() {
                 if (Fun_ReadFrameCount(kq::show::frameFilePath(g_AppFolder, m, k)) > 0) return true;
         return false;
     };
-    if (!runUntil([&] { return recorded() && stop.text() == QStringLiteral("停止录制"); }, 5000))
+    const kq::record::LiveOutput& live = only<RecordingPanel>(main_).liveOutput();
+    if (!runUntil([&] { return recorded() && !live.recording && !live.stopRequest; }, 5000))
         fail(QStringLiteral("the recording left no frame files in %1/Q_glow").arg(g_AppFolder));
     child<QRadioButton>(main_, "Option连接状态2").click();
     child<QPushButton>(main_, "Command素材预览").click();
@@ -340,6 +350,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList args = QCoreApplication::arguments();
     QString home;
+    kq::Language language = kq::Language::Chinese;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -348,6 +359,8 @@ int main(int argc, char** argv) {
         }
         if (a == QLatin1String("--home") && i + 1 < args.size()) {
             home = QDir(args[++i]).absolutePath();
+        } else if (a == QLatin1String("--lang") && i + 1 < args.size() && kq::languageNamed(args[i + 1])) {
+            language = *kq::languageNamed(args[++i]);
         } else if (a == QLatin1String("--capture") && i + 1 < args.size() && kq::record::isCaptureName(args[i + 1])) {
             kq::record::setCaptureOption(args[++i]);
         } else {
@@ -360,6 +373,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!useFolder(home)) return 2;
+    if (!kq::useLanguage(language)) {
+        std::fputs("kq510-tour: the English texts cannot be loaded\n", stderr);
+        return 2;
+    }
 
     // A message box would stop the tour: messages go to standard error, questions are answered No.
     kq::ConsoleDialogs console;

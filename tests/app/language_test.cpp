@@ -1,0 +1,229 @@
+// The interface in both languages: every window opened and every text a user reads in it walked.
+#include "admin/tool_windows.h"
+#include "app/main_window.h"
+#include "core/language.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
+#include "model/modelling_window.h"
+#include "record/position_window.h"
+#include "show/preview_window.h"
+#include "support/open_window.h"
+#include "support/show_files.h"
+#include "support/widgets.h"
+#include "support/window_with_machines.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+using kq::Language;
+using kq::test::child;
+
+// What a user reads in a window: its title, captions, list and menu entries, tool tips and read-only
+// text boxes (the version notes). Typed values (numbers, notes) are the user's, not the interface's.
+struct Text {
+    QString where, text;
+    bool clipped = false; // a caption narrower than it needs, on a window that is shown
+};
+
+void addMenu(const QString& where, const QList<QAction*>& actions, QList<Text>& out) {
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        out.append({where + QStringLiteral(" > ") + a->objectName(), a->text()});
+        if (QMenu* m = a->menu()) addMenu(where + QStringLiteral(" > ") + a->text(), m->actions(), out);
+    }
+}
+
+QList<Text> visibleTexts(QWidget& window) {
+    QList<Text> out;
+    out.append({window.objectName() + QStringLiteral(" title"), window.windowTitle()});
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets.prepend(&window);
+    for (QWidget* w : widgets) {
+        const QString where =
+            window.objectName() + QStringLiteral(" / ") +
+            (w->objectName().isEmpty() ? QString::fromUtf8(w->metaObject()->className()) : w->objectName());
+        if (!w->toolTip().isEmpty()) out.append({where + QStringLiteral(" tip"), w->toolTip()});
+        // A caption is whole when its control is at least as wide as the caption needs.
+        const bool shown = window.isVisible() && w->isVisibleTo(&window);
+        const bool narrow = shown && w->width() < w->minimumSizeHint().width();
+        if (auto* l = qobject_cast<QLabel*>(w)) out.append({where, l->text(), narrow && !l->wordWrap()});
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) out.append({where, b->text(), narrow});
+        if (auto* g = qobject_cast<QGroupBox*>(w)) out.append({where, g->title()});
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i)
+                out.append({where, c->itemText(i)});
+        if (auto* l = qobject_cast<QListWidget*>(w))
+            for (int i = 0; i < l->count(); ++i)
+                out.append({where, l->item(i)->text()});
+        if (auto* t = qobject_cast<QPlainTextEdit*>(w); t && t->isReadOnly()) out.append({where, t->toPlainText()});
+        if (auto* m = qobject_cast<QMenuBar*>(w)) addMenu(where, m->actions(), out);
+    }
+    return out;
+}
+
+// Chinese characters and the full-width punctuation that goes with them.
+const QRegularExpression kChinese(QStringLiteral("[\\x{3000}-\\x{303f}\\x{3400}-\\x{4dbf}\\x{4e00}-\\x{9fff}\\x{ff00}-"
+                                                 "\\x{ffef}]"));
+// The language menu names each language in itself.
+const QStringList kOwnNames = {QStringLiteral("中文"), QStringLiteral("English")};
+
+// Two English words in a row, other than the terms the Chinese interface itself uses.
+bool holdsEnglishSentence(const QString& text) {
+    static const QStringList terms = {"RGB", "DMX",     "DMX512", "ID", "IP", "KQ", "LED", "GBK", "UDP",
+                                      "SD",  "English", "PC",     "ms", "V1", "R",  "G",   "B"};
+    int run = 0;
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]+|[^A-Za-z\\s]+"));
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const QString w = it.next().captured();
+        const bool english = w.size() >= 2 && w[0].isLetter() && w[0].unicode() < 128 && !terms.contains(w);
+        run = english ? run + 1 : 0;
+        if (run >= 2) return true;
+    }
+    return false;
+}
+
+// Every window of the program, in the language given: the main window in every state and its menus,
+// the editor, the position window, the machine windows, the version notes, the preview and the two
+// tool windows.
+class EveryWindow : public kq::test::WindowWithMachines {
+protected:
+    void SetUp() override {}
+    void TearDown() override {
+        window.reset();
+        kq::useLanguage(Language::Chinese);
+        Fun_ClearAllModels();
+    }
+    void open(Language language) {
+        window.reset();
+        ASSERT_TRUE(kq::useLanguage(language));
+        Fun_ClearAllModels();
+        if (!machines) machines = home.startMachines({1, 2});
+        ASSERT_TRUE(machines);
+        window = kq::test::openMainWindow(capture);
+    }
+
+    QList<Text> walkAll() {
+        QList<Text> texts;
+        kq::test::writeFrameFile(g_AppFolder, 1, 1, kq::show::RecordingMode::Rgb, {kq::test::patternedImage(1)});
+        for (int state = 0; state < kOperationStates; ++state) {
+            window->Option连接状态_Click(OperationState(state));
+            texts += visibleTexts(*window);
+        }
+        if (PositionWindow* p = window->positionWindow()) texts += visibleTexts(*p);
+        window->showPreview(1);
+        texts += visibleTexts(*window->previewWindow());
+        window->previewWindow()->close();
+
+        window->Option连接状态_Click(OperationState::Download);
+        child<QPushButton>(*window, "Command设置机器").click();
+        child<QPushButton>(*window, "Command通过机器序列号设置ID").click();
+        child<QAction>(*window, "CD版本说明").trigger();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w != window.get() && w->objectName().startsWith(QLatin1String("Form")))
+                texts += visibleTexts(*w);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != window.get() && w->objectName().startsWith(QLatin1String("Form"))) w->close();
+
+        child<QAction>(*window, "CD建模").trigger();
+        ModellingWindow* editor = window->modellingWindow();
+        EXPECT_TRUE(editor && editor->isVisible());
+        if (editor) {
+            texts += visibleTexts(*editor);
+            editor->close();
+        }
+        FactoryTestWindow factory;
+        factory.show();
+        texts += visibleTexts(factory);
+        R770SwitchWindow r770;
+        r770.show();
+        texts += visibleTexts(r770);
+        return texts;
+    }
+};
+
+TEST_F(EveryWindow, InEnglishNoTextHoldsChinese) {
+    open(Language::English);
+    const QList<Text> texts = walkAll();
+    EXPECT_GT(texts.size(), 300);
+    for (const Text& t : texts) {
+        EXPECT_FALSE(t.clipped) << t.where.toStdString() << " is too narrow for " << t.text.toStdString();
+        if (kOwnNames.contains(t.text)) continue;
+        EXPECT_FALSE(t.text.contains(kChinese)) << t.where.toStdString() << ": " << t.text.toStdString();
+    }
+}
+
+TEST_F(EveryWindow, InChineseNoTextIsAnEnglishSentence) {
+    open(Language::Chinese);
+    const QList<Text> texts = walkAll();
+    for (const Text& t : texts) {
+        EXPECT_FALSE(t.clipped) << t.where.toStdString() << " is too narrow for " << t.text.toStdString();
+        EXPECT_FALSE(holdsEnglishSentence(t.text)) << t.where.toStdString() << ": " << t.text.toStdString();
+    }
+}
+
+// The same controls in both languages: the texts the tests of the windows rely on.
+TEST_F(EveryWindow, TheControlsSpeakTheChosenLanguage) {
+    struct Case {
+        Language language;
+        const char* control;
+        const char* text;
+    };
+    const Case cases[] = {
+        {Language::Chinese, "Command播放", "播放"},           {Language::English, "Command播放", "Play"},
+        {Language::Chinese, "Command停止录制", "停止\n录制"}, {Language::English, "Command停止录制", "Stop\nrecording"},
+        {Language::Chinese, "Option连接状态2", "素材编辑"},   {Language::English, "Option连接状态2", "Review"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        open(c.language);
+        EXPECT_EQ(child<QAbstractButton>(*window, c.control).text().toStdString(), c.text);
+    }
+}
+
+TEST(Language, TheCommandLineThenTheSettingThenTheLocaleChoose) {
+    const struct {
+        QStringList args;
+        QString setting, locale;
+        Language expected;
+    } cases[] = {
+        {{}, {}, "zh_CN", Language::Chinese},
+        {{}, {}, "zh_TW", Language::Chinese},
+        {{}, {}, "en_GB", Language::English},
+        {{}, {}, "C", Language::English},
+        {{}, "zh", "de_DE", Language::Chinese},
+        {{}, "en", "zh_CN", Language::English},
+        {{}, "fr", "zh_CN", Language::Chinese},
+        {{"--lang", "en"}, "zh", "zh_CN", Language::English},
+        {{"--lang=zh"}, "en", "en_US", Language::Chinese},
+        {{"--lang", "xx"}, "en", "zh_CN", Language::English},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kq::chooseLanguage(c.args, c.setting, c.locale), c.expected)
+            << c.args.join(' ').toStdString() << " / " << c.setting.toStdString() << " / " << c.locale.toStdString();
+}
+
+TEST_F(EveryWindow, TheLanguageMenuSavesTheChoiceForTheNextStart) {
+    open(Language::Chinese);
+    EXPECT_TRUE(child<QAction>(*window, "CD语言zh").isChecked());
+    child<QAction>(*window, "CD语言en").trigger();
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, kq::key::InterfaceLanguage), QStringLiteral("en"));
+    ASSERT_FALSE(home.dialogs.shown.isEmpty());
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("界面语言已保存，下次启动程序时生效。"));
+    EXPECT_EQ(child<QAbstractButton>(*window, "Command播放").text(), QStringLiteral("播放")); // until the next start
+}
+
+} // namespace

@@ -1,0 +1,1486 @@
+<?xml version='1.0' encoding='utf-8'?>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>ChipIdWindow</name>
+    <message>
+        <source>通过芯片序列号设置ID</source>
+        <translation>Set ID by chip serial</translation>
+    </message>
+    <message>
+        <source>机器列表</source>
+        <translation>Machines</translation>
+    </message>
+    <message>
+        <source>序列号</source>
+        <translation>Serial</translation>
+    </message>
+    <message>
+        <source>%1条无效记录已跳过</source>
+        <translation>%1 invalid records skipped</translation>
+    </message>
+    <message>
+        <source>另有%1台机器超出%2台，未列出</source>
+        <translation>%1 more machines beyond %2 not listed</translation>
+    </message>
+    <message>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+</context>
+<context>
+    <name>DmxPanel</name>
+    <message>
+        <source>Dmx512通道模拟</source>
+        <translation>DMX512 channel simulation</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadPanel</name>
+    <message>
+        <source>下载文件</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>下载到选中机器</source>
+        <translation>Download to selected</translation>
+    </message>
+    <message>
+        <source>下载所有灯光文件</source>
+        <translation>Download all files</translation>
+    </message>
+    <message>
+        <source>升级程序</source>
+        <translation>Upgrade firmware</translation>
+    </message>
+    <message>
+        <source>查看版本号</source>
+        <translation>Get versions</translation>
+    </message>
+    <message>
+        <source>重启所有机器</source>
+        <translation>Restart all</translation>
+    </message>
+    <message>
+        <source>设置
+(通过ID)</source>
+        <translation>Set up
+(by ID)</translation>
+    </message>
+    <message>
+        <source>通过序列号
+设置ID</source>
+        <translation>Set ID by
+serial no.</translation>
+    </message>
+    <message>
+        <source>获取版本号-&gt;
+</source>
+        <translation>Get versions-&gt;
+</translation>
+    </message>
+    <message>
+        <source>获取失败</source>
+        <translation>No reply</translation>
+    </message>
+</context>
+<context>
+    <name>FactoryTestWindow</name>
+    <message>
+        <source>KQ-510 工厂测试 V1.1</source>
+        <translation>KQ-510 Factory test V1.1</translation>
+    </message>
+</context>
+<context>
+    <name>FilePanel</name>
+    <message>
+        <source>文件操作</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>生成播放文件</source>
+        <translation>Build playback files</translation>
+    </message>
+    <message>
+        <source>只限当前素材</source>
+        <translation>Current show only</translation>
+    </message>
+    <message>
+        <source>读取文件</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>Save file</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>自动备份</source>
+        <translation>Auto backup</translation>
+    </message>
+    <message>
+        <source>正在生成文件</source>
+        <translation>Building files…</translation>
+    </message>
+    <message>
+        <source>已经生成文件 !</source>
+        <translation>Playback files built!</translation>
+    </message>
+    <message>
+        <source>文件保存失败！</source>
+        <translation>Could not save the files!</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+以下素材文件已损坏，没有加入播放文件：<byte value="xd" />
+</source>
+        <translation><byte value="xd" />
+These show files are damaged and were left out of the playback files:<byte value="xd" />
+</translation>
+    </message>
+</context>
+<context>
+    <name>LedTestPanel</name>
+    <message>
+        <source>测试灯带</source>
+        <translation>Strip test</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>机器</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>颜色</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>灭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>跑马慢速</source>
+        <translation>Chase slow</translation>
+    </message>
+    <message>
+        <source>跑马快速</source>
+        <translation>Chase fast</translation>
+    </message>
+</context>
+<context>
+    <name>MachineParametersWindow</name>
+    <message>
+        <source>设置机器</source>
+        <translation>Machine settings</translation>
+    </message>
+    <message>
+        <source>机器</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>机器参数</source>
+        <translation>Machine parameters</translation>
+    </message>
+    <message>
+        <source>收到%1个回复，无法确定是哪台机器的参数。ID相同的机器请用“通过序列号设置ID”分开设置。</source>
+        <translation>%1 replies received: cannot tell which machine the parameters are from. Set machines that share an ID one by one with “Set ID by serial”.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>建模</source>
+        <translation>Modelling</translation>
+    </message>
+    <message>
+        <source>版本说明</source>
+        <translation>Version notes</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>界面语言已保存，下次启动程序时生效。</source>
+        <translation>The language is saved; it takes effect the next time the program starts.</translation>
+    </message>
+    <message>
+        <source>正在录制，请先停止录制再建模。</source>
+        <translation>Recording: stop the recording before modelling.</translation>
+    </message>
+    <message>
+        <source>操作状态</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>录制</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>素材编辑</source>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>DMX512模拟</source>
+        <translation>DMX512</translation>
+    </message>
+    <message>
+        <source>测试灯带</source>
+        <translation>Strip test</translation>
+    </message>
+    <message>
+        <source>下载文件</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>文件操作</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>模型不存在</source>
+        <translation>No model file</translation>
+    </message>
+</context>
+<context>
+    <name>MaterialEditor</name>
+    <message>
+        <source>反向</source>
+        <translation>Reverse</translation>
+    </message>
+    <message>
+        <source>自动下移</source>
+        <translation>Auto move down</translation>
+    </message>
+    <message>
+        <source>自动反向</source>
+        <translation>Auto reverse</translation>
+    </message>
+    <message>
+        <source>所有素材反向</source>
+        <translation>Reverse all runs</translation>
+    </message>
+    <message>
+        <source>X轴反向</source>
+        <translation>Reverse X</translation>
+    </message>
+    <message>
+        <source>Y轴反向</source>
+        <translation>Reverse Y</translation>
+    </message>
+    <message>
+        <source>机器编号</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>端口编号</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>Start address</translation>
+    </message>
+    <message>
+        <source>结束地址</source>
+        <translation>End address</translation>
+    </message>
+    <message>
+        <source>形状</source>
+        <translation>Shape</translation>
+    </message>
+    <message>
+        <source>点数</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>角度</source>
+        <translation>Angle</translation>
+    </message>
+    <message>
+        <source>素材备注</source>
+        <translation>Run note</translation>
+    </message>
+    <message>
+        <source>模型长度</source>
+        <translation>Model length</translation>
+    </message>
+    <message>
+        <source>模型宽度</source>
+        <translation>Model width</translation>
+    </message>
+    <message>
+        <source>模型备注</source>
+        <translation>Model note</translation>
+    </message>
+    <message>
+        <source>移动数量</source>
+        <translation>Move count</translation>
+    </message>
+    <message>
+        <source>移动步进</source>
+        <translation>Move step</translation>
+    </message>
+    <message>
+        <source>复制数量</source>
+        <translation>Copy count</translation>
+    </message>
+    <message>
+        <source>快捷按键</source>
+        <translation>Shortcut keys</translation>
+    </message>
+    <message>
+        <source>模型长度和宽度只能是1到%1</source>
+        <translation>Model length and width must be 1 to %1</translation>
+    </message>
+    <message>
+        <source>%1素材</source>
+        <translation>Pixel run %1</translation>
+    </message>
+    <message>
+        <source>移动</source>
+        <translation>Move</translation>
+    </message>
+</context>
+<context>
+    <name>ModelMenus</name>
+    <message>
+        <source>【模型%1】</source>
+        <translation>[Model %1]</translation>
+    </message>
+    <message>
+        <source>模型%1</source>
+        <translation>Model %1</translation>
+    </message>
+    <message>
+        <source>模型文件</source>
+        <translation>Model file</translation>
+    </message>
+    <message>
+        <source>打开模型</source>
+        <translation>Open model</translation>
+    </message>
+    <message>
+        <source>保存模型</source>
+        <translation>Save model</translation>
+    </message>
+    <message>
+        <source>颜色</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>模型%1 %2</source>
+        <translation>Model %1 %2</translation>
+    </message>
+    <message>
+        <source>【模型%1】(%2,%3) %4</source>
+        <translation>[Model %1] (%2 x %3) %4</translation>
+    </message>
+    <message>
+        <source>【%1】</source>
+        <translation>[%1]</translation>
+    </message>
+</context>
+<context>
+    <name>ModellingWindow</name>
+    <message>
+        <source>建模</source>
+        <translation>Modelling</translation>
+    </message>
+    <message>
+        <source>%1模型</source>
+        <translation>Model %1</translation>
+    </message>
+    <message>
+        <source>接线检查：点击一项选中该素材</source>
+        <translation>Wiring check: click an entry to select its pixel run</translation>
+    </message>
+    <message>
+        <source>插入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>确定要清空吗？</source>
+        <translation>Clear all pixel runs?</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>粘贴</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>打开模板</source>
+        <translation>Open template</translation>
+    </message>
+    <message>
+        <source>原点</source>
+        <translation>Origin</translation>
+    </message>
+    <message>
+        <source>适合窗口 (F)</source>
+        <translation>Fit (F)</translation>
+    </message>
+    <message>
+        <source>自增复制到下一个</source>
+        <translation>Auto-copy to next</translation>
+    </message>
+    <message>
+        <source>横竖切换</source>
+        <translation>Swap row/column</translation>
+    </message>
+    <message>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>重做</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>撤销 (Ctrl+Shift+Z)</source>
+        <translation>Undo (Ctrl+Shift+Z)</translation>
+    </message>
+    <message>
+        <source>重做 (Ctrl+Y)</source>
+        <translation>Redo (Ctrl+Y)</translation>
+    </message>
+    <message>
+        <source>测试</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>接线检查：没有发现问题</source>
+        <translation>Wiring check: no problems found</translation>
+    </message>
+    <message>
+        <source>剪贴</source>
+        <translation>Cut</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkMenu</name>
+    <message>
+        <source>网络</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>网卡</source>
+        <translation>Network adapter</translation>
+    </message>
+    <message>
+        <source>连接机器网络</source>
+        <translation>Connect machine network</translation>
+    </message>
+    <message>
+        <source>断开机器网络</source>
+        <translation>Disconnect machine network</translation>
+    </message>
+    <message>
+        <source>没有可用的网卡</source>
+        <translation>No network adapter available</translation>
+    </message>
+    <message>
+        <source>正在设置网卡，请稍候</source>
+        <translation>Setting up the network adapter, please wait</translation>
+    </message>
+    <message>
+        <source>已连接</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>请先在“网卡”中选择要设置的网卡</source>
+        <translation>First choose the network adapter to set under “Network adapter”.</translation>
+    </message>
+    <message>
+        <source>网络（正在设置网卡…）</source>
+        <translation>Network (setting up adapter…)</translation>
+    </message>
+</context>
+<context>
+    <name>PositionWindow</name>
+    <message>
+        <source>位置示意</source>
+        <translation>Position window</translation>
+    </message>
+    <message>
+        <source>拖动移动位置；W A S D 每次移动一个像素；回车键单步录制</source>
+        <translation>Drag to move; W A S D move one pixel; Enter: single step</translation>
+    </message>
+    <message>
+        <source>位置示意 %1×%2  (%3, %4)</source>
+        <translation>Position %1×%2  (%3, %4)</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewWindow</name>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>适合窗口</source>
+        <translation>Fit</translation>
+    </message>
+    <message>
+        <source>导出动画…</source>
+        <translation>Export animation…</translation>
+    </message>
+    <message>
+        <source>素材</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>模型</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>素材%1不能预览：%2</source>
+        <translation>Show %1 cannot be previewed: %2</translation>
+    </message>
+    <message>
+        <source>素材%1，模型%2，%3个像素；有帧文件的机器：%4</source>
+        <translation>Show %1, model %2, %3 pixels; machines with frame files: %4</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>第%1帧/共%2帧</source>
+        <translation>Frame %1 of %2</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>导出动画</source>
+        <translation>Export animation</translation>
+    </message>
+    <message>
+        <source>动画 (*.gif *.webp)</source>
+        <translation>Animation (*.gif *.webp)</translation>
+    </message>
+    <message>
+        <source>正在导出：%1/%2帧</source>
+        <translation>Exporting: frame %1 of %2</translation>
+    </message>
+    <message>
+        <source>已导出：%1</source>
+        <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>导出失败：%1</source>
+        <translation>Export failed: %1</translation>
+    </message>
+    <message>
+        <source>导出完成！<byte value="xd" />
+%1</source>
+        <translation>Export finished!<byte value="xd" />
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>R770SwitchWindow</name>
+    <message>
+        <source>不检测R-770</source>
+        <translation>Don't detect R-770</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingPanel</name>
+    <message>
+        <source>素材录制</source>
+        <translation>Show recording</translation>
+    </message>
+    <message>
+        <source>素材</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>对应模型</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>当前帧</source>
+        <translation>Current frame</translation>
+    </message>
+    <message>
+        <source>位置窗口</source>
+        <translation>Position window</translation>
+    </message>
+    <message>
+        <source>帧间隔(毫秒)</source>
+        <translation>Frame interval (ms)</translation>
+    </message>
+    <message>
+        <source>重新录制</source>
+        <translation>Record anew</translation>
+    </message>
+    <message>
+        <source>自动查找相似帧</source>
+        <translation>Find loop point</translation>
+    </message>
+    <message>
+        <source>淡入淡出</source>
+        <translation>Fade in/out</translation>
+    </message>
+    <message>
+        <source>单步录制</source>
+        <translation>Single step</translation>
+    </message>
+    <message>
+        <source>线条显示</source>
+        <translation>Show lines</translation>
+    </message>
+    <message>
+        <source>停止
+录制</source>
+        <translation>Stop
+recording</translation>
+    </message>
+    <message>
+        <source>在位置显示界面按确认键到下一步</source>
+        <translation>Press Enter in the position window for the next step</translation>
+    </message>
+    <message>
+        <source>素材录制   </source>
+        <translation> – Show recording   </translation>
+    </message>
+    <message>
+        <source>正在生成文件！</source>
+        <translation>Saving files…</translation>
+    </message>
+    <message>
+        <source>文件保存失败！</source>
+        <translation>Saving the files failed!</translation>
+    </message>
+    <message>
+        <source>停止录制</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>无法截取屏幕（%1），没有新的画面发送到机器。</source>
+        <translation>Cannot capture the screen (%1); no new picture is sent to the machines.</translation>
+    </message>
+    <message>
+        <source>外挂画面：已收到 %1，已丢弃 %2，无效消息 %3</source>
+        <translation>Plug-in pictures: %1 received, %2 dropped, %3 invalid messages</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewPanel</name>
+    <message>
+        <source>素材编辑</source>
+        <translation>Review</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>删除帧</source>
+        <translation>Delete frame</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>素材</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>帧</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>素材说明</source>
+        <translation>Show note</translation>
+    </message>
+    <message>
+        <source>共%1帧</source>
+        <translation>%1 frames</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+</context>
+<context>
+    <name>VersionNotesDialog</name>
+    <message>
+        <source>版本说明</source>
+        <translation>Version notes</translation>
+    </message>
+    <message>
+        <source>软件版本</source>
+        <translation>Versions</translation>
+    </message>
+    <message>
+        <source>建模快捷键</source>
+        <translation>Modelling keys</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>kq</name>
+    <message>
+        <source>DMX地址必须是0-65535的数字！</source>
+        <translation>DMX address must be a number from 0 to 65535!</translation>
+    </message>
+    <message>
+        <source>播放文件必须是0-255的数字！</source>
+        <translation>Playback file must be a number from 0 to 255!</translation>
+    </message>
+    <message>
+        <source>ID必须是1-255的数字！</source>
+        <translation>ID must be a number from 1 to 255!</translation>
+    </message>
+    <message>
+        <source>播放时间必须是0-65535的数字！</source>
+        <translation>Play time must be a number from 0 to 65535!</translation>
+    </message>
+    <message>
+        <source>序列号=%1  ID=%2  DMX=%3</source>
+        <translation>Serial=%1  ID=%2  DMX=%3</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>DMX地址</source>
+        <translation>DMX address</translation>
+    </message>
+    <message>
+        <source>播放时间</source>
+        <translation>Play time</translation>
+    </message>
+    <message>
+        <source>播放文件</source>
+        <translation>Playback file</translation>
+    </message>
+    <message>
+        <source>0表示循环播放所有</source>
+        <translation>0 plays all in a loop</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>测试模式（KQ510_LOOPBACK_ONLY=1）下不会更改电脑的网卡</source>
+        <translation>In test mode (KQ510_LOOPBACK_ONLY=1) the PC's network adapter is not changed</translation>
+    </message>
+    <message>
+        <source>无法运行 nmcli：%1</source>
+        <translation>Cannot run nmcli: %1</translation>
+    </message>
+    <message>
+        <source>nmcli 异常退出</source>
+        <translation>nmcli exited abnormally</translation>
+    </message>
+    <message>
+        <source>nmcli 退出码 %1</source>
+        <translation>nmcli exit code %1</translation>
+    </message>
+    <message>
+        <source>nmcli 没有回应</source>
+        <translation>nmcli is not responding</translation>
+    </message>
+    <message>
+        <source>网卡 %1 没有连接配置</source>
+        <translation>Network adapter %1 has no connection profile</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Set successfully</translation>
+    </message>
+    <message>
+        <source>IP地址和子网掩码设置成功, </source>
+        <translation>IP address and subnet mask set, </translation>
+    </message>
+    <message>
+        <source>IP地址或子网掩码设置失败, </source>
+        <translation>IP address or subnet mask not set, </translation>
+    </message>
+    <message>
+        <source>默认网关设置成功, </source>
+        <translation>default gateway set, </translation>
+    </message>
+    <message>
+        <source>默认网关设置失败, </source>
+        <translation>default gateway not set, </translation>
+    </message>
+    <message>
+        <source>DNS设置成功</source>
+        <translation>DNS set</translation>
+    </message>
+    <message>
+        <source>DNS设置失败</source>
+        <translation>DNS not set</translation>
+    </message>
+    <message>
+        <source>无法读取网卡列表：%1</source>
+        <translation>Cannot read the list of network adapters: %1</translation>
+    </message>
+    <message>
+        <source>子网掩码“%1”无效</source>
+        <translation>Subnet mask “%1” is not valid</translation>
+    </message>
+    <message>
+        <source>自动获取IP设置失败</source>
+        <translation>Setting automatic IP failed</translation>
+    </message>
+    <message>
+        <source>DHCP已经开启</source>
+        <translation>DHCP is already on</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+网卡的配置已经改了，但没有生效；要恢复自动获取IP，请点击“断开机器网络”。</source>
+        <translation><byte value="xd" />
+The network adapter's settings were changed but have not taken effect; to get the IP automatically again, click “Disconnect machine network”.</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>文件 (*.%1)</source>
+        <translation>Files (*.%1)</translation>
+    </message>
+    <message>
+        <source>不能保存的字符：%1（只能使用GBK字符）</source>
+        <translation>Cannot be saved: %1 (only characters of code page 936 (GBK))</translation>
+    </message>
+    <message>
+        <source>设置文件无法读取，设置没有保存！<byte value="xd" />
+</source>
+        <translation>The settings file cannot be read; the settings were not saved!<byte value="xd" />
+</translation>
+    </message>
+    <message>
+        <source>正在等待机器回复，请稍后再试。</source>
+        <translation>Waiting for the machines to reply; try again in a moment.</translation>
+    </message>
+    <message>
+        <source>地址“%1”不是IPv4地址，没有发送。请在system.ini中填写数字地址（例如 192.168.1.201）。</source>
+        <translation>The address "%1" is not an IPv4 address; nothing was sent. Enter a numeric address in system.ini (e.g. 192.168.1.201).</translation>
+    </message>
+    <message>
+        <source>屏幕共享已结束</source>
+        <translation>Screen sharing ended</translation>
+    </message>
+    <message>
+        <source>PipeWire无法启动</source>
+        <translation>PipeWire cannot start</translation>
+    </message>
+    <message>
+        <source>无法连接屏幕共享的视频流</source>
+        <translation>Cannot connect the screen sharing video stream</translation>
+    </message>
+    <message>
+        <source>无法连接PipeWire</source>
+        <translation>Cannot connect to PipeWire</translation>
+    </message>
+    <message>
+        <source>Qt屏幕截图</source>
+        <translation>Qt screen grab</translation>
+    </message>
+    <message>
+        <source>Wayland桌面请在登录时选择X11（Xorg）会话。</source>
+        <translation>On a Wayland desktop, choose the X11 (Xorg) session when logging in.</translation>
+    </message>
+    <message>
+        <source>再次选择操作状态“录制”时，桌面会重新询问要共享的屏幕。</source>
+        <translation>When you choose the mode “Record” again, the desktop asks again which screen to share.</translation>
+    </message>
+    <message>
+        <source>屏幕共享被拒绝</source>
+        <translation>Screen sharing was refused</translation>
+    </message>
+    <message>
+        <source>桌面没有共享屏幕</source>
+        <translation>The desktop shared no screen</translation>
+    </message>
+    <message>
+        <source>屏幕共享失败：%1</source>
+        <translation>Screen sharing failed: %1</translation>
+    </message>
+    <message>
+        <source>没有桌面会话总线（D-Bus）</source>
+        <translation>No desktop session bus (D-Bus)</translation>
+    </message>
+    <message>
+        <source>请在桌面会话中启动程序，或在X11（Xorg）会话中运行。</source>
+        <translation>Start the program in a desktop session, or run it in an X11 (Xorg) session.</translation>
+    </message>
+    <message>
+        <source>桌面没有提供屏幕共享（xdg-desktop-portal）</source>
+        <translation>The desktop offers no screen sharing (xdg-desktop-portal)</translation>
+    </message>
+    <message>
+        <source>请安装xdg-desktop-portal和桌面对应的后端，或在X11（Xorg）会话中运行。</source>
+        <translation>Install xdg-desktop-portal and the backend for your desktop, or run in an X11 (Xorg) session.</translation>
+    </message>
+    <message>
+        <source>无法打开屏幕共享的视频流</source>
+        <translation>Cannot open the screen sharing video stream</translation>
+    </message>
+    <message>
+        <source>没有收到屏幕画面</source>
+        <translation>No picture received from the screen</translation>
+    </message>
+    <message>
+        <source>屏幕共享</source>
+        <translation>screen sharing</translation>
+    </message>
+    <message>
+        <source>不显示</source>
+        <translation>Hidden</translation>
+    </message>
+    <message>
+        <source>显示方式1</source>
+        <translation>Mode 1</translation>
+    </message>
+    <message>
+        <source>显示方式2</source>
+        <translation>Mode 2</translation>
+    </message>
+    <message>
+        <source>显示方式3</source>
+        <translation>Mode 3</translation>
+    </message>
+    <message>
+        <source>RGB录制</source>
+        <translation>Record RGB</translation>
+    </message>
+    <message>
+        <source>R录制</source>
+        <translation>Record R</translation>
+    </message>
+    <message>
+        <source>G录制</source>
+        <translation>Record G</translation>
+    </message>
+    <message>
+        <source>B录制</source>
+        <translation>Record B</translation>
+    </message>
+    <message>
+        <source>不备份</source>
+        <translation>No backup</translation>
+    </message>
+    <message>
+        <source>30秒</source>
+        <translation>30 s</translation>
+    </message>
+    <message>
+        <source>1分钟</source>
+        <translation>1 min</translation>
+    </message>
+    <message>
+        <source>2分钟</source>
+        <translation>2 min</translation>
+    </message>
+    <message>
+        <source>5分钟</source>
+        <translation>5 min</translation>
+    </message>
+    <message>
+        <source>10分钟</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>30分钟</source>
+        <translation>30 min</translation>
+    </message>
+    <message>
+        <source>文件不存在！</source>
+        <translation>File not found!</translation>
+    </message>
+    <message>
+        <source>文件为空！</source>
+        <translation>The file is empty!</translation>
+    </message>
+    <message>
+        <source>-&gt;机器 %1</source>
+        <translation>-&gt;Machine %1</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;读取文件</source>
+        <translation><byte value="xd" />
+-&gt;Reading file</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;文件路径=%1</source>
+        <translation><byte value="xd" />
+-&gt;File path=%1</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;文件长度=【%1K】</source>
+        <translation><byte value="xd" />
+-&gt;File length=[%1K]</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;读取文件失败！没有升级<byte value="xd" />
+</source>
+        <translation><byte value="xd" />
+-&gt;Cannot read the file! Not upgraded<byte value="xd" />
+</translation>
+    </message>
+    <message>
+        <source>文件非法！</source>
+        <translation>Not a valid firmware file!</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;握手 </source>
+        <translation><byte value="xd" />
+-&gt;Handshake </translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;握手失败 </source>
+        <translation><byte value="xd" />
+-&gt;Handshake failed </translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;握手成功 </source>
+        <translation><byte value="xd" />
+-&gt;Handshake OK </translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;发送数据 </source>
+        <translation><byte value="xd" />
+-&gt;Sending data </translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;校验失败XXX</source>
+        <translation><byte value="xd" />
+-&gt;Verify failed XXX</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;校验成功！！！</source>
+        <translation><byte value="xd" />
+-&gt;Verified!!!</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;重启机器！</source>
+        <translation><byte value="xd" />
+-&gt;Restarting machine!</translation>
+    </message>
+    <message>
+        <source>文件不存在！<byte value="xd" />
+</source>
+        <translation>: file not found!<byte value="xd" />
+</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;文件长度=【%1M】</source>
+        <translation><byte value="xd" />
+-&gt;File length=[%1M]</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;读取文件失败！没有下载<byte value="xd" />
+</source>
+        <translation><byte value="xd" />
+-&gt;Cannot read the file! Not downloaded<byte value="xd" />
+</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;握手失败 <byte value="xd" />
+</source>
+        <translation><byte value="xd" />
+-&gt;Handshake failed <byte value="xd" />
+</translation>
+    </message>
+    <message>
+        <source> &lt;无应答&gt; </source>
+        <translation> &lt;no acknowledgement&gt; </translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;下载成功！！！</source>
+        <translation><byte value="xd" />
+-&gt;Download OK!!!</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+-&gt;下载失败XXX</source>
+        <translation><byte value="xd" />
+-&gt;Download failed XXX</translation>
+    </message>
+    <message>
+        <source> %1个数据包没有应答</source>
+        <translation> %1 packets not acknowledged</translation>
+    </message>
+    <message>
+        <source>第一版软件！</source>
+        <translation>First release!</translation>
+    </message>
+    <message>
+        <source>增加DMX512模拟功能</source>
+        <translation>Added DMX512 simulation</translation>
+    </message>
+    <message>
+        <source>增加可以使用芯片序列号识别并设置机器</source>
+        <translation>Added identifying and setting up machines by chip serial number</translation>
+    </message>
+    <message>
+        <source>增加查看机器版本号</source>
+        <translation>Added viewing the machines' versions</translation>
+    </message>
+    <message>
+        <source>增加测试灯带功能</source>
+        <translation>Added strip test</translation>
+    </message>
+    <message>
+        <source>增加灯带跑马测试</source>
+        <translation>Added strip chase test</translation>
+    </message>
+    <message>
+        <source>下载文件显示进度</source>
+        <translation>Download shows its progress</translation>
+    </message>
+    <message>
+        <source>增加自动查找相似帧</source>
+        <translation>Added automatic search for similar frames</translation>
+    </message>
+    <message>
+        <source>增加淡入淡出录制</source>
+        <translation>Added fade-in/fade-out recording</translation>
+    </message>
+    <message>
+        <source>增加单步录制</source>
+        <translation>Added single-step recording</translation>
+    </message>
+    <message>
+        <source>增加参数文件自动备份</source>
+        <translation>Added auto backup of the parameter file</translation>
+    </message>
+    <message>
+        <source>增加R、G、B单色录制</source>
+        <translation>Added single-colour recording (R, G, B)</translation>
+    </message>
+    <message>
+        <source>增加位置窗口显示方式</source>
+        <translation>Added position window display mode</translation>
+    </message>
+    <message>
+        <source>增加素材说明</source>
+        <translation>Added show notes</translation>
+    </message>
+    <message>
+        <source>在模型中增加素材由1000个增加至2000个</source>
+        <translation>Pixel runs per model raised from 1000 to 2000</translation>
+    </message>
+    <message>
+        <source>增加外挂程序接口</source>
+        <translation>Added plug-in program interface</translation>
+    </message>
+    <message>
+        <source>增加升级程序功能</source>
+        <translation>Added firmware upgrade</translation>
+    </message>
+    <message>
+        <source>增加颜色顺序选择</source>
+        <translation>Added colour order selection</translation>
+    </message>
+    <message>
+        <source>增加素材对应模型</source>
+        <translation>Added a model for each show</translation>
+    </message>
+    <message>
+        <source>斜线角度输入更加灵活,横线和竖线禁止使用斜线建立</source>
+        <translation>More flexible slant angle input; horizontal and vertical lines can no longer be built as slants</translation>
+    </message>
+    <message>
+        <source>增加建模测试跑点显示方向</source>
+        <translation>Added direction display to the modelling test run</translation>
+    </message>
+    <message>
+        <source>增加自增复制自动下移和自动反向</source>
+        <translation>Added automatic move-down and reverse to incrementing copy</translation>
+    </message>
+    <message>
+        <source>增加快捷按键备注编号</source>
+        <translation>Added shortcut keys for note numbers</translation>
+    </message>
+    <message>
+        <source>&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt; 软件版本更新说明 &lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;</source>
+        <translation>&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt;&gt; Software version history &lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;</translation>
+    </message>
+    <message>
+        <source>--------------【KQ-510 %1】-------------</source>
+        <translation>--------------[KQ-510 %1]-------------</translation>
+    </message>
+    <message>
+        <source>所有快捷键的使用必须先点击素材列表框</source>
+        <translation>Click the pixel run list before using any shortcut</translation>
+    </message>
+    <message>
+        <source>Ctrl+Z 插入一行</source>
+        <translation>Ctrl+Z Insert a row</translation>
+    </message>
+    <message>
+        <source>Ctrl+X 剪贴</source>
+        <translation>Ctrl+X Cut</translation>
+    </message>
+    <message>
+        <source>Ctrl+C 复制</source>
+        <translation>Ctrl+C Copy</translation>
+    </message>
+    <message>
+        <source>Ctrl+V 粘贴</source>
+        <translation>Ctrl+V Paste</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+Z 撤销</source>
+        <translation>Ctrl+Shift+Z Undo</translation>
+    </message>
+    <message>
+        <source>Ctrl+Y 重做</source>
+        <translation>Ctrl+Y Redo</translation>
+    </message>
+    <message>
+        <source>W 向上移动</source>
+        <translation>W Move up</translation>
+    </message>
+    <message>
+        <source>S 向下移动</source>
+        <translation>S Move down</translation>
+    </message>
+    <message>
+        <source>A 向左移动</source>
+        <translation>A Move left</translation>
+    </message>
+    <message>
+        <source>D 向右移动</source>
+        <translation>D Move right</translation>
+    </message>
+    <message>
+        <source>P 将当前光标向下移动N次（N为 复制数量框中的数值）</source>
+        <translation>P Move the cursor down N times (N is the value in the copy count box)</translation>
+    </message>
+    <message>
+        <source>以下0-9 都为数字键</source>
+        <translation>0-9 below are the number keys</translation>
+    </message>
+    <message>
+        <source>快捷按键选（机器编号） 0-9 设置机器</source>
+        <translation>Shortcut keys (machine number): 0-9 set the machine</translation>
+    </message>
+    <message>
+        <source>快捷按键选（端口编号） 0-9 设置端口</source>
+        <translation>Shortcut keys (port number): 0-9 set the port</translation>
+    </message>
+    <message>
+        <source>快捷按键选（类型） 1 横线 2 竖线 3 斜线 4 点</source>
+        <translation>Shortcut keys (type): 1 horizontal 2 vertical 3 slant 4 point</translation>
+    </message>
+    <message>
+        <source>快捷按键选（方向） 1 正向 2 反向 3 切换</source>
+        <translation>Shortcut keys (direction): 1 forward 2 reverse 3 toggle</translation>
+    </message>
+    <message>
+        <source>快捷按键选（备注） 1 记住备注 2 填入记住的备注</source>
+        <translation>Shortcut keys (note): 1 remember the note 2 fill in the remembered note</translation>
+    </message>
+    <message>
+        <source>快捷按键选（位置同步） 1 填入上次移动的坐标并移动一步</source>
+        <translation>Shortcut keys (position sync): 1 fill in the last move's coordinates and move one step</translation>
+    </message>
+    <message>
+        <source>快捷按键选（备注编号[x]） 1 从[1]开始编号 2 编号加1</source>
+        <translation>Shortcut keys (note number [x]): 1 start numbering at [1] 2 add 1 to the number</translation>
+    </message>
+    <message>
+        <source>点击素材列表框,按住Ctrl键,选中多个素材,可批量删除</source>
+        <translation>Click the pixel run list and hold Ctrl to select several pixel runs, then delete them together</translation>
+    </message>
+    <message>
+        <source>1横线</source>
+        <translation>1 Row</translation>
+    </message>
+    <message>
+        <source>2竖线</source>
+        <translation>2 Column</translation>
+    </message>
+    <message>
+        <source>3斜线</source>
+        <translation>3 Diagonal</translation>
+    </message>
+    <message>
+        <source>4点</source>
+        <translation>4 Points</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>机器编号</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>端口编号</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Shape</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>位置同步</source>
+        <translation>Position sync</translation>
+    </message>
+    <message>
+        <source>备注编号[x]</source>
+        <translation>Note number [x]</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>左移</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右移</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>保存完成!!!</source>
+        <translation>Saved!</translation>
+    </message>
+    <message>
+        <source>文件保存失败！<byte value="xd" />
+%1</source>
+        <translation>Could not save the file!<byte value="xd" />
+%1</translation>
+    </message>
+    <message>
+        <source>模型%1的长度或宽度超出范围（1到%2），已改正。</source>
+        <translation>Length or width of model %1 was out of range (1 to %2) and has been corrected.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>保存完成!!!<byte value="xd" />
+模型已保存到：%1</source>
+        <translation>Saved!<byte value="xd" />
+Model saved to: %1</translation>
+    </message>
+    <message>
+        <source>文件错误！</source>
+        <translation>File error!</translation>
+    </message>
+    <message>
+        <source>要复制 %1个素材吗？</source>
+        <translation>Copy %1 pixel runs?</translation>
+    </message>
+    <message>
+        <source>要粘贴 %1个素材吗？</source>
+        <translation>Paste %1 pixel runs?</translation>
+    </message>
+    <message>
+        <source>复制的素材文件不存在或不完整，没有粘贴！</source>
+        <translation>The copied pixel runs are missing or incomplete. Nothing pasted!</translation>
+    </message>
+    <message>
+        <source>[%1] 地址%2-%3超过%4，超出部分不会发送</source>
+        <translation>[%1] addresses %2-%3 go past %4; the rest is not sent</translation>
+    </message>
+    <message>
+        <source>[%1] 与 [%2] 地址重叠（机器%3 端口%4）</source>
+        <translation>[%1] and [%2] addresses overlap (machine %3, port %4)</translation>
+    </message>
+</context>
+</TS>
