@@ -52,6 +52,8 @@ TEST(ProgramCommandLine, HelpVersionAndRefusalsOpenNoWindow) {
         {{"--home", home.path(), "--frobnicate"}, 2, "", "kq510: unknown option '--frobnicate'\nusage: kq510"},
         {{"--home"}, 2, "", "unknown option '--home'"},
         {{"--capture", "gdi"}, 2, "", "kq510: --capture takes x11 or portal, not 'gdi'"},
+        {{"--lang", "fr"}, 2, "", "kq510: --lang takes zh or en, not 'fr'"},
+        {{"--lang=de"}, 2, "", "kq510: --lang takes zh or en, not 'de'"},
         {{"send", "--help"}, 0, "usage: kq510 send --machine N", ""},
         {{"build", "--home", home.path(), "--help"}, 0, "usage: kq510 build", ""},
         {{"inspect", "-h"}, 0, "usage: kq510 inspect FILE", ""},
