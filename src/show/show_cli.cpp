@@ -252,6 +252,13 @@ int runPreview(const QStringList& args) {
     if (out.isEmpty()) return refuse("--out is required");
     if (!exportFormatOf(out)) return refuse("--out must end in .gif or .webp, or name a folder (ending in /)");
 
+    // The show first: without frames there is nothing to draw, whatever the model.
+    ShowReader reader;
+    QString error;
+    if (!reader.open(g_AppFolder, material, &error)) {
+        std::fprintf(stderr, "kq510 preview: %s\n", qPrintable(error));
+        return 1;
+    }
     const std::optional<QByteArray> modelBytes = readWholeFile(models);
     if (!modelBytes) {
         std::fprintf(stderr, "kq510 preview: cannot read the model file %s\n", qPrintable(models));
@@ -267,12 +274,6 @@ int runPreview(const QStringList& args) {
     const int length = store->length[model] > 0 ? store->length[model] : 100;
     const int width = store->width[model] > 0 ? store->width[model] : 100;
 
-    ShowReader reader;
-    QString error;
-    if (!reader.open(g_AppFolder, material, &error)) {
-        std::fprintf(stderr, "kq510 preview: %s\n", qPrintable(error));
-        return 1;
-    }
     ExportOptions options;
     options.firstFrame = first > 0 ? first : 1;
     options.lastFrame = last > 0 ? last : reader.frameCount();
