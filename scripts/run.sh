@@ -47,4 +47,4 @@ trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 echo "Stand-in machines 1..10 on 127.0.1.201..210; their log: $home/stand-in-machines.log"
 echo "What machine k shows: $home/stand-in-machines/ID<k>/live.png"
 echo "Starting kq510 with the application folder $home"
-build/src/kq510 --home "$home"
+build/src/kq510 --home "$home" "$@"
