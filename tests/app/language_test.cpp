@@ -7,7 +7,9 @@
 #include "core/shared_state.h"
 #include "model/modelling_window.h"
 #include "record/position_window.h"
+#include "record/recording_panel.h"
 #include "show/preview_window.h"
+#include "show/review_panel.h"
 #include "support/open_window.h"
 #include "support/show_files.h"
 #include "support/widgets.h"
@@ -25,12 +27,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 using kq::Language;
 using kq::test::child;
+using kq::test::only;
 
 // What a user reads in a window: its title, captions, list and menu entries, tool tips and read-only
 // text boxes (the version notes). Typed values (numbers, notes) are the user's, not the interface's.
@@ -175,23 +179,60 @@ TEST_F(EveryWindow, InChineseNoTextIsAnEnglishSentence) {
     }
 }
 
-// The same controls in both languages: the texts the tests of the windows rely on.
-TEST_F(EveryWindow, TheControlsSpeakTheChosenLanguage) {
+// The texts the window tests assert, in both languages: what a control shows, after what the user did.
+TEST_F(EveryWindow, TheWindowsSpeakTheChosenLanguage) {
     struct Case {
-        Language language;
-        const char* control;
-        const char* text;
+        const char* what;
+        std::function<QString(MainWindow&, kq::test::TempHome&)> read;
+        const char* zh;
+        const char* en;
+    };
+    const auto button = [](const char* name) {
+        return [name](MainWindow& w, kq::test::TempHome&) { return child<QAbstractButton>(w, name).text(); };
     };
     const Case cases[] = {
-        {Language::Chinese, "Command播放", "播放"},           {Language::English, "Command播放", "Play"},
-        {Language::Chinese, "Command停止录制", "停止\n录制"}, {Language::English, "Command停止录制", "Stop\nrecording"},
-        {Language::Chinese, "Option连接状态2", "素材编辑"},   {Language::English, "Option连接状态2", "Review"},
+        {"the review mode", button("Option连接状态2"), "素材编辑", "Review"},
+        {"play", button("Command播放"), "播放", "Play"},
+        {"stop recording", button("Command停止录制"), "停止\n录制", "Stop\nrecording"},
+        {"play pressed",
+         [](MainWindow& w, kq::test::TempHome&) {
+             child<QAbstractButton>(w, "Command播放").click();
+             return child<QAbstractButton>(w, "Command播放").text();
+         },
+         "暂停", "Pause"},
+        {"the frame count of a reviewed show",
+         [](MainWindow& w, kq::test::TempHome&) {
+             kq::test::writeFrameFile(g_AppFolder, 1, 1, kq::show::RecordingMode::Rgb,
+                                      {kq::test::patternedImage(1), kq::test::patternedImage(2)});
+             w.Option连接状态_Click(OperationState::Review);
+             only<ReviewPanel>(w).Fun_素材编辑();
+             return child<QLabel>(w, "Label总帧数").text();
+         },
+         "共2帧", "2 frames"},
+        {"modelling refused while recording",
+         [](MainWindow& w, kq::test::TempHome& h) {
+             only<RecordingPanel>(w).liveOutput().recording = true;
+             child<QAction>(w, "CD建模").trigger();
+             only<RecordingPanel>(w).liveOutput().recording = false;
+             return h.dialogs.shown.isEmpty() ? QString() : h.dialogs.shown.back().text;
+         },
+         "正在录制，请先停止录制再建模。", "Recording: stop the recording before modelling."},
+        {"the preview's frame label",
+         [](MainWindow& w, kq::test::TempHome&) {
+             kq::test::writeFrameFile(g_AppFolder, 1, 4, kq::show::RecordingMode::Rgb, {kq::test::patternedImage(1)});
+             w.showPreview(4);
+             const QString text = child<QLabel>(*w.previewWindow(), "Label预览帧数").text();
+             w.previewWindow()->close();
+             return text;
+         },
+         "第1帧/共1帧", "Frame 1 of 1"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.control);
-        open(c.language);
-        EXPECT_EQ(child<QAbstractButton>(*window, c.control).text().toStdString(), c.text);
-    }
+    for (const Language language : {Language::Chinese, Language::English})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (language == Language::English ? " in English" : " in Chinese"));
+            open(language);
+            EXPECT_EQ(c.read(*window, home).toStdString(), language == Language::English ? c.en : c.zh);
+        }
 }
 
 TEST(Language, TheCommandLineThenTheSettingThenTheLocaleChoose) {
