@@ -1,5 +1,10 @@
 #include "model_data.h"
 
+#include "core/common_functions.h"
+#include "core/settings_file.h"
+#include "core/settings_keys.h"
+#include "core/shared_state.h"
+
 #include <algorithm>
 
 namespace {
@@ -79,4 +84,8 @@ T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1,
         t.FineCoord[k] = t.Coord[k] * 100;
     t.PointCount = pointCount;
     return t;
+}
+
+int Fun_ReadMaterialModel(int material) {
+    return Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(material), 1, 1, kModelCount);
 }

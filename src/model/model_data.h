@@ -76,3 +76,7 @@ T_Material makeMaterial(int machine, int port, int startAddr, int shape, int x1,
 
 // Empties every model (tests and start-up).
 void Fun_ClearAllModels();
+
+// The model a show material (1..50) is recorded against, from the settings ("素材对应模型NN"): 1..20,
+// else 1.
+int Fun_ReadMaterialModel(int material);

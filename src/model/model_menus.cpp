@@ -75,8 +75,7 @@ void ModelMenus::Fun_y颜色选择菜单显示() {
 
 void ModelMenus::Fun_素材对应模型读取初始化() {
     for (int n = 1; n <= kShowMaterials; ++n)
-        materialModel_[size_t(n)] =
-            uint8_t(Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(n), 1, 1, kModelCount));
+        materialModel_[size_t(n)] = uint8_t(Fun_ReadMaterialModel(n));
 }
 
 QString ModelMenus::modelCaption(int model) const {

@@ -137,10 +137,9 @@ void ShowReader::read(int k, ShowFrame& out) {
         frame.present = f.file && k >= 1 && k <= f.frames;
         if (!frame.present) continue;
         frame.mode = f.mode;
-        frame.image.fill(0);
-        if (!f.file->seek(slotOffset(k))) continue;
+        // What cannot be read unpacks to nothing: a frame of zeros.
         slot_.resize(kSlotBytes);
-        const qint64 got = f.file->read(slot_.data(), kSlotBytes);
+        const qint64 got = f.file->seek(slotOffset(k)) ? f.file->read(slot_.data(), kSlotBytes) : 0;
         unpackFrame(slotPackedData(QByteArrayView(slot_).first(std::max<qint64>(got, 0))), frame.image);
     }
 }
@@ -372,45 +371,52 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
         drawPreview(picture, options.scale, 0, 0, layout, colours, false);
     };
 
+    // Each kind of output takes the frames one at a time and is finished at the end; a GIF or WebP is
+    // written aside and appears whole or not at all. Each step gives why it failed, or nothing.
+    const QString unwritable = QStringLiteral("%1: cannot be written").arg(options.out);
+    std::optional<AtomicFile> out; // outlives the writers, which write into it until they finish
+    std::optional<GifWriter> gif;
+    std::optional<WebPWriter> webp;
+    std::function<QString(int)> add;
+    std::function<QString()> finish = [] { return QString(); };
     if (*format == ExportFormat::Png) {
         const QString dir = options.out.endsWith(QLatin1Char('/')) ? options.out.chopped(1) : options.out;
         if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot make the folder").arg(dir));
         const int digits = std::max(4, int(QString::number(last).size()));
-        for (int k = first; k <= last; ++k) {
-            render(k);
+        add = [&picture, dir, digits](int k) {
             const QString path = QStringLiteral("%1/%2.png").arg(dir).arg(k, digits, 10, QLatin1Char('0'));
             QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-                return fail(QStringLiteral("%1: cannot be written").arg(path));
-            if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
+            const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit();
+            return saved ? QString() : QStringLiteral("%1: cannot be written").arg(path);
+        };
+    } else {
+        out.emplace(options.out);
+        if (!out->open()) return fail(unwritable);
+        if (*format == ExportFormat::Gif) {
+            gif.emplace(out->device(), size);
+            add = [&, delays = gifDelays(total, period)](int k) {
+                return gif->add(picture, delays[size_t(k - first)]) ? QString() : unwritable;
+            };
+            finish = [&] { return gif->finish() && out->commit() ? QString() : unwritable; };
+        } else {
+            webp.emplace(size);
+            add = [&](int k) {
+                return webp->add(picture, (k - first) * period) ? QString()
+                                                                : QStringLiteral("the WebP encoder refused a frame");
+            };
+            finish = [&] {
+                const std::optional<QByteArray> bytes = webp->finish(total * period);
+                if (!bytes) return QStringLiteral("the WebP encoder failed");
+                return out->device().write(*bytes) == bytes->size() && out->commit() ? QString() : unwritable;
+            };
         }
-        return true;
     }
-
-    AtomicFile out(options.out);
-    if (!out.open()) return fail(QStringLiteral("%1: cannot be written").arg(options.out));
-    if (*format == ExportFormat::Gif) {
-        const std::vector<int> delays = gifDelays(total, period);
-        GifWriter gif(out.device(), size);
-        for (int k = first; k <= last; ++k) {
-            render(k);
-            if (!gif.add(picture, delays[size_t(k - first)]))
-                return fail(QStringLiteral("%1: cannot be written").arg(options.out));
-            if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
-        }
-        if (!gif.finish() || !out.commit()) return fail(QStringLiteral("%1: cannot be written").arg(options.out));
-        return true;
-    }
-    WebPWriter webp(size);
     for (int k = first; k <= last; ++k) {
         render(k);
-        if (!webp.add(picture, (k - first) * period)) return fail(QStringLiteral("the WebP encoder refused a frame"));
+        if (const QString why = add(k); !why.isEmpty()) return fail(why);
         if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
     }
-    const std::optional<QByteArray> bytes = webp.finish(total * period);
-    if (!bytes) return fail(QStringLiteral("the WebP encoder failed"));
-    if (out.device().write(*bytes) != bytes->size() || !out.commit())
-        return fail(QStringLiteral("%1: cannot be written").arg(options.out));
+    if (const QString why = finish(); !why.isEmpty()) return fail(why);
     return true;
 }
 

@@ -269,8 +269,7 @@ int runPreview(const QStringList& args) {
         std::fprintf(stderr, "kq510 preview: %s is not a model file\n", qPrintable(models));
         return 1;
     }
-    if (model == 0)
-        model = Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(material), 1, 1, kModelCount);
+    if (model == 0) model = Fun_ReadMaterialModel(material);
     const int length = store->length[model] > 0 ? store->length[model] : 100;
     const int width = store->width[model] > 0 ? store->width[model] : 100;
 
