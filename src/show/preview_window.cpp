@@ -126,8 +126,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(Combo预览素材, &QComboBox::activated, this, [this] {
         // The model the material is recorded against comes with it, as in the main window.
         const int material = kq::numberIn(Combo预览素材, kShowMaterials);
-        Combo预览模型->setCurrentIndex(
-            Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(material), 1, 1, kModelCount) - 1);
+        Combo预览模型->setCurrentIndex(Fun_ReadMaterialModel(material) - 1);
         load();
     });
     connect(Combo预览模型, &QComboBox::activated, this, [this] { load(); });
@@ -139,13 +138,16 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void PreviewWindow::openMaterial(int material) {
+    if (exporting_) { // another show is opened once the export is over
+        raise();
+        return;
+    }
     Combo预览模型->clear();
     for (int i = 1; i <= kModelCount; ++i)
         Combo预览模型->addItem(QStringLiteral("%1 %2").arg(i).arg(g_ModelNote[i]));
     material = std::clamp(material, 1, kShowMaterials);
     Combo预览素材->setCurrentIndex(material - 1);
-    Combo预览模型->setCurrentIndex(
-        Fun_ReadIniNumber(g_IniPath, kq::key::MaterialModelPrefix + Fun_Pad2(material), 1, 1, kModelCount) - 1);
+    Combo预览模型->setCurrentIndex(Fun_ReadMaterialModel(material) - 1);
     load();
     show();
     raise();
@@ -212,6 +214,7 @@ void PreviewWindow::step() {
 }
 
 void PreviewWindow::Command播放_Click() {
+    if (exporting_) return;
     if (timer_->isActive()) {
         timer_->stop();
         Command预览播放->setText(tr("播放"));
@@ -231,28 +234,31 @@ void PreviewWindow::Command导出_Click() {
     const bool wasPlaying = timer_->isActive();
     timer_->stop();
     exporting_ = true;
-    for (QWidget* w : std::initializer_list<QWidget*>{Combo预览素材, Combo预览模型, Command预览播放, Command预览导出})
-        w->setEnabled(false);
+    // Meanwhile the show, the model and playing stay as they are; the frames can still be looked at.
+    const auto enableChoices = [this](bool enabled) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{Combo预览素材, Combo预览模型, Command预览播放, Command预览导出})
+            w->setEnabled(enabled);
+    };
+    enableChoices(false);
     ExportOptions options;
     options.firstFrame = 1;
     options.lastFrame = reader_.frameCount();
     options.periodMs = g_FramePeriodMs;
     options.out = path;
     QString error;
-    // A reader of its own, so that the window's frame stays where it is.
-    ShowReader reader;
-    const bool ok = reader.open(g_AppFolder, kq::numberIn(Combo预览素材, kShowMaterials), &error) &&
-                    exportPreview(
-                        reader, layout_, options,
-                        [this](int done, int total) {
-                            Label预览信息->setText(tr("正在导出：%1/%2帧").arg(done).arg(total));
-                            kq::appPump().pumpPending();
-                            return isVisible();
-                        },
-                        &error);
+    // The window's own reader serves: a read takes no position from the one before, and the show and
+    // model stay as they are until the export is over.
+    const bool ok = exportPreview(
+        reader_, layout_, options,
+        [this](int done, int total) {
+            Label预览信息->setText(tr("正在导出：%1/%2帧").arg(done).arg(total));
+            kq::appPump().pumpPending();
+            return isVisible();
+        },
+        &error);
     exporting_ = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{Combo预览素材, Combo预览模型, Command预览播放, Command预览导出})
-        w->setEnabled(true);
+    enableChoices(true);
     Label预览信息->setText(ok ? tr("已导出：%1").arg(path) : tr("导出失败：%1").arg(error));
     Fun_MsgBox(ok ? tr("导出完成！\r\n%1").arg(path) : tr("导出失败：%1").arg(error));
     if (wasPlaying) Command播放_Click();

@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <set>
@@ -461,6 +462,23 @@ TEST_F(PreviewWindowTest, OpensFromTheReviewAndFilePanelsPlaysStepsAndExports) {
     ASSERT_FALSE(home.dialogs.shown.isEmpty());
     EXPECT_TRUE(home.dialogs.shown.back().text.startsWith(QStringLiteral("导出完成！")))
         << home.dialogs.shown.back().text.toStdString();
+
+    // While an export runs, another show opened from the main window, or Space, waits for it: the
+    // animation is all of the show it began with.
+    home.dialogs.fileNames.push_back(home.path("during.gif"));
+    QTimer::singleShot(0, preview, [&] {
+        preview->openMaterial(7);
+        pressKey(*preview, Qt::Key_Space);
+    });
+    kq::test::child<QPushButton>(*preview, "Command预览导出").click();
+    EXPECT_EQ(preview->frameCount(), 3);
+    EXPECT_FALSE(preview->playing());
+    int status = 0;
+    GifFileType* gif = DGifOpenFileName(home.path("during.gif").toLocal8Bit().constData(), &status);
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->ImageCount, 3);
+    DGifCloseFile(gif, &status);
 
     // A material without frames says so and offers nothing to play.
     kq::test::only<FilePanel>(*window).findChild<QPushButton*>(QStringLiteral("Command文件预览"))->click();
