@@ -184,13 +184,19 @@ bool Fun_BuildPlaybackFile(int machine, int filter, QStringList* damaged) {
         return {std::move(file), {}};
     };
     // The next material's file is read and checked on a second thread while this one's block is
-    // written, so that the build takes about as long as writing its output.
-    std::future<Loaded> next = std::async(std::launch::async, load, 1);
+    // written, so that the build takes about as long as writing its output. Most of the directory's
+    // entries have no file: those are looked at when their turn comes, without a thread.
+    const auto prepare = [&](int k) {
+        const bool worthAThread =
+            (filter == 0 || filter == k) && QFileInfo::exists(frameFilePath(appFolder, machine, k));
+        return std::async(worthAThread ? std::launch::async : std::launch::deferred, load, k);
+    };
+    std::future<Loaded> next = prepare(1);
     const bool ok = writePlaybackFile(
         out.device(),
         [&](int k) -> std::optional<QByteArray> {
             Loaded loaded = next.get();
-            if (k < kDirectoryEntries) next = std::async(std::launch::async, load, k + 1);
+            if (k < kDirectoryEntries) next = prepare(k + 1);
             if (damaged && !loaded.problem.isEmpty()) *damaged << loaded.problem;
             return std::move(loaded.file);
         },
