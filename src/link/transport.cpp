@@ -53,8 +53,7 @@ bool sendCommandText(int machine, const QString& codeHex, const QString& payload
 } // namespace
 
 bool Fun_SendFrame(int machine, int commandCode, QByteArrayView data, bool waitAfter) {
-    if (!buildInFrameBuf(machine, commandCode, data)) return false;
-    Form_UDP().Fun_send_udp(frameArray());
+    if (!Fun_SendFrameAtOnce(machine, commandCode, data)) return false;
     kq::appPump().pumpPending();
     if (waitAfter) Fun_Delay(1);
     return true;
