@@ -59,9 +59,11 @@ void drawPreview(QImage& target, double scale, int ox, int oy, const PreviewLayo
     const auto bits = reinterpret_cast<QRgb*>(target.bits());
     const qsizetype stride = target.bytesPerLine() / 4;
     const auto fill = [&](int x0, int y0, int side, QRgb c) {
+        // Clipped to the picture; a square wholly outside it draws nothing.
         const int x1 = std::min(w, x0 + side), y1 = std::min(h, y0 + side);
         x0 = std::max(0, x0);
         y0 = std::max(0, y0);
+        if (x0 >= x1) return;
         for (int y = y0; y < y1; ++y)
             std::fill(bits + y * stride + x0, bits + y * stride + x1, c);
     };

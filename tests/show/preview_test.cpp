@@ -111,6 +111,39 @@ TEST(PreviewMapping, EveryShapeGetsTheLevelsOfItsAddressesInItsMachinesFrame) {
     }
 }
 
+// Zoomed in and panned, points land on every side of the picture and beyond it: each is cut at the
+// picture's edge, and one wholly outside draws nothing.
+TEST(PreviewMapping, PointsOffThePictureAreCutAtItsEdges) {
+    auto store = std::make_unique<ModelStore>();
+    store->materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 5, 9, 5);
+    store->materials[1][2] = makeMaterial(1, 2, 1, kShapePoints, 2, 2, 2, 2, 0, 2);
+    const PreviewLayout layout = previewLayout(store->materials[1], 10, 10);
+    std::vector<QRgb> colours;
+    for (size_t i = 0; i < layout.points.size(); ++i)
+        colours.push_back(qRgb(10 + int(i), 100, 200));
+    QImage picture(40, 24, QImage::Format_RGB32);
+    const auto lit = [&] {
+        int n = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                n += (picture.pixel(x, y) & 0xFFFFFF) != 0;
+        return n;
+    };
+    for (const QPoint offset :
+         {QPoint(100, 0), QPoint(-100, 0), QPoint(0, 100), QPoint(0, -100), QPoint(-4000, -4000), QPoint(4000, 4000)}) {
+        for (const double scale : {0.5, 1.0, 4.0, 16.0}) {
+            drawPreview(picture, scale, offset.x(), offset.y(), layout, colours, true);
+            EXPECT_EQ(lit(), 0) << offset.x() << "," << offset.y() << " at " << scale;
+        }
+    }
+    // Half off the left edge at 4:1: the row's third pixel (x = 2) starts the picture, and the row ends
+    // where its last pixel does.
+    drawPreview(picture, 4, -8, 0, layout, colours, false);
+    EXPECT_EQ(picture.pixel(0, 20), colours[2]);
+    EXPECT_EQ(picture.pixel(31, 23), colours[9]);
+    EXPECT_EQ(picture.pixel(32, 20) & 0xFFFFFF, 0u);
+}
+
 TEST(PreviewMapping, PixelsWithoutAFrameOrOnAnUnrecordedPortAreDarkGrey) {
     kq::test::TempHome home;
     kq::test::writeFrameFile(g_AppFolder, 1, 3, RecordingMode::Rgb, {handMadeImage(1), handMadeImage(1)});
