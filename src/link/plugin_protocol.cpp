@@ -62,12 +62,7 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
         if (count == 0) return Event::Chunk;
         if (image_.size() < offset + count) image_.resize(qsizetype(offset + count), '\0');
         std::memcpy(image_.data() + offset, data.constData() + kPluginChunkHeadBytes, size_t(count));
-        // The plug-in sends a picture's chunks in order from offset 0, and they may overlap or repeat:
-        // only a run from 0 without a gap counts. A chunk that starts before the one before it began
-        // belongs to the next picture (the "0152" between them was lost).
-        if (offset < lastOffset_) covered_ = 0;
-        if (offset <= covered_) covered_ = std::max<qsizetype>(covered_, qsizetype(offset + count));
-        lastOffset_ = qsizetype(offset);
+        markCame(qsizetype(offset), qsizetype(offset + count));
         return Event::Chunk;
     }
     if (code == msg::PictureDone) {
@@ -82,9 +77,10 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
             return Event::Dropped;
         }
         const auto bytes = qsizetype(width * height * 4);
-        const bool whole = covered_ >= bytes;
-        covered_ = 0;
-        lastOffset_ = 0;
+        const bool whole = allCame(bytes);
+        // The next picture starts afresh: only the words the chunks touched need clearing.
+        std::fill(came_.begin(), came_.begin() + (dirtyEnd_ + 63) / 64, 0);
+        dirtyEnd_ = 0;
         // An incomplete picture leaves the countdown alone: when nothing whole comes, the screen is
         // sampled again once it runs out.
         if (!whole) {
@@ -106,6 +102,31 @@ PluginPictures::Event PluginPictures::receive(QByteArrayView data) {
         return Event::Picture;
     }
     return Event::None;
+}
+
+void PluginPictures::markCame(qsizetype from, qsizetype to) {
+    if (from >= to) return;
+    const auto words = size_t((to + 63) / 64);
+    if (came_.size() < words) came_.resize(words, 0);
+    dirtyEnd_ = std::max(dirtyEnd_, to);
+    const qsizetype first = from / 64, last = (to - 1) / 64;
+    const uint64_t head = ~0ULL << (from % 64), tail = ~0ULL >> (63 - (to - 1) % 64);
+    if (first == last) {
+        came_[size_t(first)] |= head & tail;
+        return;
+    }
+    came_[size_t(first)] |= head;
+    std::fill(came_.begin() + first + 1, came_.begin() + last, ~0ULL);
+    came_[size_t(last)] |= tail;
+}
+
+bool PluginPictures::allCame(qsizetype bytes) const {
+    if (bytes > dirtyEnd_) return false;
+    const qsizetype full = bytes / 64;
+    for (qsizetype w = 0; w < full; ++w)
+        if (came_[size_t(w)] != ~0ULL) return false;
+    const int rest = int(bytes % 64);
+    return rest == 0 || (came_[size_t(full)] | (~0ULL << rest)) == ~0ULL;
 }
 
 QByteArrayView PluginPictures::pixels() const {

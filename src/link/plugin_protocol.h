@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 // The messages exchanged with the plug-in program on this PC: "KQ-510>>", a two-byte code and the
 // code's fields, numbers as 32-bit signed big-endian. "0180" asks for the next picture; "0151" carries
@@ -38,9 +39,9 @@ QString Fun_MsgCode(QByteArrayView data);
 int64_t Fun_MsgReadBE(int n, QByteArrayView data, qsizetype& position);
 
 // Assembles the plug-in's pictures. Everything that would reach outside the picture buffer is dropped
-// and counted, never written. A picture is taken only when all of its width x height x 4 bytes came in
-// chunks since the "0152" before it: one whose chunk was lost would mix two pictures, and is dropped
-// and counted apart.
+// and counted, never written. A picture is taken only when every one of its width x height x 4 bytes
+// came in a chunk since the "0152" before it, in whatever order and however often: one whose chunk was
+// lost would mix two pictures, and is dropped and counted apart.
 class PluginPictures {
 public:
     // Dropped: a message that does not fit the buffer. Incomplete: a "0152" whose picture lacks bytes.
@@ -66,9 +67,12 @@ private:
     QByteArray image_, shownImage_;
     int width_ = 0, height_ = 0;
     qsizetype shownBytes_ = 0; // width_ x height_ x 4, never past shownImage_'s size
-    // Bytes 0 .. covered_ - 1 all came in chunks since the last "0152"; lastOffset_ is where the
-    // latest of those chunks started.
-    qsizetype covered_ = 0, lastOffset_ = 0;
+    // One bit per picture byte: set when the byte came in a chunk since the last "0152". Bits past
+    // dirtyEnd_ are all clear, so that a "0152" clears only what the chunks touched.
+    std::vector<uint64_t> came_;
+    qsizetype dirtyEnd_ = 0;
+    void markCame(qsizetype from, qsizetype to);
+    bool allCame(qsizetype bytes) const;
     int warmUp_ = 0;
     int dropped_ = 0;
     int droppedPictures_ = 0;

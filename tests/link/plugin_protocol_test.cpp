@@ -83,24 +83,35 @@ TEST(PluginProtocol, APictureIsTakenOnlyWhenEveryByteCameSinceThePictureBefore) 
         bool whole;
     } cases[] = {
         {"every chunk in order", {{0, 1000}, {1000, 1000}, {2000, 1000}, {3000, 1000}}, true},
+        {"bottom-up", {{3000, 1000}, {2000, 1000}, {1000, 1000}, {0, 1000}}, true},
+        {"interleaved", {{0, 1000}, {2000, 1000}, {1000, 1000}, {3000, 1000}}, true},
         {"one chunk for all", {{0, 4000}}, true},
         {"overlapping chunks", {{0, 1500}, {1000, 1500}, {2500, 1500}}, true},
+        {"overlapping, last first", {{2500, 1500}, {0, 1500}, {1000, 1500}}, true},
         {"a chunk repeated", {{0, 1000}, {1000, 1000}, {1000, 1000}, {2000, 2000}}, true},
+        {"a chunk repeated out of order", {{3000, 1000}, {1000, 1000}, {3000, 1000}, {0, 1000}, {2000, 1000}}, true},
+        {"odd sizes, not on word bounds", {{3, 3997}, {0, 3}}, true},
         {"a chunk past the picture's bytes", {{0, 3000}, {3000, 2000}}, true},
+        // The "0152" between two pictures was lost: the bytes of the two together make a whole one.
+        {"chunks of two pictures",
+         {{0, 1000}, {1000, 1000}, {2000, 1000}, {3000, 1000}, {0, 1000}, {2000, 1000}},
+         true},
         {"a chunk lost in the middle", {{0, 1000}, {1000, 1000}, {3000, 1000}}, false},
+        {"a chunk lost, bottom-up", {{3000, 1000}, {1000, 1000}, {0, 1000}}, false},
         {"the first chunk lost", {{1000, 1000}, {2000, 1000}, {3000, 1000}}, false},
         {"the last chunk lost", {{0, 1000}, {1000, 1000}, {2000, 1000}}, false},
         {"the last byte lost", {{0, 1000}, {1000, 1000}, {2000, 1000}, {3000, 999}}, false},
+        {"one byte in the middle lost", {{0, 2047}, {2048, 1952}}, false},
         // As many bytes as the picture has, yet one range of it never came.
         {"a repeat in place of a lost chunk", {{0, 1000}, {1000, 1000}, {1000, 1000}, {3000, 1000}}, false},
         {"empty chunks only", {{0, 0}, {1000, 0}}, false},
         {"no chunk at all", {}, false},
-        // A whole picture whose "0152" was lost, then the next one without its chunk at 1,000.
-        {"a new picture begun",
-         {{0, 1000}, {1000, 1000}, {2000, 1000}, {3000, 1000}, {0, 1000}, {2000, 1000}, {3000, 1000}},
-         false},
     };
-    const QByteArray before(4000, 'a'), after(4000, 'b');
+    // Every byte different from its neighbours, so that a chunk written to the wrong place shows.
+    const QByteArray before(4000, 'a');
+    QByteArray after(5000, '\0');
+    for (int i = 0; i < after.size(); ++i)
+        after[i] = char(i % 251);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g_PluginCountdown = 0;
@@ -110,10 +121,10 @@ TEST(PluginProtocol, APictureIsTakenOnlyWhenEveryByteCameSinceThePictureBefore) 
         ASSERT_TRUE(pictures.hasPicture());
         g_PluginCountdown = 7;
         for (const Range& r : c.chunks)
-            pictures.receive(chunk(r.offset, r.count, after.left(r.count)));
+            pictures.receive(chunk(r.offset, r.count, after.mid(r.offset, r.count)));
         EXPECT_EQ(pictures.receive(done(4000, 40, 25)),
                   c.whole ? PluginPictures::Event::Picture : PluginPictures::Event::Incomplete);
-        EXPECT_EQ(pictures.pixels(), c.whole ? after : before);
+        EXPECT_EQ(pictures.pixels(), c.whole ? after.left(4000) : before);
         EXPECT_EQ(pictures.received(), kPluginWarmUp + (c.whole ? 1 : 0));
         EXPECT_EQ(pictures.droppedPictures(), c.whole ? 0 : 1);
         EXPECT_EQ(pictures.dropped(), 0); // no message was
