@@ -251,8 +251,13 @@ std::optional<kq::ByteCursor> loadIntoBuffer(const QString& path) {
     return globalCursor(*size);
 }
 
-// Whether this run opened or saved a model file, so that the models on hand belong to g_ModelFilePath.
-bool modelFileChosen = false;
+// Where the models on hand came from, and so where closing the editor may save them.
+enum class ModelOrigin {
+    None,    // no model file opened or saved in this run: the application folder's file is theirs
+    File,    // g_ModelFilePath, opened whole or saved
+    Damaged, // a file that could be read only in part: no file is theirs until the user picks one
+};
+ModelOrigin modelOrigin = ModelOrigin::None;
 
 void saveTo(const QString& path, const QString& done = QCoreApplication::translate("kq", "保存完成!!!")) {
     // Only a file that now holds the models becomes theirs: after a failed "save as" the editor still
@@ -260,7 +265,7 @@ void saveTo(const QString& path, const QString& done = QCoreApplication::transla
     if (writeModels(path)) {
         Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
         g_ModelFilePath = path;
-        modelFileChosen = true;
+        modelOrigin = ModelOrigin::File;
         Fun_MsgBox(done);
     } else {
         Fun_MsgBox(QCoreApplication::translate("kq", "文件保存失败！\r\n%1").arg(path));
@@ -310,17 +315,27 @@ void Fun_SaveModelAs() {
 void Fun_SaveModel() {
     // The models go back to the file they came from. With none opened or saved in this run they go to
     // the application folder's model file, the one the next start opens, and the user is told where:
-    // never over a file of another installation that the settings merely name.
-    if (modelFileChosen) {
+    // never over a file of another installation that the settings merely name. Models read in part
+    // from a damaged file belong to no file: the user picks one, and nothing is written without.
+    switch (modelOrigin) {
+    case ModelOrigin::File:
         saveTo(g_ModelFilePath);
         return;
+    case ModelOrigin::Damaged:
+        if (const QString path = Fun_SaveFileDialog(QStringLiteral("mx20")); !path.isEmpty())
+            saveTo(path);
+        else
+            Fun_MsgBox(QCoreApplication::translate("kq", "模型没有保存。"));
+        return;
+    case ModelOrigin::None:
+        break;
     }
     const QString path = g_AppFolder + QStringLiteral("/模型.mx20");
     saveTo(path, QCoreApplication::translate("kq", "保存完成!!!\r\n模型已保存到：%1").arg(path));
 }
 
 void Fun_ForgetModelFile() {
-    modelFileChosen = false;
+    modelOrigin = ModelOrigin::None;
 }
 
 void Fun_OpenModel(const QString& givenPath) {
@@ -338,14 +353,17 @@ void Fun_OpenModel(const QString& givenPath) {
         Fun_MsgBox(QCoreApplication::translate("kq", "文件错误！"));
         return;
     }
-    Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
-    g_ModelFilePath = path;
     // A wrong header is reported and the file is read all the same, so that a template opened as a
     // model file still yields its blocks; a file cut short is reported too. Such a file is not taken
-    // for the models' own: closing the editor saves to the application folder's file and says where.
+    // for the models' own, nor is any other: closing the editor asks where to save them.
+    Fun_WriteIni(g_IniPath, kq::key::LastModelFile, path);
     const ReadResult r = readModelFile(*c, g_Models);
-    modelFileChosen = r.headerOk && !r.truncated;
-    if (!r.headerOk || r.truncated) Fun_MsgBox(QCoreApplication::translate("kq", "文件错误！"));
+    const bool whole = r.headerOk && !r.truncated;
+    modelOrigin = whole ? ModelOrigin::File : ModelOrigin::Damaged;
+    if (whole)
+        g_ModelFilePath = path;
+    else
+        Fun_MsgBox(QCoreApplication::translate("kq", "文件错误！"));
     tellFixedSizes();
 }
 

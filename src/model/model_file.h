@@ -52,7 +52,8 @@ void Fun_ReadModelBlock(int m);
 void Fun_ReadPointBlock(int m);
 
 void Fun_SaveModelAs();
-// Saves to the model file this run opened or saved; with none, to the application folder's "模型.mx20".
+// Saves to the model file this run opened or saved; with none, to the application folder's "模型.mx20";
+// after a file that could be read only in part, to the file the user picks in the save dialog.
 void Fun_SaveModel();
 // A new start: no model file is opened yet.
 void Fun_ForgetModelFile();

@@ -620,6 +620,70 @@ TEST_F(Modelling, ClosingSavesOnlyToTheFileWhoseModelsAreEdited) {
     EXPECT_EQ(g_ModelNote[1], QStringLiteral("本工程"));
 }
 
+TEST_F(Modelling, AfterADamagedFileClosingSavesOnlyWhereTheUserPicks) {
+    editor->close();
+    const auto bytesOf = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    // The installation's own file, opened as at a start.
+    const QString own = home.path(QStringLiteral("模型.mx20"));
+    g_ModelNote[1] = QStringLiteral("演示");
+    g_ModelNote[2] = QStringLiteral("满载2000");
+    ASSERT_TRUE(Fun_WriteModelFile(own));
+    const QByteArray ownBytes = bytesOf(own);
+    Fun_ForgetModelFile();
+    Fun_OpenModel(own);
+    // A template, and a model file cut short, opened as model files.
+    const QString tpl = home.path(QStringLiteral("one.mb10"));
+    g_CurModel = 1;
+    home.dialogs.fileNames = {tpl};
+    Fun_SaveTemplate();
+    const QString cut = home.path(QStringLiteral("cut.mx20"));
+    ASSERT_TRUE(kq::writeFileAtomically(cut, ownBytes.left(ownBytes.size() / 3)));
+    const struct {
+        const char* name;
+        QString damaged;
+        QString picked; // empty: the dialog is cancelled
+    } cases[] = {
+        {"a template, the dialog cancelled", tpl, {}},
+        {"a file cut short, the dialog cancelled", cut, {}},
+        {"a file cut short, saved where the user picks", cut, home.path(QStringLiteral("picked.mx20"))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray damagedBytes = bytesOf(c.damaged);
+        Fun_OpenModel(c.damaged);
+        EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("文件错误！"));
+        home.dialogs.fileRequests.clear();
+        if (!c.picked.isEmpty()) home.dialogs.fileNames = {c.picked};
+        window->CD建模_Click();
+        for (int i = 0; i < 200 && !editor->initialised(); ++i)
+            Fun_Delay(10);
+        editor->close();
+        // Closing asked where to save, offering the folder and no file of its own.
+        ASSERT_EQ(home.dialogs.fileRequests.size(), 1);
+        EXPECT_EQ(home.dialogs.fileRequests[0].directory, g_AppFolder);
+        EXPECT_EQ(bytesOf(own), ownBytes);
+        EXPECT_EQ(bytesOf(c.damaged), damagedBytes);
+        if (c.picked.isEmpty()) {
+            EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("模型没有保存。"));
+            continue;
+        }
+        EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("保存完成!!!"));
+        EXPECT_EQ(bytesOf(c.picked), kq::model::encodeModelFile(g_Models));
+        // From then on the models are that file's: the next close saves there without asking.
+        home.dialogs.fileRequests.clear();
+        window->CD建模_Click();
+        for (int i = 0; i < 200 && !editor->initialised(); ++i)
+            Fun_Delay(10);
+        editor->close();
+        EXPECT_TRUE(home.dialogs.fileRequests.isEmpty());
+        EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("保存完成!!!"));
+        EXPECT_EQ(bytesOf(own), ownBytes);
+    }
+}
+
 TEST_F(Modelling, ALargeModelOpensWholeAndFitShowsItWholeAgain) {
     editor->close();
     g_CurModel = 2;
