@@ -1,6 +1,5 @@
 #include "sampling.h"
 
-#include "model/modelling_test.h"
 #include "show/frame_store.h"
 
 #include <algorithm>
@@ -14,39 +13,10 @@ int roundHalfEven(double v) {
     return int(std::nearbyint(v));
 } // the default rounding mode
 
-// n of a material: its pixel count - 1, or -1 when it has none.
-int lastIndex(const T_Material& t) {
-    return int(kq::model::pixelCount(t) - 1);
-}
-
-QPoint pixelAt(const T_Material& t, int p, int n) {
-    const int x1 = t.Coord[1], y1 = t.Coord[2], x2 = t.Coord[3], y2 = t.Coord[4];
-    switch (t.Shape) {
-    case kShapeHorizontal:
-        return {std::min(x1, x2) + p, y1};
-    case kShapeVertical:
-        return {x1, std::min(y1, y2) + p};
-    case kShapeDiagonal:
-        // On the straight segment from point 1 to point 2, evenly stepped, each rounded to a pixel.
-        if (n == 0) return {x1, y1};
-        return {x1 + int(std::lround(double(x2 - x1) * p / n)), y1 + int(std::lround(double(y2 - y1) * p / n))};
-    default:
-        return {x1, y1};
-    }
-}
-
 // kPictureBackground as the picture holds it: blue, green, red, x.
 constexpr uint8_t kBackgroundPixel[4] = {0xFF, 0xC0, 0xC0, 0x00};
 
 } // namespace
-
-std::vector<QPoint> materialPixels(const T_Material& t) {
-    std::vector<QPoint> pixels;
-    const int n = lastIndex(t);
-    for (int p = 0; p <= n; ++p)
-        pixels.push_back(pixelAt(t, p, n));
-    return pixels;
-}
 
 SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qsizetype bytesPerRow,
                            qsizetype pictureBytes, const QSize& picture, const QSize& area) {
@@ -55,26 +25,17 @@ SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qs
         return at.x() >= 0 && at.y() >= 0 && at.x() < area.width() && at.y() < area.height() &&
                (at.x() >= picture.width() || at.y() >= picture.height());
     };
-    SamplePlan plan;
     // Offsets past the picture read its last whole pixel (whose blue byte is at S - 4).
     const qsizetype smax = std::max<qsizetype>(0, pictureBytes - 4);
-    for (int i = 1; i <= kMaterialCount; ++i) {
-        const T_Material& t = materials[i];
-        if (t.StartAddr < 1 || t.Machine < 1 || t.Port == 0) continue;
-        if (t.Machine > kMaxMachine || t.Port < 1 || t.Port > kMaxPort) continue; // outside the tables
-        plan.usedPorts[t.Port][t.Machine] = true;
-        const int n = lastIndex(t);
-        if (n < 0) continue;
-        const bool reverse = t.Reverse != 0 && t.Shape != kShapePoints;
-        // Addresses past 750 are never sent: only the pixels that land on 0..749 are planned.
-        const int lastE = std::min(n, kPixelsPerPort - t.StartAddr);
-        for (int e = 0; e <= lastE; ++e) {
-            const int p = reverse ? n - e : e;
-            const QPoint at = pixelAt(t, p, n);
-            const qsizetype o = qsizetype(at.y()) * bytesPerRow + qsizetype(at.x()) * 4;
-            plan.points.push_back({i, uint8_t(t.Machine), uint8_t(t.Port), uint16_t(t.StartAddr + e - 1), at.x(),
-                                   at.y(), cutOff(at) ? SamplePoint::kBackground : std::clamp<qsizetype>(o, 0, smax)});
-        }
+    const kq::model::ModelPoints model = kq::model::modelPoints(materials);
+    SamplePlan plan;
+    std::copy(&model.usedPorts[0][0], &model.usedPorts[0][0] + sizeof model.usedPorts, &plan.usedPorts[0][0]);
+    plan.points.reserve(model.points.size());
+    for (const kq::model::ModelPoint& p : model.points) {
+        const QPoint at(p.x, p.y);
+        const qsizetype o = qsizetype(p.y) * bytesPerRow + qsizetype(p.x) * 4;
+        plan.points.push_back({p.material, p.machine, p.port, p.address, p.x, p.y,
+                               cutOff(at) ? SamplePoint::kBackground : std::clamp<qsizetype>(o, 0, smax)});
     }
     return plan;
 }

@@ -2,6 +2,7 @@
 
 #include "core/shared_state.h"
 #include "model/model_data.h"
+#include "model/model_points.h"
 
 #include <QPoint>
 #include <QSize>
@@ -15,12 +16,9 @@
 
 namespace kq::record {
 
-inline constexpr int kMaxAddress = 760;    // addresses past it all land here
-inline constexpr int kPixelsPerPort = 750; // positions 0..749 are sent
-inline constexpr int kOutputPorts = 6;     // ports 7 and 8 are sampled but never sent
-
-// The canvas points of a material's pixels in order p = 0..n (n + 1 points), or none.
-std::vector<QPoint> materialPixels(const T_Material& t);
+inline constexpr int kMaxAddress = 760; // addresses past it all land here
+using kq::model::kOutputPorts;
+using kq::model::kPixelsPerPort;
 
 struct SamplePoint {
     int32_t material;

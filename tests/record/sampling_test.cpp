@@ -8,6 +8,7 @@
 namespace {
 
 using namespace kq::record;
+using kq::model::materialPixels;
 
 // A picture of w x h pixels whose pixel (x, y) is blue x, green y, red x + y (all below 256 here).
 struct Picture {

@@ -28,7 +28,7 @@ QByteArray expectedPatternBlock(int machine, int port, const QPoint& origin) {
     for (int i = 1; i <= kMaterialCount; ++i) {
         const T_Material& t = g_Materials[g_CurModel][i];
         if (t.Machine != machine || t.Port != port) continue;
-        const auto pixels = kq::record::materialPixels(t);
+        const auto pixels = kq::model::materialPixels(t);
         const int n = int(pixels.size()) - 1;
         for (int p = 0; p <= n; ++p) {
             const int e = t.Reverse && t.Shape != kShapePoints ? n - p : p;
