@@ -5,11 +5,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gif_lib.h>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <webp/encode.h>
 #include <webp/mux.h>
@@ -20,8 +23,7 @@ PreviewLayout previewLayout(const T_Material (&materials)[kMaterialCount + 1], i
     PreviewLayout layout;
     layout.length = length;
     layout.width = width;
-    // Only the points matter here, not where a picture holds them.
-    layout.points = kq::record::buildSamplePlan(materials, 0, 0).points;
+    layout.points = kq::model::modelPoints(materials).points;
     layout.dot.reserve(layout.points.size());
     for (const auto& p : layout.points)
         layout.dot.push_back(materials[p.material].Shape == kShapePoints ? 1 : 0);
@@ -95,16 +97,33 @@ void drawPreview(QImage& target, double scale, int ox, int oy, const PreviewLayo
     }
 }
 
+ShowReader::Stamp ShowReader::stampOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return {true, quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 bool ShowReader::open(const QString& appFolder, int material, QString* error) {
     frameCount_ = 0;
+    folder_ = appFolder;
+    material_ = material;
     bool any = false;
     for (int m = 1; m <= kMaxMachine; ++m) {
         File& f = files_[size_t(m)];
         f = File{};
         const QString path = frameFilePath(appFolder, m, material);
-        if (!QFileInfo::exists(path)) continue;
-        // Checked whole, then read slot by slot: a long show is not held in memory.
-        const std::optional<QByteArray> bytes = readWholeFile(path);
+        f.stamp = stampOf(path);
+        if (!f.stamp.exists) continue;
+        // Checked whole, then read slot by slot from the same open file: a long show is not held in
+        // memory, and a file written anew meanwhile does not mix into this one.
+        auto file = std::make_unique<QFile>(path);
+        struct stat st {};
+        const bool opened = file->open(QIODevice::ReadOnly) && ::fstat(file->handle(), &st) == 0;
+        const std::optional<QByteArray> bytes = opened ? std::optional(file->readAll()) : std::nullopt;
+        if (opened) {
+            f.stamp = {true, quint64(st.st_ino), qint64(st.st_size),
+                       qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+        }
         const Inspection check = bytes ? inspectFrameFile(*bytes) : Inspection{};
         if (!bytes || !check.ok()) {
             if (error)
@@ -112,11 +131,7 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
                                : QStringLiteral("%1: cannot be read").arg(path);
             return false;
         }
-        f.file = std::make_unique<QFile>(path);
-        if (!f.file->open(QIODevice::ReadOnly)) {
-            if (error) *error = QStringLiteral("%1: cannot be read").arg(path);
-            return false;
-        }
+        f.file = std::move(file);
         f.frames = frameCountOf(*bytes);
         const int mode = uint8_t((*bytes)[5]);
         f.mode = mode <= 3 ? RecordingMode(mode) : RecordingMode::Rgb;
@@ -130,6 +145,13 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
         return false;
     }
     return true;
+}
+
+bool ShowReader::filesChanged() const {
+    if (material_ < 1) return false;
+    for (int m = 1; m <= kMaxMachine; ++m)
+        if (!(stampOf(frameFilePath(folder_, m, material_)) == files_[size_t(m)].stamp)) return true;
+    return false;
 }
 
 void ShowReader::read(int k, ShowFrame& out) {
@@ -157,8 +179,19 @@ std::optional<ExportFormat> exportFormatOf(const QString& out) {
 QSize exportSize(int length, int width, double scale) {
     if (!(scale > 0) || length < 1 || width < 1) return {};
     const double w = std::ceil(length * scale), h = std::ceil(width * scale);
-    if (w > 8192 || h > 8192 || w * h > 64e6) return {};
+    if (w > kExportMaxSide || h > kExportMaxSide || w * h > kExportMaxPixels) return {};
     return {int(w), int(h)};
+}
+
+double largestExportScale(int length, int width, double wanted) {
+    if (length < 1 || width < 1 || !(wanted > 0)) return 0;
+    const double bound = std::min({wanted, double(kExportMaxSide) / length, double(kExportMaxSide) / width,
+                                   std::sqrt(kExportMaxPixels / (double(length) * width))});
+    // Whole thousandths, so that the scale can be said as it is used; the rounding up of the picture's
+    // size may take one more thousandth off.
+    for (int thousandths = int(std::floor(bound * 1000)); thousandths > 0; --thousandths)
+        if (!exportSize(length, width, thousandths / 1000.0).isEmpty()) return thousandths / 1000.0;
+    return 0;
 }
 
 std::vector<int> gifDelays(int count, int periodMs) {
@@ -340,6 +373,68 @@ private:
     bool ok_ = false;
 };
 
+// The frames of a PNG export are written into a new folder beside the one asked for, which takes its
+// place whole at the end: a folder never holds frames of two exports, and a stopped or failed export
+// leaves nothing behind.
+class PngFolder {
+public:
+    explicit PngFolder(QString target) : target_(QDir::cleanPath(target)) {}
+    ~PngFolder() {
+        if (!writing_.isEmpty()) QDir(writing_).removeRecursively();
+    }
+    PngFolder(const PngFolder&) = delete;
+    PngFolder& operator=(const PngFolder&) = delete;
+
+    // Why the export cannot go there, or nothing.
+    QString begin() {
+        const QFileInfo info(target_);
+        if (info.exists() && !info.isDir()) return QStringLiteral("%1: is a file, not a folder").arg(target_);
+        if (info.isDir()) {
+            // Only an earlier export's frames may be replaced: anything else in the folder is the user's.
+            static const QRegularExpression frameName(QStringLiteral("^[0-9]{4,}\\.png$"));
+            const QDir dir(target_);
+            for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+                if (!entry.isFile() || !frameName.match(entry.fileName()).hasMatch())
+                    return QStringLiteral("%1: the folder holds other files than an export's frames (%2); choose an "
+                                          "empty or a new folder")
+                        .arg(target_, entry.fileName());
+        }
+        const QString parent = info.absolutePath();
+        if (!QDir().mkpath(parent)) return QStringLiteral("%1: cannot make the folder").arg(parent);
+        writing_ = sibling(QStringLiteral("writing"));
+        if (!QDir().mkdir(writing_)) {
+            writing_.clear();
+            return QStringLiteral("%1: cannot make the folder").arg(target_);
+        }
+        return {};
+    }
+    const QString& writing() const { return writing_; }
+
+    // Puts the new frames in the folder's place; why not, or nothing.
+    QString commit() {
+        const QString old = QFileInfo::exists(target_) ? sibling(QStringLiteral("old")) : QString();
+        if (!old.isEmpty() && !QDir().rename(target_, old))
+            return QStringLiteral("%1: cannot be replaced").arg(target_);
+        if (!QDir().rename(writing_, target_)) {
+            if (!old.isEmpty()) QDir().rename(old, target_);
+            return QStringLiteral("%1: cannot be written").arg(target_);
+        }
+        writing_.clear();
+        if (!old.isEmpty()) QDir(old).removeRecursively();
+        return {};
+    }
+
+private:
+    QString sibling(const QString& what) const {
+        const QFileInfo info(target_);
+        return QStringLiteral("%1/.%2.%3-%4")
+            .arg(info.absolutePath(), info.fileName(), what)
+            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    }
+
+    QString target_, writing_;
+};
+
 } // namespace
 
 bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const ExportOptions& options,
@@ -352,11 +447,23 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     if (!format)
         return fail(QStringLiteral("%1: the output must end in .gif or .webp, or be a folder").arg(options.out));
     const QSize size = exportSize(layout.length, layout.width, options.scale);
-    if (size.isEmpty())
-        return fail(QStringLiteral("a %1 x %2 model at scale %3 is too large a picture (at most 8192 pixels a side)")
+    if (size.isEmpty()) {
+        const double w = std::ceil(layout.length * options.scale), h = std::ceil(layout.width * options.scale);
+        const QString limit = w > kExportMaxSide || h > kExportMaxSide
+                                  ? QStringLiteral("more than %1 pixels a side").arg(kExportMaxSide)
+                                  : QStringLiteral("%1 million pixels, more than the %2 million a picture may have")
+                                        .arg(w * h / 1e6, 0, 'f', 1)
+                                        .arg(kExportMaxPixels / 1e6, 0, 'f', 0);
+        return fail(QStringLiteral("a %1 x %2 model at scale %3 is too large a picture: %4 x %5 pixels, %6; "
+                                   "scale %7 fits")
                         .arg(layout.length)
                         .arg(layout.width)
-                        .arg(options.scale));
+                        .arg(options.scale)
+                        .arg(w, 0, 'f', 0)
+                        .arg(h, 0, 'f', 0)
+                        .arg(limit)
+                        .arg(largestExportScale(layout.length, layout.width, options.scale)));
+    }
     const int first = options.firstFrame, last = options.lastFrame;
     if (first < 1 || last < first || last > reader.frameCount())
         return fail(
@@ -381,16 +488,18 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     std::optional<WebPWriter> webp;
     std::function<QString(int)> add;
     std::function<QString()> finish = [] { return QString(); };
+    std::optional<PngFolder> png;
     if (*format == ExportFormat::Png) {
-        const QString dir = options.out.endsWith(QLatin1Char('/')) ? options.out.chopped(1) : options.out;
-        if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot make the folder").arg(dir));
+        png.emplace(options.out.endsWith(QLatin1Char('/')) ? options.out.chopped(1) : options.out);
+        if (const QString why = png->begin(); !why.isEmpty()) return fail(why);
         const int digits = std::max(4, int(QString::number(last).size()));
-        add = [&picture, dir, digits](int k) {
+        add = [&picture, dir = png->writing(), digits](int k) {
             const QString path = QStringLiteral("%1/%2.png").arg(dir).arg(k, digits, 10, QLatin1Char('0'));
-            QSaveFile file(path);
-            const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit();
+            QFile file(path);
+            const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.flush();
             return saved ? QString() : QStringLiteral("%1: cannot be written").arg(path);
         };
+        finish = [&] { return png->commit(); };
     } else {
         out.emplace(options.out);
         if (!out->open()) return fail(unwritable);

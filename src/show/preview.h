@@ -3,7 +3,7 @@
 #include "core/shared_state.h"
 #include "frame_store.h"
 #include "model/model_data.h"
-#include "record/sampling.h"
+#include "model/model_points.h"
 
 #include <QFile>
 #include <QImage>
@@ -34,9 +34,10 @@ using ShowFrame = std::array<MachineFrame, kMaxMachine + 1>;
 
 // The model's pixels as the live output samples them, and which of them belong to point materials.
 struct PreviewLayout {
-    std::vector<kq::record::SamplePoint> points;
+    std::vector<kq::model::ModelPoint> points;
     std::vector<uint8_t> dot; // per point: 1 for a point material, drawn as a dot
     int length = 0, width = 0;
+    bool operator==(const PreviewLayout&) const = default;
 };
 PreviewLayout previewLayout(const T_Material (&materials)[kMaterialCount + 1], int length, int width);
 
@@ -65,19 +66,37 @@ public:
     // The machines that have a frame file, and their frame counts.
     int machineFrames(int machine) const { return files_[size_t(machine)].frames; }
 
+    // Whether any of the material's frame files is no longer the one opened: written anew, deleted, or
+    // there now where there was none. The reader goes on reading the files as they were when opened.
+    bool filesChanged() const;
+    int material() const { return material_; }
+    const QString& folder() const { return folder_; }
+
 private:
+    // What tells one version of a file from the next: they are written aside and renamed into place.
+    struct Stamp {
+        bool exists = false;
+        quint64 inode = 0;
+        qint64 size = 0, modifiedNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    static Stamp stampOf(const QString& path);
     struct File {
         std::unique_ptr<QFile> file;
         int frames = 0;
         RecordingMode mode = RecordingMode::Rgb;
+        Stamp stamp;
     };
     std::array<File, kMaxMachine + 1> files_;
+    QString folder_;
+    int material_ = 0;
     int frameCount_ = 0;
     QByteArray slot_;
 };
 
 // Export: an animated GIF, an animated lossless WebP (".webp"), or numbered PNG files in a folder (a
-// path ending in "/" or naming a folder).
+// path ending in "/" or naming a folder). The folder then holds exactly the frames of the export: one
+// that holds anything but numbered PNG files is refused, and earlier frames are replaced whole.
 enum class ExportFormat { Gif, WebP, Png };
 std::optional<ExportFormat> exportFormatOf(const QString& out);
 
@@ -88,9 +107,14 @@ struct ExportOptions {
     QString out;
 };
 
-// The output picture's size for a model and scale; empty when it would be too large (over 8,192 pixels
-// a side or 64 million pixels).
+// An exported picture holds at most this many pixels (a quarter of a gigabyte in memory) and this many
+// a side.
+inline constexpr double kExportMaxPixels = 64e6;
+inline constexpr int kExportMaxSide = 8192;
+// The output picture's size for a model and scale; empty when it would be too large.
 QSize exportSize(int length, int width, double scale);
+// The largest scale up to `wanted`, in thousandths, whose picture is not too large.
+double largestExportScale(int length, int width, double wanted = 1);
 
 // A GIF delay in hundredths of a second for each of `count` frames of `periodMs`: whole hundredths whose
 // running sum stays within half a hundredth of the frames' true time.

@@ -8,6 +8,8 @@
 #include "core/settings_keys.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -135,10 +137,57 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(Command预览导出, &QPushButton::clicked, this, [this] { Command导出_Click(); });
     connect(HScroll预览帧, &QScrollBar::valueChanged, this, [this](int k) { showFrame(k); });
     connect(timer_, &QTimer::timeout, this, [this] { step(); });
+    watcher_ = new QFileSystemWatcher(this);
+    follow_ = new QTimer(this);
+    follow_->setSingleShot(true);
+    follow_->setInterval(100);
+    connect(follow_, &QTimer::timeout, this, [this] { followShowFiles(); });
+    const auto changed = [this] {
+        if (isVisible()) follow_->start();
+    };
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, changed);
+}
+
+void PreviewWindow::watchShowFiles() {
+    // The frame files are written aside and renamed into place, which their folders see; the show
+    // folder sees a machine's folder made by its first recording.
+    if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+    QStringList folders{frameFolder(g_AppFolder, 1).section(QLatin1Char('/'), 0, -2)};
+    for (int m = 1; m <= kMaxMachine; ++m)
+        folders << frameFolder(g_AppFolder, m);
+    for (const QString& folder : folders)
+        if (QFileInfo(folder).isDir()) watcher_->addPath(folder);
+}
+
+bool PreviewWindow::followShowFiles() {
+    if (exporting_ || !reader_.filesChanged()) return false;
+    load(frame(), true);
+    return true;
+}
+
+void PreviewWindow::followModel() {
+    const int model = std::clamp(Combo预览模型->currentIndex() + 1, 1, kModelCount);
+    PreviewLayout now = previewLayout(g_Materials[model], g_ModelLength[model], g_ModelWidth[model]);
+    if (now == layout_) return;
+    layout_ = std::move(now);
+    showFrame(frame());
+}
+
+void PreviewWindow::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    // Coming back from another window (the editor, the review panel): the model and the show as they
+    // are now.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && isVisible() && !exporting_) {
+        if (!followShowFiles()) followModel();
+    }
 }
 
 void PreviewWindow::openMaterial(int material) {
-    if (exporting_) { // another show is opened once the export is over
+    if (exporting_) {
+        // The window goes on showing the show it exports; the one asked for opens when it is over.
+        pendingMaterial_ = std::clamp(material, 1, kShowMaterials);
+        Label预览信息->setText(tr("导出结束后打开素材%1").arg(pendingMaterial_));
         raise();
         return;
     }
@@ -156,9 +205,11 @@ void PreviewWindow::openMaterial(int material) {
     Picture预览->setFocus();
 }
 
-void PreviewWindow::load() {
+void PreviewWindow::load(int shownFrame, bool keepPlaying) {
+    const bool wasPlaying = timer_->isActive();
     timer_->stop();
     Command预览播放->setText(tr("播放"));
+    watchShowFiles();
     const int material = kq::numberIn(Combo预览素材, kShowMaterials);
     const int model = std::clamp(Combo预览模型->currentIndex() + 1, 1, kModelCount);
     layout_ = previewLayout(g_Materials[model], g_ModelLength[model], g_ModelWidth[model]);
@@ -177,11 +228,13 @@ void PreviewWindow::load() {
                                    .arg(machines.join(tr("、"))));
     Command预览播放->setEnabled(loaded_);
     Command预览导出->setEnabled(loaded_);
+    const int frames = std::max(1, reader_.frameCount());
     HScroll预览帧->blockSignals(true);
-    HScroll预览帧->setRange(1, std::max(1, reader_.frameCount()));
-    HScroll预览帧->setValue(1);
+    HScroll预览帧->setRange(1, frames);
+    HScroll预览帧->setValue(std::clamp(shownFrame, 1, frames));
     HScroll预览帧->blockSignals(false);
-    showFrame(1);
+    showFrame(HScroll预览帧->value());
+    if (keepPlaying && wasPlaying && loaded_) Command播放_Click();
 }
 
 void PreviewWindow::showFrame(int k) {
@@ -210,6 +263,7 @@ bool PreviewWindow::playing() const {
 }
 
 void PreviewWindow::step() {
+    followShowFiles();
     showFrame(frame() < reader_.frameCount() ? frame() + 1 : 1);
 }
 
@@ -231,8 +285,24 @@ void PreviewWindow::Command导出_Click() {
         kq::dialogs().saveFileName({tr("导出动画"), tr("动画 (*.gif *.webp)"), g_AppFolder, false}).trimmed();
     if (path.isEmpty()) return;
     if (!exportFormatOf(path)) path += QStringLiteral(".gif");
+    // The show files and the model as they are now: what was read before may be out of date.
     const bool wasPlaying = timer_->isActive();
+    if (!followShowFiles()) followModel();
     timer_->stop();
+    if (!loaded_) {
+        Fun_MsgBox(tr("导出失败：%1").arg(Label预览信息->text()));
+        return;
+    }
+    // A model too large for a picture at 1:1 is exported at the largest scale that fits, and said.
+    const double scale = largestExportScale(layout_.length, layout_.width, 1);
+    const QSize size = exportSize(layout_.length, layout_.width, scale);
+    const QString scaled = scale < 1 ? tr("模型%1 × %2像素太大，按比例%3导出为%4 × %5像素的画面。")
+                                           .arg(layout_.length)
+                                           .arg(layout_.width)
+                                           .arg(scale)
+                                           .arg(size.width())
+                                           .arg(size.height())
+                                     : QString();
     exporting_ = true;
     // Meanwhile the show, the model and playing stay as they are; the frames can still be looked at.
     const auto enableChoices = [this](bool enabled) {
@@ -245,6 +315,7 @@ void PreviewWindow::Command导出_Click() {
     options.firstFrame = 1;
     options.lastFrame = reader_.frameCount();
     options.periodMs = g_FramePeriodMs;
+    options.scale = scale;
     options.out = path;
     QString error;
     // The window's own reader serves: a read takes no position from the one before, and the show and
@@ -252,15 +323,24 @@ void PreviewWindow::Command导出_Click() {
     const bool ok = exportPreview(
         reader_, layout_, options,
         [this](int done, int total) {
-            Label预览信息->setText(tr("正在导出：%1/%2帧").arg(done).arg(total));
+            Label预览信息->setText(
+                tr("正在导出：%1/%2帧").arg(done).arg(total) +
+                (pendingMaterial_ ? tr("（导出结束后打开素材%1）").arg(pendingMaterial_) : QString()));
             kq::appPump().pumpPending();
             return isVisible();
         },
         &error);
     exporting_ = false;
     enableChoices(true);
-    Label预览信息->setText(ok ? tr("已导出：%1").arg(path) : tr("导出失败：%1").arg(error));
-    Fun_MsgBox(ok ? tr("导出完成！\r\n%1").arg(path) : tr("导出失败：%1").arg(error));
+    const QString said = ok ? tr("已导出：%1").arg(path) : tr("导出失败：%1").arg(error);
+    Label预览信息->setText(scaled.isEmpty() ? said : said + QLatin1Char(' ') + scaled);
+    Fun_MsgBox(ok ? tr("导出完成！\r\n%1").arg(path) + (scaled.isEmpty() ? QString() : QStringLiteral("\r\n") + scaled)
+                  : tr("导出失败：%1").arg(error));
+    if (const int pending = std::exchange(pendingMaterial_, 0)) {
+        openMaterial(pending);
+        return;
+    }
+    followShowFiles(); // what changed while the export ran
     if (wasPlaying) Command播放_Click();
 }
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -60,13 +61,22 @@ public:
     const std::vector<QRgb>& colours() const { return colours_; }
     const kq::show::PreviewLayout& layout() const { return layout_; }
 
+    // Reads the show files again when they changed since they were read (a frame deleted, a recording
+    // finished, a file rebuilt), keeping the frame shown where it still is; true when they had.
+    bool followShowFiles();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void load();
+    // Reads the material's frame files and the model; keeps the frame shown, and playing, when told.
+    void load(int frame = 1, bool keepPlaying = false);
+    // The model as it is now: the layout is made again when the model changed.
+    void followModel();
     void step();
+    void watchShowFiles();
 
     QComboBox* Combo预览素材 = nullptr;
     QComboBox* Combo预览模型 = nullptr;
@@ -85,4 +95,7 @@ private:
     std::vector<QRgb> colours_;
     bool loaded_ = false;
     bool exporting_ = false;
+    int pendingMaterial_ = 0; // asked for during an export, opened when it ends
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* follow_ = nullptr; // gathers a burst of file changes into one reading
 };

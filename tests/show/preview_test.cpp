@@ -9,6 +9,7 @@
 #include "model/model_file.h"
 #include "record/sampling.h"
 #include "show/file_panel.h"
+#include "show/frame_store.h"
 #include "show/preview.h"
 #include "show/preview_window.h"
 #include "show/review_panel.h"
@@ -19,6 +20,7 @@
 #include "support/widgets.h"
 #include "support/window_with_machines.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,7 +38,7 @@
 namespace {
 
 using namespace kq::show;
-using kq::record::materialPixels;
+using kq::model::materialPixels;
 
 // A level for every machine, port, plane and address, distinct enough to tell them apart.
 uint8_t levelOf(int machine, int port, int plane, int address) {
@@ -394,6 +396,107 @@ TEST(PreviewExport, AGifFrameOfManyColoursStaysWithinThePalettesBound) {
 using kq::test::capture;
 using kq::test::CliRun;
 
+TEST(PreviewExport, APngFolderHoldsExactlyTheFramesOfTheExport) {
+    kq::test::TempHome home;
+    const PreviewLayout layout = SmallShow().layout;
+    kq::test::writeFrameFile(g_AppFolder, 1, 2, RecordingMode::Rgb, std::vector<FrameImage>(10, FrameImage{}));
+    const QString folder = home.path("frames");
+    const auto entries = [](const QString& dir) {
+        return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    };
+    const auto numbered = [](int n) {
+        QStringList names;
+        for (int k = 1; k <= n; ++k)
+            names << QStringLiteral("%1.png").arg(k, 4, 10, QLatin1Char('0'));
+        return names;
+    };
+    const auto exportFrames = [&](int last, const QString& out, std::function<bool(int, int)> progress = {}) {
+        ShowReader reader;
+        QString error;
+        EXPECT_TRUE(reader.open(g_AppFolder, 2, &error)) << error.toStdString();
+        ExportOptions options;
+        options.lastFrame = last;
+        options.out = out;
+        const bool ok = exportPreview(reader, layout, options, progress, &error);
+        return ok ? QString() : error;
+    };
+    const struct {
+        const char* name;
+        int frames;
+        std::function<void()> before;
+        std::function<bool(int, int)> progress;
+        bool ok;
+        QStringList after; // the folder's entries when done
+    } cases[] = {
+        {"a new folder", 10, {}, {}, true, numbered(10)},
+        {"fewer frames over an earlier export", 3, {}, {}, true, numbered(3)},
+        {"stopped after two frames", 5, {}, [](int done, int) { return done < 2; }, false, numbered(3)},
+        {"a folder holding a file of the user's",
+         2,
+         [&] { kq::writeFileAtomically(folder + "/notes.txt", "mine"); },
+         {},
+         false,
+         numbered(3) << QStringLiteral("notes.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.before) c.before();
+        const QString error = exportFrames(c.frames, folder + "/", c.progress);
+        EXPECT_EQ(error.isEmpty(), c.ok) << error.toStdString();
+        QStringList after = c.after;
+        after.sort();
+        EXPECT_EQ(entries(folder), after);
+        // Nothing is left beside the folder but the folder itself and the show's own files.
+        EXPECT_EQ(entries(home.path("")).filter(QStringLiteral("frames")), QStringList{"frames"});
+    }
+    // A folder's place taken by a file is refused as such, and the file stays.
+    kq::writeFileAtomically(home.path("plain"), "file");
+    EXPECT_TRUE(exportFrames(2, home.path("plain") + "/").contains("is a file")) << "plain";
+}
+
+TEST(PreviewExport, TheLargestModelsExportAtTheLargestScaleThatFits) {
+    const struct {
+        int length, width;
+        double wanted, scale; // the scale that fits
+    } cases[] = {
+        {400, 300, 1, 1},       {8192, 7812, 1, 1}, {8192, 7813, 1, 0.999}, {8192, 8192, 1, 0.976},
+        {8192, 8192, 2, 0.976}, {100, 8192, 2, 1},  {1000, 800, 4, 4},      {4096, 10, 3, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.length << " x " << c.width << " at " << c.wanted);
+        const double scale = largestExportScale(c.length, c.width, c.wanted);
+        EXPECT_DOUBLE_EQ(scale, c.scale);
+        const QSize size = exportSize(c.length, c.width, scale);
+        ASSERT_FALSE(size.isEmpty());
+        EXPECT_LE(double(size.width()) * size.height(), kExportMaxPixels);
+        EXPECT_LE(std::max(size.width(), size.height()), kExportMaxSide);
+        if (scale < c.wanted) {
+            EXPECT_TRUE(exportSize(c.length, c.width, scale + 0.001).isEmpty());
+        }
+    }
+    // The refusal names the limit the picture passes, and the scale that would fit.
+    kq::test::TempHome home;
+    const SmallShow show;
+    ShowReader reader;
+    QString error;
+    ASSERT_TRUE(reader.open(g_AppFolder, 2, &error));
+    PreviewLayout big = show.layout;
+    big.length = 8192;
+    big.width = 7813;
+    ExportOptions options;
+    options.lastFrame = 1;
+    options.out = home.path("big.gif");
+    EXPECT_FALSE(exportPreview(reader, big, options, {}, &error));
+    EXPECT_EQ(error, "a 8192 x 7813 model at scale 1 is too large a picture: 8192 x 7813 pixels, 64.0 million "
+                     "pixels, more than the 64 million a picture may have; scale 0.999 fits");
+    options.scale = 2;
+    big.width = 100;
+    EXPECT_FALSE(exportPreview(reader, big, options, {}, &error));
+    EXPECT_EQ(error, "a 8192 x 100 model at scale 2 is too large a picture: 16384 x 200 pixels, more than 8192 "
+                     "pixels a side; scale 1 fits");
+    EXPECT_FALSE(QFile::exists(options.out));
+}
+
 TEST(PreviewCommandLine, WritesTheAnimationAndRefusesWhatItCannotShow) {
     kq::test::TempHome home;
     const SmallShow show;
@@ -440,6 +543,15 @@ TEST(PreviewCommandLine, WritesTheAnimationAndRefusesWhatItCannotShow) {
 }
 
 using PreviewWindowTest = kq::test::WindowWithMachines;
+
+int gifFrames(const QString& path) {
+    int status = 0;
+    GifFileType* gif = DGifOpenFileName(path.toLocal8Bit().constData(), &status);
+    if (!gif) return -1;
+    const int count = DGifSlurp(gif) == GIF_OK ? gif->ImageCount : -1;
+    DGifCloseFile(gif, &status);
+    return count;
+}
 
 void pressKey(QWidget& w, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -497,28 +609,76 @@ TEST_F(PreviewWindowTest, OpensFromTheReviewAndFilePanelsPlaysStepsAndExports) {
         << home.dialogs.shown.back().text.toStdString();
 
     // While an export runs, another show opened from the main window, or Space, waits for it: the
-    // animation is all of the show it began with.
+    // animation is all of the show it began with, and the show asked for opens when it is over.
     home.dialogs.fileNames.push_back(home.path("during.gif"));
+    QString saidDuring;
     QTimer::singleShot(0, preview, [&] {
         preview->openMaterial(7);
         pressKey(*preview, Qt::Key_Space);
+        saidDuring = kq::test::child<QLabel>(*preview, "Label预览信息").text();
     });
     kq::test::child<QPushButton>(*preview, "Command预览导出").click();
-    EXPECT_EQ(preview->frameCount(), 3);
+    EXPECT_EQ(saidDuring, QStringLiteral("导出结束后打开素材7"));
+    EXPECT_EQ(gifFrames(home.path("during.gif")), 3);
     EXPECT_FALSE(preview->playing());
-    int status = 0;
-    GifFileType* gif = DGifOpenFileName(home.path("during.gif").toLocal8Bit().constData(), &status);
-    ASSERT_TRUE(gif);
-    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
-    EXPECT_EQ(gif->ImageCount, 3);
-    DGifCloseFile(gif, &status);
-
     // A material without frames says so and offers nothing to play.
-    kq::test::only<FilePanel>(*window).findChild<QPushButton*>(QStringLiteral("Command文件预览"))->click();
-    EXPECT_EQ(preview->frameCount(), 3); // the file panel opens the reviewed material
-    preview->openMaterial(7);
+    EXPECT_EQ(kq::test::child<QComboBox>(*preview, "Combo预览素材").currentText(), "7");
+    EXPECT_EQ(preview->frameCount(), 0);
     EXPECT_FALSE(play.isEnabled());
     EXPECT_TRUE(kq::test::child<QLabel>(*preview, "Label预览信息").text().startsWith(QStringLiteral("素材7不能预览")));
+    kq::test::only<FilePanel>(*window).findChild<QPushButton*>(QStringLiteral("Command文件预览"))->click();
+    EXPECT_EQ(preview->frameCount(), 3); // the file panel opens the reviewed material
+}
+
+TEST_F(PreviewWindowTest, FollowsTheShowFilesAndTheModel) {
+    const SmallShow show;
+    g_Models.length[1] = 40;
+    g_Models.width[1] = 20;
+    g_Materials[1][1] = show.store->materials[1][1];
+    kq::test::only<ReviewPanel>(*window).showMaterial(2);
+    kq::test::child<QPushButton>(*window, "Command素材预览").click();
+    PreviewWindow* preview = window->previewWindow();
+    ASSERT_TRUE(preview);
+    ASSERT_EQ(preview->frameCount(), 3);
+    auto& frames = kq::test::child<QLabel>(*preview, "Label预览帧数");
+    const auto waitFor = [&](int count) {
+        QElapsedTimer waited;
+        waited.start();
+        while (preview->frameCount() != count && waited.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        return preview->frameCount() == count;
+    };
+    pressKey(*preview, Qt::Key_End);
+    // A frame deleted: the window reads the files again by itself, keeping to the frames there are.
+    Fun_DeleteMaterialFrame(1, 2, 1);
+    ASSERT_TRUE(waitFor(2));
+    EXPECT_EQ(frames.text(), QStringLiteral("第2帧/共2帧"));
+    const auto colourAt = [&](int x) {
+        for (size_t i = 0; i < preview->layout().points.size(); ++i)
+            if (preview->layout().points[i].x == x) return preview->colours()[i];
+        return QRgb(0);
+    };
+    EXPECT_EQ(colourAt(5), show.expected(2, 5, 10)); // the old third frame is now the second
+    // A new recording of the material: four frames.
+    kq::test::writeFrameFile(g_AppFolder, 1, 2, RecordingMode::Rgb, std::vector<FrameImage>(4, FrameImage{}));
+    ASSERT_TRUE(waitFor(4));
+    // A machine's file that was not there before counts too.
+    kq::test::writeFrameFile(g_AppFolder, 5, 2, RecordingMode::Rgb, std::vector<FrameImage>(6, FrameImage{}));
+    ASSERT_TRUE(waitFor(6));
+
+    // An export reads the files as they are when it starts, even where no change was seen yet, and the
+    // model as it is then.
+    kq::test::writeFrameFile(g_AppFolder, 5, 2, RecordingMode::Rgb, std::vector<FrameImage>(5, FrameImage{}));
+    g_Models.length[1] = 60;
+    home.dialogs.fileNames.push_back(home.path("now.gif"));
+    preview->Command导出_Click();
+    EXPECT_EQ(gifFrames(home.path("now.gif")), 5);
+    int status = 0;
+    GifFileType* gif = DGifOpenFileName(home.path("now.gif").toLocal8Bit().constData(), &status);
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->SWidth, 60);
+    DGifCloseFile(gif, &status);
+    EXPECT_TRUE(home.dialogs.shown.back().text.startsWith(QStringLiteral("导出完成！")));
 }
 
 } // namespace
