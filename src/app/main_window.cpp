@@ -13,6 +13,7 @@
 #include "core/settings_file.h"
 #include "core/settings_keys.h"
 #include "core/shared_state.h"
+#include "core/window_place.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
 #include "model/model_file.h"
@@ -28,6 +29,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
@@ -47,6 +49,9 @@ constexpr int kInitDelayMs = 10;
 
 MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form_主界面"));
+    // The position window marks the sampled area where it is; the main window places itself beside it.
+    qApp->installEventFilter(
+        new kq::WindowsOnScreen({QStringLiteral("Form位置示意"), QStringLiteral("Form_主界面")}, this));
     auto* background = new QFrame(this);
     background->setObjectName(QStringLiteral("Picture背景"));
     background->setAutoFillBackground(true);
@@ -240,6 +245,15 @@ void MainWindow::fitToPanel() {
     layout()->activate();
     // Not adjustSize(): it would hold the window to two thirds of the screen, below what a panel needs.
     resize(sizeHint());
+    placeBesideArea();
+}
+
+void MainWindow::placeBesideArea() {
+    if (!isVisible()) return;
+    const PositionWindow* p = positionWindow();
+    const QRect area = p && p->isVisible() ? p->frameGeometry() : QRect();
+    const QPoint at = kq::placeBeside(frameGeometry(), kq::availableAreaOf(*this), area);
+    if (at != frameGeometry().topLeft()) move(at);
 }
 
 void MainWindow::Option连接状态_Click(OperationState state) {
@@ -371,6 +385,7 @@ void MainWindow::Fun_主界面位置() {
         leftTwips = kFallbackPlaceTwips;
     }
     move(twipsToPixels(leftTwips), twipsToPixels(topTwips));
+    placeBesideArea();
     g_MainWinSavedTop = topTwips;
     g_MainWinSavedLeft = leftTwips;
 }

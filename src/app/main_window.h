@@ -90,6 +90,8 @@ private:
     void showPanels();
     // Shrinks or grows the window to the size its current panel needs.
     void fitToPanel();
+    // Wholly on the screen and, where it can be, clear of the sampled area.
+    void placeBesideArea();
 
     bool loaded_ = false;
     bool initialised_ = false;

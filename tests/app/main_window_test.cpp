@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,7 @@
 #include <QRadioButton>
 #include <QRegion>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <array>
 #include <gtest/gtest.h>
@@ -73,6 +75,7 @@ protected:
 };
 
 TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
+    kq::test::TempHome::usePrivatePluginListener();
     window = std::make_unique<MainWindow>(&capture);
     MainWindow& w = *window;
     EXPECT_EQ(w.objectName(), QStringLiteral("Form_主界面"));
@@ -260,13 +263,14 @@ TEST_F(MainWindowTest, PlacementIsSavedWhenItChangesButNotTheMainWindowsWhileClo
     QCoreApplication::sendEvent(&p, &enter);
     EXPECT_TRUE(g_StepFlag);
 
+    const QString savedLeft = Fun_ReadIni(g_IniPath, "主窗体left");
     w.move(w.x() + 10, w.y());
     g_MainClosing = true;
     QKeyEvent d(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, QStringLiteral("d"));
     QCoreApplication::sendEvent(&p, &d);
     p.Fun_Form位置示意_保存(&w);
     EXPECT_EQ(Fun_ReadIni(g_IniPath, "位置窗体left"), "3015");
-    EXPECT_EQ(Fun_ReadIni(g_IniPath, "主窗体left"), QString());
+    EXPECT_EQ(Fun_ReadIni(g_IniPath, "主窗体left"), savedLeft);
 }
 
 TEST_F(MainWindowTest, PositionWindowOutlinesTheAreaAndIsDraggedByItsHandle) {
@@ -465,6 +469,49 @@ TEST_F(MainWindowTest, RestoresItsPlacementUnlessNearTheScreenEdge) {
         EXPECT_EQ(g_MainWinSavedLeft, c.expectLeft) << c.left.toStdString();
         EXPECT_EQ(w.pos(), QPoint(c.expectLeft / 15, c.expectTop / 15));
     }
+}
+
+// A place saved on a larger screen, or a window that grew since, never leaves a part of a window off
+// the screen; the main window keeps clear of the sampled area where it can.
+TEST_F(MainWindowTest, EveryWindowOpensWhollyOnTheScreen) {
+    home.useLoopbackMachines();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    writeIni("主窗体left", QByteArray::number((screen.width() - 150) * 15).constData());
+    writeIni("主窗体top", "300");
+    MainWindow& w = open();
+    // Wholly on the screen; a window wider or taller than the test's small screen starts at its edge.
+    const auto whole = [&](const QWidget& shown) {
+        const QRect f = shown.frameGeometry();
+        const bool across = f.width() > screen.width() ? f.left() == screen.left()
+                                                       : f.left() >= screen.left() && f.right() <= screen.right();
+        const bool down = f.height() > screen.height() ? f.top() == screen.top()
+                                                       : f.top() >= screen.top() && f.bottom() <= screen.bottom();
+        return across && down
+                   ? std::string()
+                   : shown.objectName().toStdString() + " lies at " + std::to_string(f.x()) + "," +
+                         std::to_string(f.y()) + " " + std::to_string(f.width()) + "x" + std::to_string(f.height());
+    };
+    EXPECT_EQ(whole(w), "");
+    // Every state's panel, the widest included.
+    for (int k = 0; k < kOperationStates; ++k) {
+        w.Option连接状态_Click(OperationState(k));
+        EXPECT_EQ(whole(w), "") << k;
+    }
+    w.Option连接状态_Click(OperationState::Recording);
+    const QRect area = w.positionWindow()->frameGeometry();
+    const bool roomBeside = w.width() + area.right() + 1 <= screen.width();
+    EXPECT_TRUE(!roomBeside || !w.frameGeometry().intersects(area)) << placeIn(w, w);
+    // A window bigger than the screen is made to fit, and one placed off it comes back.
+    QWidget big(nullptr, Qt::Window);
+    big.resize(screen.width() + 200, screen.height() + 100);
+    big.move(-300, screen.height() - 50);
+    big.show();
+    EXPECT_EQ(whole(big), "");
+    // The position window marks the area where it is, on the screen or not.
+    w.positionWindow()->move(screen.width() - 20, 10);
+    w.positionWindow()->hide();
+    w.positionWindow()->show();
+    EXPECT_EQ(w.positionWindow()->x(), screen.width() - 20);
 }
 
 // The real loop on the real clock: closing the window ends it after the exit command.
