@@ -621,6 +621,18 @@ These show files are damaged and were left out of the playback files:<byte value
         <translation>Export finished!<byte value="xd" />
 %1</translation>
     </message>
+    <message>
+        <source>导出结束后打开素材%1</source>
+        <translation>Show %1 opens when the export is over</translation>
+    </message>
+    <message>
+        <source>模型%1 × %2像素太大，按比例%3导出为%4 × %5像素的画面。</source>
+        <translation>The %1 x %2 model is too large for one picture: exported at scale %3, %4 x %5 pixels.</translation>
+    </message>
+    <message>
+        <source>（导出结束后打开素材%1）</source>
+        <translation> (show %1 opens when the export is over)</translation>
+    </message>
 </context>
 <context>
     <name>R770SwitchWindow</name>
@@ -1481,6 +1493,10 @@ Model saved to: %1</translation>
     <message>
         <source>[%1] 与 [%2] 地址重叠（机器%3 端口%4）</source>
         <translation>[%1] and [%2] addresses overlap (machine %3, port %4)</translation>
+    </message>
+    <message>
+        <source>模型没有保存。</source>
+        <translation>The models were not saved.</translation>
     </message>
 </context>
 </TS>

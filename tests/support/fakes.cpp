@@ -1,5 +1,6 @@
 #include "fakes.h"
 
+#include "core/settings_file.h"
 #include "core/shared_state.h"
 #include "link/link_settings.h"
 #include "link/transport.h"
@@ -8,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHostAddress>
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <unistd.h>
@@ -20,11 +22,25 @@ TempHome::TempHome() {
     setDialogs(&dialogs);
 }
 
-QString TempHome::useLoopbackMachines() {
+namespace {
+// Loopback addresses of this test process's own: tests run side by side never bind the same.
+QString ownLoopbackBase() {
     const qint64 pid = QCoreApplication::applicationPid();
-    const QString base = QStringLiteral("127.%1.%2.200").arg(1 + pid % 250).arg((pid / 250) % 256);
+    return QStringLiteral("127.%1.%2.200").arg(1 + pid % 250).arg((pid / 250) % 256);
+}
+} // namespace
+
+QString TempHome::useLoopbackMachines() {
+    const QString base = ownLoopbackBase();
     link::writeLoopbackAddresses(g_IniPath, base);
     return base;
+}
+
+void TempHome::usePrivatePluginListener() {
+    // As writeLoopbackAddresses places it: base - 199.
+    if (Fun_ReadIni(g_IniPath, link::kKeyPluginListenAddress).isEmpty())
+        Fun_WriteIni(g_IniPath, link::kKeyPluginListenAddress,
+                     QHostAddress(QHostAddress(ownLoopbackBase()).toIPv4Address() - 199).toString());
 }
 
 std::unique_ptr<standin::StandInMachines> TempHome::startMachines(QList<int> numbers,

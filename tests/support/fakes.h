@@ -81,6 +81,9 @@ public:
     // Points the link at loopback addresses of this test process's own (machines at base + k), so that
     // test programs running side by side never meet, and returns the base.
     QString useLoopbackMachines();
+    // Only the plug-in listener on an address of this test process's own (its port is fixed, so that
+    // the plug-in finds it): for windows that talk to no machine.
+    static void usePrivatePluginListener();
     // Starts stand-in machines at those addresses, keeping their files under "machines"; null (with a
     // test failure) when they cannot listen.
     std::unique_ptr<standin::StandInMachines> startMachines(QList<int> numbers,
