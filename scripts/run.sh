@@ -21,10 +21,11 @@ if ! grep -qa '127\.0\.1\.255' "$home/system.ini" 2>/dev/null; then
   } | iconv -f UTF-8 -t CP936 >> "$home/system.ini"
 fi
 
-# The main window opens right of the sampled area (model 1 is 400 x 300 pixels at 6, 6), so that the
-# position window lies over the moving colours below and not over the program's own window.
+# The main window opens below the sampled area (model 1 is 400 x 300 pixels at 6, 6; the main window is
+# too wide to lie whole beside it on a 1,280-pixel screen), so that the position window lies over the
+# moving colours and not over the program's own window.
 if ! iconv -f CP936 -t UTF-8 "$home/system.ini" 2>/dev/null | grep -q '^主窗体left='; then
-  printf '主窗体left=7500\r\n主窗体top=300\r\n位置窗体left=90\r\n位置窗体top=90\r\n' |
+  printf '主窗体left=5100\r\n主窗体top=5100\r\n位置窗体left=90\r\n位置窗体top=90\r\n' |
     iconv -f UTF-8 -t CP936 >> "$home/system.ini"
 fi
 

@@ -52,13 +52,13 @@ display=$(head -n1 "$home/display")
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
 
 # The application folder, as scripts/run.sh prepares the demo's: the sample models, the machines on
-# loopback, the main window right of the sampled area and the position window over the pattern.
+# loopback, the main window below the sampled area and the position window over the pattern.
 "$build/tools/kq510-demo-model" "$home" >/dev/null
 {
   printf '广播地址=127.0.1.255\r\n命令端口=4800\r\n'
   for k in 01 02 03 04 05 06 07 08 09 10; do printf '机器地址%s=127.0.1.2%s\r\n' "$k" "$k"; done
   printf '外挂接收地址=127.0.1.1\r\n'
-  printf '主窗体left=7500\r\n主窗体top=300\r\n位置窗体left=90\r\n位置窗体top=90\r\n'
+  printf '主窗体left=5100\r\n主窗体top=5100\r\n位置窗体left=90\r\n位置窗体top=90\r\n'
 } | iconv -f UTF-8 -t CP936 >>"$home/system.ini"
 
 "$build/tools/kq510-machines" --state "$home/stand-in-machines" >"$home/stand-in-machines.log" 2>&1 &

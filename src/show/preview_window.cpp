@@ -150,10 +150,10 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void PreviewWindow::watchShowFiles() {
-    // The frame files are written aside and renamed into place, which their folders see; the show
-    // folder sees a machine's folder made by its first recording.
+    // The frame files are written aside and renamed into place, which their folders see; the folders
+    // above see the show folder and a machine's folder made by the first recording.
     if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
-    QStringList folders{frameFolder(g_AppFolder, 1).section(QLatin1Char('/'), 0, -2)};
+    QStringList folders{g_AppFolder, frameFolder(g_AppFolder, 1).section(QLatin1Char('/'), 0, -2)};
     for (int m = 1; m <= kMaxMachine; ++m)
         folders << frameFolder(g_AppFolder, m);
     for (const QString& folder : folders)

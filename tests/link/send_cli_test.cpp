@@ -21,6 +21,7 @@ TEST(SendCommandLine, PrintsTheFrameAndEveryReply) {
 
 TEST(SendCommandLine, RefusesBadArgumentsAndForbiddenDestinations) {
     kq::test::TempHome home; // no loopback settings: the machines' real broadcast address
+    kq::test::TempHome::usePrivatePluginListener();
     const QStringList bad[] = {
         {"8010"},
         {"--machine", "256", "8010"},

@@ -154,7 +154,7 @@ void Tour::front(QWidget& window) {
     window.show();
     runFor(100);
     if (!window.testAttribute(Qt::WA_Moved) && window.screen()) {
-        // The screen's bottom left corner: below the pattern, and beside the main window rather than over it.
+        // The screen's bottom left corner, below the pattern.
         QRect place = window.frameGeometry();
         place.moveBottomLeft(window.screen()->availableGeometry().bottomLeft() + QPoint(8, -8));
         window.move(place.topLeft());
