@@ -106,9 +106,9 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     timer_->setTimerType(Qt::PreciseTimer);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(tr("素材"), this));
+    top->addWidget(kq::makeLabel(Combo预览素材, tr("素材")));
     top->addWidget(Combo预览素材);
-    top->addWidget(new QLabel(tr("模型"), this));
+    top->addWidget(kq::makeLabel(Combo预览模型, tr("模型")));
     top->addWidget(Combo预览模型, 1);
     top->addWidget(Command预览播放);
     top->addWidget(Command预览适合窗口);
