@@ -100,6 +100,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     HScroll预览帧 = new QScrollBar(Qt::Horizontal, this);
     HScroll预览帧->setObjectName(QStringLiteral("HScroll预览帧"));
     HScroll预览帧->setRange(1, 1);
+    HScroll预览帧->setAccessibleName(tr("帧"));
     Picture预览 = new PreviewCanvas(this);
     Picture预览->setFocusPolicy(Qt::StrongFocus);
     timer_ = new QTimer(this);
