@@ -33,6 +33,14 @@
         <source>Dmx512通道模拟</source>
         <translation>DMX512 channel simulation</translation>
     </message>
+    <message>
+        <source>通道%1</source>
+        <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>通道%1亮度</source>
+        <translation>Channel %1 level</translation>
+    </message>
 </context>
 <context>
     <name>DownloadPanel</name>
@@ -81,6 +89,10 @@ serial no.</translation>
     <message>
         <source>获取失败</source>
         <translation>No reply</translation>
+    </message>
+    <message>
+        <source>传输记录</source>
+        <translation>Transfer log</translation>
     </message>
 </context>
 <context>
@@ -490,6 +502,14 @@ These show files are damaged and were left out of the playback files:<byte value
         <source>剪贴</source>
         <translation>Cut</translation>
     </message>
+    <message>
+        <source>素材列表</source>
+        <translation>Pixel runs</translation>
+    </message>
+    <message>
+        <source>接线检查</source>
+        <translation>Wiring check</translation>
+    </message>
 </context>
 <context>
     <name>NetworkMenu</name>
@@ -633,6 +653,10 @@ These show files are damaged and were left out of the playback files:<byte value
         <source>（导出结束后打开素材%1）</source>
         <translation> (show %1 opens when the export is over)</translation>
     </message>
+    <message>
+        <source>帧</source>
+        <translation>Frame</translation>
+    </message>
 </context>
 <context>
     <name>R770SwitchWindow</name>
@@ -768,6 +792,10 @@ recording</translation>
         <source>暂停</source>
         <translation>Pause</translation>
     </message>
+    <message>
+        <source>当前帧</source>
+        <translation>Current frame</translation>
+    </message>
 </context>
 <context>
     <name>VersionNotesDialog</name>
@@ -786,6 +814,10 @@ recording</translation>
     <message>
         <source>退出</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>说明内容</source>
+        <translation>Notes</translation>
     </message>
 </context>
 <context>

@@ -24,6 +24,7 @@ ChipIdWindow::ChipIdWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     List列表 = new QListWidget(this);
     List列表->setObjectName(QStringLiteral("List列表"));
     List列表->setMinimumWidth(460);
+    List列表->setAccessibleName(tr("机器列表"));
     grid->addWidget(List列表, 1, 0, 1, 3);
     Label跳过 = new QLabel(this);
     Label跳过->setObjectName(QStringLiteral("Label跳过"));

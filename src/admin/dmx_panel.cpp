@@ -18,10 +18,13 @@ DmxPanel::DmxPanel(QWidget* parent) : kq::StatePanel(tr("Dmx512通道模拟"), p
         bar->setObjectName(QStringLiteral("VScrollDMX通道%1").arg(i));
         bar->setRange(0, 255);
         bar->setMinimumHeight(80);
+        // The number above is the channel's only caption: heard alone it would say nothing.
+        bar->setAccessibleName(tr("通道%1").arg(i));
         auto* text = new QLineEdit(QStringLiteral("255"), this);
         text->setObjectName(QStringLiteral("Text通道%1").arg(i));
         text->setReadOnly(true);
         text->setMaximumWidth(34);
+        text->setAccessibleName(tr("通道%1亮度").arg(i));
         text->installEventFilter(this);
         bar->installEventFilter(this);
         VScrollDMX通道[size_t(i)] = bar;

@@ -25,13 +25,13 @@ void ParameterBoxes::build(QWidget* parent, QGridLayout* grid, int row, const QS
     playTime = box("Text播放时间");
     playFile = box("Text播放文件");
     set = kq::makeButton(parent, QStringLiteral("Command设置"), QCoreApplication::translate("kq", "设置"));
-    grid->addWidget(new QLabel(QStringLiteral("ID"), parent), row, 0);
+    grid->addWidget(kq::makeLabel(id, QStringLiteral("ID")), row, 0);
     grid->addWidget(id, row, 1);
-    grid->addWidget(new QLabel(QCoreApplication::translate("kq", "DMX地址"), parent), row + 1, 0);
+    grid->addWidget(kq::makeLabel(dmxAddress, QCoreApplication::translate("kq", "DMX地址")), row + 1, 0);
     grid->addWidget(dmxAddress, row + 1, 1);
-    grid->addWidget(new QLabel(QCoreApplication::translate("kq", "播放时间"), parent), row + 2, 0);
+    grid->addWidget(kq::makeLabel(playTime, QCoreApplication::translate("kq", "播放时间")), row + 2, 0);
     grid->addWidget(playTime, row + 2, 1);
-    grid->addWidget(new QLabel(QCoreApplication::translate("kq", "播放文件"), parent), row + 3, 0);
+    grid->addWidget(kq::makeLabel(playFile, QCoreApplication::translate("kq", "播放文件")), row + 3, 0);
     grid->addWidget(playFile, row + 3, 1);
     grid->addWidget(new QLabel(QCoreApplication::translate("kq", "0表示循环播放所有"), parent), row + 3, 2);
     grid->addWidget(set, row + 4, 1);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolTip>
@@ -80,6 +81,12 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     return button;
+}
+
+QLabel* makeLabel(QWidget* box, const QString& caption) {
+    auto* label = new QLabel(caption, box->parentWidget());
+    label->setBuddy(box);
+    return label;
 }
 
 int numberIn(const QComboBox* box, int max) {

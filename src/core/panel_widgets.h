@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -23,6 +24,10 @@ public:
 QComboBox* makePickList(QWidget* parent, const QString& name);
 QCheckBox* makeCheckBox(QWidget* parent, const QString& name, const QString& caption);
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption);
+// The caption shown beside a box, which a screen reader also names the box by. Qt looks for a box's
+// label among its siblings only (and else names it by the group it sits in), so the label is made in
+// the box's parent. A list reads no label: name it with setAccessibleName.
+QLabel* makeLabel(QWidget* box, const QString& caption);
 // A short message shown at a box, for input it refused; the last one stays readable as lastSaid().
 void sayAtBox(QWidget* box, const QString& text);
 QString lastSaid();

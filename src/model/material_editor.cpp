@@ -110,10 +110,10 @@ void MaterialEditor::build() {
 
     int row = 0;
     const auto add = [&](const QString& label, QWidget* a, const QString& label2 = {}, QWidget* b = nullptr) {
-        grid->addWidget(new QLabel(label, this), row, 0);
+        grid->addWidget(kq::makeLabel(a, label), row, 0);
         grid->addWidget(a, row, 1);
         if (b) {
-            grid->addWidget(new QLabel(label2, this), row, 2);
+            if (!label2.isEmpty()) grid->addWidget(kq::makeLabel(b, label2), row, 2); // a check box names itself
             grid->addWidget(b, row, 3);
         }
         ++row;

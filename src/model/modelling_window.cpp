@@ -84,12 +84,14 @@ void ModellingWindow::build() {
     List素材列表->setObjectName(QStringLiteral("List素材列表"));
     List素材列表->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List素材列表->setUniformItemSizes(true);
+    List素材列表->setAccessibleName(tr("素材列表"));
     for (int i = 1; i <= kMaterialCount; ++i)
         List素材列表->addItem(rowText(i));
     List素材列表->installEventFilter(this);
     List接线检查 = new QListWidget(lists);
     List接线检查->setObjectName(QStringLiteral("List接线检查"));
     List接线检查->setToolTip(tr("接线检查：点击一项选中该素材"));
+    List接线检查->setAccessibleName(tr("接线检查"));
     // A finding is read whole: wrapped to the column, which the splitter widens.
     List接线检查->setWordWrap(true);
     List接线检查->setTextElideMode(Qt::ElideNone);

@@ -98,6 +98,7 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(tr("下载文件"
     Text下载SD卡文件信息 = new QPlainTextEdit(this);
     Text下载SD卡文件信息->setObjectName(QStringLiteral("Text下载SD卡文件信息"));
     Text下载SD卡文件信息->setReadOnly(true);
+    Text下载SD卡文件信息->setAccessibleName(tr("传输记录"));
     Text下载SD卡文件信息->setMinimumHeight(140);
     transferProgress = new QProgressBar(this);
     transferProgress->setObjectName(QStringLiteral("transferProgress"));

@@ -102,15 +102,16 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     HScroll预览帧 = new QScrollBar(Qt::Horizontal, this);
     HScroll预览帧->setObjectName(QStringLiteral("HScroll预览帧"));
     HScroll预览帧->setRange(1, 1);
+    HScroll预览帧->setAccessibleName(tr("帧"));
     Picture预览 = new PreviewCanvas(this);
     Picture预览->setFocusPolicy(Qt::StrongFocus);
     timer_ = new QTimer(this);
     timer_->setTimerType(Qt::PreciseTimer);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(tr("素材"), this));
+    top->addWidget(kq::makeLabel(Combo预览素材, tr("素材")));
     top->addWidget(Combo预览素材);
-    top->addWidget(new QLabel(tr("模型"), this));
+    top->addWidget(kq::makeLabel(Combo预览模型, tr("模型")));
     top->addWidget(Combo预览模型, 1);
     top->addWidget(Command预览播放);
     top->addWidget(Command预览适合窗口);

@@ -41,6 +41,7 @@ ReviewPanel::ReviewPanel(QWidget* parent) : kq::StatePanel(tr("素材编辑"), p
     Text当前帧数编辑 = new QLineEdit(this);
     Text当前帧数编辑->setObjectName(QStringLiteral("Text当前帧数编辑"));
     Text当前帧数编辑->setReadOnly(true);
+    Text当前帧数编辑->setAccessibleName(tr("当前帧")); // its label is the frame count
     Command播放 = kq::makeButton(this, QStringLiteral("Command播放"), tr("播放"));
     Command删除帧 = kq::makeButton(this, QStringLiteral("Command删除帧"), tr("删除帧"));
     Text素材说明 = new QLineEdit(this);

@@ -92,6 +92,7 @@ VersionNotesDialog::VersionNotesDialog(QWidget* parent) : QWidget(parent, Qt::Wi
     Text信息 = new QPlainTextEdit(this);
     Text信息->setObjectName(QStringLiteral("Text信息"));
     Text信息->setMinimumSize(520, 420);
+    Text信息->setAccessibleName(tr("说明内容"));
     layout->addWidget(Text信息);
     auto* buttons = new QHBoxLayout;
     QPushButton* version = kq::makeButton(this, QStringLiteral("Command软件版本"), tr("软件版本"));

@@ -16,17 +16,26 @@
 #include "support/window_with_machines.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QTextEdit>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -43,6 +52,11 @@ struct Text {
     bool clipped = false; // a caption narrower than it needs, on a window that is shown
 };
 
+QString widgetName(QWidget& window, QWidget* w) {
+    return window.objectName() + QStringLiteral(" / ") +
+           (w->objectName().isEmpty() ? QString::fromUtf8(w->metaObject()->className()) : w->objectName());
+}
+
 void addMenu(const QString& where, const QList<QAction*>& actions, QList<Text>& out) {
     for (QAction* a : actions) {
         if (a->isSeparator()) continue;
@@ -57,9 +71,7 @@ QList<Text> visibleTexts(QWidget& window) {
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets.prepend(&window);
     for (QWidget* w : widgets) {
-        const QString where =
-            window.objectName() + QStringLiteral(" / ") +
-            (w->objectName().isEmpty() ? QString::fromUtf8(w->metaObject()->className()) : w->objectName());
+        const QString where = widgetName(window, w);
         if (!w->toolTip().isEmpty()) out.append({where + QStringLiteral(" tip"), w->toolTip()});
         // A caption is whole when its control is at least as wide as the caption needs.
         const bool shown = window.isVisible() && w->isVisibleTo(&window);
@@ -77,6 +89,67 @@ QList<Text> visibleTexts(QWidget& window) {
         if (auto* m = qobject_cast<QMenuBar*>(w)) addMenu(where, m->actions(), out);
     }
     return out;
+}
+
+// The controls a user sets or reads a value in, by keyboard as well: what a screen reader must name.
+bool isInput(QWidget* w) {
+    return qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+           qobject_cast<QRadioButton*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+           qobject_cast<QAbstractItemView*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+           qobject_cast<QAbstractSlider*>(w);
+}
+
+// A combo box's or spin box's own text field and list, a scroll area's bars: parts of one control.
+bool isPartOfAControl(QWidget& window, QWidget* w) {
+    for (QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+        if (qobject_cast<QComboBox*>(p) || qobject_cast<QAbstractSpinBox*>(p) || qobject_cast<QAbstractScrollArea*>(p))
+            return true;
+    return false;
+}
+
+// What a screen reader announces an input as. Qt on Linux gives a combo box its current entry as the
+// name, whatever name it was given, and relates the box to its label: the label is what is read out
+// before the entry.
+QString heardName(QWidget* w, QAccessibleInterface* a) {
+    if (qobject_cast<QComboBox*>(w)) {
+        const auto labels = a->relations(QAccessible::Label);
+        return labels.isEmpty() ? QString() : labels.front().first->text(QAccessible::Name);
+    }
+    return a->text(QAccessible::Name);
+}
+
+// The inputs of a window that a screen reader would announce by nothing, or only by the title of the
+// box they sit in or of the window: where each is, and what it is heard as.
+struct Inputs {
+    int count = 0;
+    QMap<QString, QString> unnamed; // one entry for an input met in several states of its window
+};
+
+void checkNames(QWidget& window, Inputs& out) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!isInput(w) || isPartOfAControl(window, w)) continue;
+        ++out.count;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a) {
+            out.unnamed.insert(widgetName(window, w), QStringLiteral("has no accessible interface"));
+            continue;
+        }
+        const QString heard = heardName(w, a).trimmed();
+        QStringList titles{window.windowTitle()};
+        for (QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+            if (auto* g = qobject_cast<QGroupBox*>(p))
+                titles << g->title() << QString(g->title()).remove(QLatin1Char('&'));
+        if (heard.isEmpty())
+            out.unnamed.insert(widgetName(window, w), QStringLiteral("is named nothing"));
+        else if (titles.contains(heard))
+            out.unnamed.insert(widgetName(window, w), QStringLiteral("is named only by its box: ") + heard);
+    }
+}
+
+void expectEveryInputNamed(const Inputs& inputs) {
+    EXPECT_GT(inputs.count, 60);
+    for (auto it = inputs.unnamed.begin(); it != inputs.unnamed.end(); ++it)
+        ADD_FAILURE() << it.key().toStdString() << " " << it.value().toStdString();
 }
 
 // Chinese characters and the full-width punctuation that goes with them.
@@ -120,16 +193,26 @@ protected:
         window = kq::test::openMainWindow(capture);
     }
 
-    QList<Text> walkAll() {
+    // What the walk found: the texts read and the inputs that a screen reader would not name.
+    struct Walk {
         QList<Text> texts;
+        Inputs inputs;
+    };
+
+    Walk walkAll() {
+        Walk walk;
+        const auto take = [&walk](QWidget& w) {
+            walk.texts += visibleTexts(w);
+            checkNames(w, walk.inputs);
+        };
         kq::test::writeFrameFile(g_AppFolder, 1, 1, kq::show::RecordingMode::Rgb, {kq::test::patternedImage(1)});
         for (int state = 0; state < kOperationStates; ++state) {
             window->Option连接状态_Click(OperationState(state));
-            texts += visibleTexts(*window);
+            take(*window);
         }
-        if (PositionWindow* p = window->positionWindow()) texts += visibleTexts(*p);
+        if (PositionWindow* p = window->positionWindow()) take(*p);
         window->showPreview(1);
-        texts += visibleTexts(*window->previewWindow());
+        take(*window->previewWindow());
         window->previewWindow()->close();
 
         window->Option连接状态_Click(OperationState::Download);
@@ -137,8 +220,7 @@ protected:
         child<QPushButton>(*window, "Command通过机器序列号设置ID").click();
         child<QAction>(*window, "CD版本说明").trigger();
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w != window.get() && w->objectName().startsWith(QLatin1String("Form")))
-                texts += visibleTexts(*w);
+            if (w->isVisible() && w != window.get() && w->objectName().startsWith(QLatin1String("Form"))) take(*w);
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w != window.get() && w->objectName().startsWith(QLatin1String("Form"))) w->close();
 
@@ -146,24 +228,25 @@ protected:
         ModellingWindow* editor = window->modellingWindow();
         EXPECT_TRUE(editor && editor->isVisible());
         if (editor) {
-            texts += visibleTexts(*editor);
+            take(*editor);
             editor->close();
         }
         FactoryTestWindow factory;
         factory.show();
-        texts += visibleTexts(factory);
+        take(factory);
         R770SwitchWindow r770;
         r770.show();
-        texts += visibleTexts(r770);
-        return texts;
+        take(r770);
+        return walk;
     }
 };
 
 TEST_F(EveryWindow, InEnglishNoTextHoldsChinese) {
     open(Language::English);
-    const QList<Text> texts = walkAll();
-    EXPECT_GT(texts.size(), 300);
-    for (const Text& t : texts) {
+    const Walk walk = walkAll();
+    EXPECT_GT(walk.texts.size(), 300);
+    expectEveryInputNamed(walk.inputs);
+    for (const Text& t : walk.texts) {
         EXPECT_FALSE(t.clipped) << t.where.toStdString() << " is too narrow for " << t.text.toStdString();
         if (kOwnNames.contains(t.text)) continue;
         EXPECT_FALSE(t.text.contains(kChinese)) << t.where.toStdString() << ": " << t.text.toStdString();
@@ -172,8 +255,9 @@ TEST_F(EveryWindow, InEnglishNoTextHoldsChinese) {
 
 TEST_F(EveryWindow, InChineseNoTextIsAnEnglishSentence) {
     open(Language::Chinese);
-    const QList<Text> texts = walkAll();
-    for (const Text& t : texts) {
+    const Walk walk = walkAll();
+    expectEveryInputNamed(walk.inputs);
+    for (const Text& t : walk.texts) {
         EXPECT_FALSE(t.clipped) << t.where.toStdString() << " is too narrow for " << t.text.toStdString();
         EXPECT_FALSE(holdsEnglishSentence(t.text)) << t.where.toStdString() << ": " << t.text.toStdString();
     }
