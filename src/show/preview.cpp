@@ -3,6 +3,7 @@
 #include "core/settings_file.h"
 #include "inspect.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -108,13 +109,13 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
         const Inspection check = bytes ? inspectFrameFile(*bytes) : Inspection{};
         if (!bytes || !check.ok()) {
             if (error)
-                *error = bytes ? QStringLiteral("%1: damaged frame file: %2").arg(path, check.problem)
-                               : QStringLiteral("%1: cannot be read").arg(path);
+                *error = bytes ? QCoreApplication::translate("kq", "%1：帧文件已损坏：%2").arg(path, check.problem)
+                               : QCoreApplication::translate("kq", "%1：无法读取").arg(path);
             return false;
         }
         f.file = std::make_unique<QFile>(path);
         if (!f.file->open(QIODevice::ReadOnly)) {
-            if (error) *error = QStringLiteral("%1: cannot be read").arg(path);
+            if (error) *error = QCoreApplication::translate("kq", "%1：无法读取").arg(path);
             return false;
         }
         f.frames = frameCountOf(*bytes);
@@ -125,8 +126,8 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
     }
     if (!any || frameCount_ == 0) {
         if (error)
-            *error = any ? QStringLiteral("show material %1 has no recorded frames").arg(material)
-                         : QStringLiteral("show material %1 has no frame files in %2").arg(material).arg(appFolder);
+            *error = any ? QCoreApplication::translate("kq", "素材%1没有录制的帧").arg(material)
+                         : QCoreApplication::translate("kq", "素材%1在 %2 中没有帧文件").arg(material).arg(appFolder);
         return false;
     }
     return true;
@@ -350,17 +351,20 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     };
     const std::optional<ExportFormat> format = exportFormatOf(options.out);
     if (!format)
-        return fail(QStringLiteral("%1: the output must end in .gif or .webp, or be a folder").arg(options.out));
+        return fail(
+            QCoreApplication::translate("kq", "%1：输出必须以 .gif 或 .webp 结尾，或者是一个文件夹").arg(options.out));
     const QSize size = exportSize(layout.length, layout.width, options.scale);
     if (size.isEmpty())
-        return fail(QStringLiteral("a %1 x %2 model at scale %3 is too large a picture (at most 8192 pixels a side)")
+        return fail(QCoreApplication::translate("kq", "%1 x %2 的模型按比例%3画出的图片太大（每边最多8192像素）")
                         .arg(layout.length)
                         .arg(layout.width)
                         .arg(options.scale));
     const int first = options.firstFrame, last = options.lastFrame;
     if (first < 1 || last < first || last > reader.frameCount())
-        return fail(
-            QStringLiteral("frames %1-%2 are not in the show's 1-%3").arg(first).arg(last).arg(reader.frameCount()));
+        return fail(QCoreApplication::translate("kq", "第%1-%2帧不在素材的第1-%3帧之内")
+                        .arg(first)
+                        .arg(last)
+                        .arg(reader.frameCount()));
     const int total = last - first + 1;
     const int period = std::max(1, options.periodMs);
 
@@ -375,7 +379,7 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
 
     // Each kind of output takes the frames one at a time and is finished at the end; a GIF or WebP is
     // written aside and appears whole or not at all. Each step gives why it failed, or nothing.
-    const QString unwritable = QStringLiteral("%1: cannot be written").arg(options.out);
+    const QString unwritable = QCoreApplication::translate("kq", "%1：无法写入").arg(options.out);
     std::optional<AtomicFile> out; // outlives the writers, which write into it until they finish
     std::optional<GifWriter> gif;
     std::optional<WebPWriter> webp;
@@ -383,13 +387,13 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     std::function<QString()> finish = [] { return QString(); };
     if (*format == ExportFormat::Png) {
         const QString dir = options.out.endsWith(QLatin1Char('/')) ? options.out.chopped(1) : options.out;
-        if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot make the folder").arg(dir));
+        if (!QDir().mkpath(dir)) return fail(QCoreApplication::translate("kq", "%1：无法建立文件夹").arg(dir));
         const int digits = std::max(4, int(QString::number(last).size()));
         add = [&picture, dir, digits](int k) {
             const QString path = QStringLiteral("%1/%2.png").arg(dir).arg(k, digits, 10, QLatin1Char('0'));
             QSaveFile file(path);
             const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit();
-            return saved ? QString() : QStringLiteral("%1: cannot be written").arg(path);
+            return saved ? QString() : QCoreApplication::translate("kq", "%1：无法写入").arg(path);
         };
     } else {
         out.emplace(options.out);
@@ -403,12 +407,13 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
         } else {
             webp.emplace(size);
             add = [&](int k) {
-                return webp->add(picture, (k - first) * period) ? QString()
-                                                                : QStringLiteral("the WebP encoder refused a frame");
+                return webp->add(picture, (k - first) * period)
+                           ? QString()
+                           : QCoreApplication::translate("kq", "WebP编码器拒绝了一帧");
             };
             finish = [&] {
                 const std::optional<QByteArray> bytes = webp->finish(total * period);
-                if (!bytes) return QStringLiteral("the WebP encoder failed");
+                if (!bytes) return QCoreApplication::translate("kq", "WebP编码器出错");
                 return out->device().write(*bytes) == bytes->size() && out->commit() ? QString() : unwritable;
             };
         }
@@ -416,7 +421,7 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     for (int k = first; k <= last; ++k) {
         render(k);
         if (const QString why = add(k); !why.isEmpty()) return fail(why);
-        if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
+        if (progress && !progress(k - first + 1, total)) return fail(QCoreApplication::translate("kq", "已停止"));
     }
     if (const QString why = finish(); !why.isEmpty()) return fail(why);
     return true;

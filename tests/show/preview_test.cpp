@@ -15,6 +15,7 @@
 #include "show/show_cli.h"
 #include "support/cli_run.h"
 #include "support/fakes.h"
+#include "support/in_language.h"
 #include "support/show_files.h"
 #include "support/widgets.h"
 #include "support/window_with_machines.h"
@@ -395,6 +396,7 @@ using kq::test::capture;
 using kq::test::CliRun;
 
 TEST(PreviewCommandLine, WritesTheAnimationAndRefusesWhatItCannotShow) {
+    const kq::test::InLanguage english(kq::Language::English); // the words asserted below
     kq::test::TempHome home;
     const SmallShow show;
     kq::writeFileAtomically(g_AppFolder + QStringLiteral("/模型.mx20"), kq::model::encodeModelFile(*show.store));
