@@ -1992,5 +1992,174 @@ of the setting %2 (zh or en), else of the locale: Chinese for zh_*, English for 
         <translation>written: %1
 </translation>
     </message>
+    <message>
+        <source>kq510 图案</source>
+        <translation>kq510 pattern</translation>
+    </message>
+    <message>
+        <source>用法：kq510-pattern [选项]
+一个移动彩条的窗口，用来放在位置窗口下面演示。
+  --static         固定的图案，而不是移动的彩条：像素(x, y)是
+                   红 x % 256，绿 y % 256，蓝 200
+  --area x,y,w,h   窗口的位置：x,y,宽,高（默认 0,0,640,480）
+  --lang zh|en     输出的语言（否则按区域设置）
+  -h, --help       本说明
+</source>
+        <translation>usage: kq510-pattern [options]
+A window of moving colour bars to lay the position window over, for demonstrations.
+  --static         a fixed pattern instead of moving bars: pixel (x, y) is
+                   red x % 256, green y % 256, blue 200
+  --area x,y,w,h   where the window goes: x,y,width,height (default 0,0,640,480)
+  --lang zh|en     the language of what it prints (else the locale's)
+  -h, --help       this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-pattern：%1</source>
+        <translation>kq510-pattern: %1</translation>
+    </message>
+    <message>
+        <source>--area 只能是 x,y,w,h</source>
+        <translation>--area takes x,y,w,h</translation>
+    </message>
+    <message>
+        <source>用法：kq510-feeder [选项] SOURCE...
+作为KQ-510工具的外挂程序，把图片放进它的录制：来源的每一帧都缩放到位置窗口的区域，
+作为“0151”数据块和一条“0152”消息发送。只要图片不断到来，工具就用它们代替屏幕
+（在它的 system.ini 中设置 %1=1）。
+SOURCE：一个GIF动画（每一帧）、一个图片文件夹（按文件名）或图片文件。
+  --fps N          每秒的图片数（默认 27.8，每36毫秒一张）
+  --loop           最后一张之后重新开始
+  --size WxH       位置窗口的区域，即模型的画布（默认 100x100）；录制接受
+                   宽 x 高 x 4 &lt;= 10000001 字节
+  --to ADDR:PORT   工具收听的地址：%2:%3（默认 127.0.0.1:4799）
+  --lang zh|en     输出的语言（否则按区域设置）
+  -h, --help       本说明
+</source>
+        <translation>usage: kq510-feeder [options] SOURCE...
+Plays pictures into the KQ-510 tool's recorder as its plug-in program: every frame of the sources is
+scaled to the position window's area and sent as "0151" chunks and a "0152" message. The tool uses
+them instead of the screen while they keep coming (set %1=1 in its system.ini).
+SOURCE: an animated GIF (every frame), a folder of images (by name), or image files.
+  --fps N          pictures per second (default 27.8, one per 36 ms)
+  --loop           start again after the last picture
+  --size WxH       the position window's area, the model's canvas (default 100x100); the recorder
+                   takes width x height x 4 &lt;= 10000001 bytes
+  --to ADDR:PORT   where the tool listens: %2:%3 (default 127.0.0.1:4799)
+  --lang zh|en     the language of what it prints (else the locale's)
+  -h, --help       this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-feeder：%1</source>
+        <translation>kq510-feeder: %1</translation>
+    </message>
+    <message>
+        <source>请检查 --size、--to 和 --fps，并至少给出一个 SOURCE（见 --help）</source>
+        <translation>check --size, --to and --fps and give at least one SOURCE (see --help)</translation>
+    </message>
+    <message>
+        <source>宽度为%1时最大是 %1x%2</source>
+        <translation>at width %1 the largest is %1x%2</translation>
+    </message>
+    <message>
+        <source>宽度为%1时没有合适的高度</source>
+        <translation>no height fits width %1</translation>
+    </message>
+    <message>
+        <source>--size %1x%2 被拒绝：它有%3字节的像素，而录制接受宽 x 高 x 4 &lt;= %4；%5</source>
+        <translation>--size %1x%2 refused: it has %3 bytes of pixels, and the recorder takes width x height x 4 &lt;= %4; %5</translation>
+    </message>
+    <message>
+        <source>KQ510_LOOPBACK_ONLY=1：没有发送任何东西到 %1</source>
+        <translation>KQ510_LOOPBACK_ONLY=1: nothing is sent to %1</translation>
+    </message>
+    <message>
+        <source>kq510-feeder：无法读取 %1</source>
+        <translation>kq510-feeder: cannot read %1</translation>
+    </message>
+    <message>
+        <source>%1张图片，%2x%3，每秒%4张，发送到 %5:%6，循环播放</source>
+        <translation>%1 pictures, %2x%3, %4 per second to %5:%6, looping</translation>
+    </message>
+    <message>
+        <source>%1张图片，%2x%3，每秒%4张，发送到 %5:%6</source>
+        <translation>%1 pictures, %2x%3, %4 per second to %5:%6</translation>
+    </message>
+    <message>
+        <source>kq510-feeder：有一条消息没有发送：%1</source>
+        <translation>kq510-feeder: a message was not sent: %1</translation>
+    </message>
+    <message>
+        <source>已发送%1张图片，%2张没有完整发送</source>
+        <translation>%1 pictures sent, %2 not sent whole</translation>
+    </message>
+    <message>
+        <source>已发送%1张图片</source>
+        <translation>%1 pictures sent</translation>
+    </message>
+    <message>
+        <source>用法：kq510-machines [选项]
+在本机回环地址上模拟KQ-510机器：机器k在 BASE + k 收听，命令帧发到广播地址，回复发回发送方。
+  --machines LIST      回应的机器，例如 1-10 或 1,3,5（默认 1-10）
+  --base ADDRESS       机器k在这个地址 + k 收听（默认 127.0.1.200）
+  --broadcast ADDRESS  程序发送命令帧的地址（默认 127.0.1.255）
+  --port PORT          命令端口（默认 4800）
+  --latency MS         每个回复之前等待的毫秒数（默认 0）
+  --loss RATE          机器忽略一帧的概率，0到1（默认 0）
+  --drop CODE:N        每台机器忽略命令CODE的第N帧，例如 80B1:3（可以重复）
+  --state DIR          机器的SD卡、固件和实时画面的文件夹（默认 kq510-machines-state）
+  --lang zh|en         说明和错误的语言（否则按区域设置）；日志总是同样的文字
+  -h, --help           本说明
+</source>
+        <translation>usage: kq510-machines [options]
+Stand-in KQ-510 machines on loopback: machine k listens at BASE + k, command frames arrive at the
+broadcast address; replies go back to the sender.
+  --machines LIST      machines that answer, e.g. 1-10 or 1,3,5 (default 1-10)
+  --base ADDRESS       machine k listens at this address + k (default 127.0.1.200)
+  --broadcast ADDRESS  address the program sends command frames to (default 127.0.1.255)
+  --port PORT          command port (default 4800)
+  --latency MS         milliseconds before each reply (default 0)
+  --loss RATE          chance (0..1) that a machine ignores a frame (default 0)
+  --drop CODE:N        ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)
+  --state DIR          folder for the machines' SD cards, firmware and live pictures
+                       (default kq510-machines-state)
+  --lang zh|en         the language of this help and of the errors (else the locale's); the log
+                       reads the same in every language
+  -h, --help           this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-machines：%1</source>
+        <translation>kq510-machines: %1</translation>
+    </message>
+    <message>
+        <source>--machines 只能是1到10的机器编号，例如 1-10 或 1,3,5</source>
+        <translation>--machines takes machine numbers from 1 to 10, e.g. 1-10 or 1,3,5</translation>
+    </message>
+    <message>
+        <source>--port 只能是1到65535的端口号</source>
+        <translation>--port takes a port number from 1 to 65535</translation>
+    </message>
+    <message>
+        <source>--latency 只能是0或更多的毫秒数</source>
+        <translation>--latency takes milliseconds, 0 or more</translation>
+    </message>
+    <message>
+        <source>--loss 只能是0到1的概率</source>
+        <translation>--loss takes a chance from 0 to 1</translation>
+    </message>
+    <message>
+        <source>--drop 只能是 CODE:N，例如 80B1:3</source>
+        <translation>--drop takes CODE:N, e.g. 80B1:3</translation>
+    </message>
+    <message>
+        <source>模拟机器只在本机回环地址上收听</source>
+        <translation>the stand-in machines listen on loopback addresses only</translation>
+    </message>
+    <message>
+        <source>无法在 %1:%2 收听：%3</source>
+        <translation>cannot listen at %1:%2: %3</translation>
+    </message>
 </context>
 </TS>
