@@ -2161,5 +2161,50 @@ broadcast address; replies go back to the sender.
         <source>无法在 %1:%2 收听：%3</source>
         <translation>cannot listen at %1:%2: %3</translation>
     </message>
+    <message>
+        <source>演示%1-%2</source>
+        <translation>Demo %1-%2</translation>
+    </message>
+    <message>
+        <source>用法：kq510-demo-model DIR
+把示例安装写成 DIR/%1：模型1（400 x 300，机器1到3）和模型2（机器1到10上2000个素材的满载安装）。
+  --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，
+                否则按区域设置（zh_* 为中文，其他为英文）
+  --help        本说明
+</source>
+        <translation>usage: kq510-demo-model DIR
+Writes DIR/%1 with a sample installation: model 1 (400 x 300, machines 1 to 3)
+and model 2 (a full installation of 2000 materials on machines 1 to 10).
+  --lang zh|en  the language of the notes and of what it prints; else the setting %2 in
+                DIR/system.ini, else the locale (Chinese for zh_*, English for any other)
+  --help        this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-demo-model：未知选项“%1”
+</source>
+        <translation>kq510-demo-model: unknown option '%1'
+</translation>
+    </message>
+    <message>
+        <source>演示</source>
+        <translation>Demo</translation>
+    </message>
+    <message>
+        <source>kq510-demo-model：无法写入 %1
+</source>
+        <translation>kq510-demo-model: cannot write %1
+</translation>
+    </message>
+    <message>
+        <source>%1：模型1，机器1到3上%2个素材；模型2，机器1到10上2000个素材
+</source>
+        <translation>%1: model 1, %2 materials on machines 1 to 3; model 2, 2000 materials on machines 1 to 10
+</translation>
+    </message>
+    <message>
+        <source>满载2000</source>
+        <translation>Full 2000</translation>
+    </message>
 </context>
 </TS>
