@@ -10,8 +10,16 @@ export KQ510_LOOPBACK_ONLY=1
 home=${KQ510_HOME:-$PWD/build/demo-home}
 mkdir -p "$home"
 
-# A sample installation (model 1: three machines, rows, columns, diagonals and point groups).
-[[ -f "$home/模型.mx20" ]] || build/tools/kq510-demo-model "$home"
+# A sample installation (model 1: three machines, rows, columns, diagonals and point groups), its notes
+# in the language the program is started in (its --lang, else the setting, else the locale).
+demo_lang=()
+for ((i = 1; i <= $#; i++)); do
+  case ${!i} in
+    --lang) next=$((i + 1)); demo_lang=(--lang "${!next-}") ;;
+    --lang=*) demo_lang=("${!i}") ;;
+  esac
+done
+[[ -f "$home/模型.mx20" ]] || build/tools/kq510-demo-model "${demo_lang[@]}" "$home"
 # The demo's machines live on loopback: commands to 127.0.1.255, machine k at 127.0.1.(200 + k).
 if ! grep -qa '127\.0\.1\.255' "$home/system.ini" 2>/dev/null; then
   {

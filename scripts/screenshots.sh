@@ -51,9 +51,10 @@ unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 display=$(head -n1 "$home/display")
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
 
-# The application folder, as scripts/run.sh prepares the demo's: the sample models, the machines on
-# loopback, the main window below the sampled area and the position window over the pattern.
-"$build/tools/kq510-demo-model" "$home" >/dev/null
+# The application folder, as scripts/run.sh prepares the demo's: the sample models (their notes in the
+# pictures' language), the machines on loopback, the main window below the sampled area and the
+# position window over the pattern.
+"$build/tools/kq510-demo-model" --lang "$lang" "$home" >/dev/null
 {
   printf '广播地址=127.0.1.255\r\n命令端口=4800\r\n'
   for k in 01 02 03 04 05 06 07 08 09 10; do printf '机器地址%s=127.0.1.2%s\r\n' "$k" "$k"; done

@@ -3,8 +3,8 @@
 
   scripts/translations.py update [TSV ...]   collects the source texts (lupdate) and fills in the
                                              English of tab-separated context/source/English lines
-  scripts/translations.py check              fails when a source text of the code has no finished
-                                             English translation, or a translation drops a %1
+  scripts/translations.py check              fails when a source text of the code (src/ and tools/) has no
+                                             finished English translation, or a translation drops a %1
 """
 import os
 import re
@@ -16,6 +16,8 @@ import xml.etree.ElementTree as ET
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TS = os.path.join(ROOT, "translations", "kq510_en.ts")
+# The program and its tools (the stand-in machines, the feeder, the demo's helpers) speak one language.
+SOURCES = [os.path.join(ROOT, "src"), os.path.join(ROOT, "tools")]
 LUPDATE = next((p for p in ("/usr/lib/qt6/bin/lupdate", shutil.which("lupdate6") or "", shutil.which("lupdate") or "")
                 if p and os.path.exists(p)), None)
 
@@ -24,7 +26,7 @@ def lupdate(ts):
     if not LUPDATE:
         sys.exit("translations: lupdate (Debian package qt6-l10n-tools) is missing")
     subprocess.run([LUPDATE, "-silent", "-no-obsolete", "-locations", "none", "-source-language", "zh_CN",
-                    "-target-language", "en", os.path.join(ROOT, "src"), "-ts", ts], check=True)
+                    "-target-language", "en", *SOURCES, "-ts", ts], check=True)
 
 
 def unescape(text):

@@ -642,6 +642,10 @@ These show files are damaged and were left out of the playback files:<byte value
 %1</translation>
     </message>
     <message>
+        <source>帧</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
         <source>导出结束后打开素材%1</source>
         <translation>Show %1 opens when the export is over</translation>
     </message>
@@ -652,10 +656,6 @@ These show files are damaged and were left out of the playback files:<byte value
     <message>
         <source>（导出结束后打开素材%1）</source>
         <translation> (show %1 opens when the export is over)</translation>
-    </message>
-    <message>
-        <source>帧</source>
-        <translation>Frame</translation>
     </message>
 </context>
 <context>
@@ -1527,8 +1527,752 @@ Model saved to: %1</translation>
         <translation>[%1] and [%2] addresses overlap (machine %3, port %4)</translation>
     </message>
     <message>
+        <source>kq510：无法使用文件夹 %1</source>
+        <translation>kq510: cannot use the folder %1</translation>
+    </message>
+    <message>
+        <source>用法：kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   主窗口
+      kq510 --factory-test [--home DIR]           工厂测试窗口
+      kq510 --r770-switch [--home DIR]            R-770检测开关
+      kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
+      kq510 build [--material N] [--home DIR]
+      kq510 inspect FILE
+      kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]
+      kq510 download (--machine N | --all) [--home DIR]
+      kq510 upgrade --machine N FILE.bin [--home DIR]
+      kq510 --help | --version
+应用文件夹（设置、模型、素材）就是程序自己的文件夹，除非 --home 指定另一个。屏幕从X服务器复制，
+在Wayland会话中则通过桌面的门户（portal）共享；--capture（或设置 %1）选择其中一种。
+“kq510 命令 --help”说明一个命令。窗口和命令都使用 --lang 指定的语言（每个命令都接受它），
+否则用设置 %2（zh 或 en），否则按区域设置：zh_* 为中文，其他为英文。
+</source>
+        <translation>usage: kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   the main window
+       kq510 --factory-test [--home DIR]           the factory test window
+       kq510 --r770-switch [--home DIR]            the R-770 detection switch
+       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
+       kq510 build [--material N] [--home DIR]
+       kq510 inspect FILE
+       kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]
+       kq510 download (--machine N | --all) [--home DIR]
+       kq510 upgrade --machine N FILE.bin [--home DIR]
+       kq510 --help | --version
+The application folder (settings, models, shows) is the program's own folder unless --home names
+another. The screen is copied from the X server, or in a Wayland session shared through the
+desktop's portal; --capture (or the setting %1) picks one. 'kq510 COMMAND --help' describes a
+command. The windows and the commands (every one takes --lang) speak the language of --lang, else
+of the setting %2 (zh or en), else of the locale: Chinese for zh_*, English for any other.
+</translation>
+    </message>
+    <message>
+        <source>kq510：--capture 只能是 x11 或 portal，不能是“%1”</source>
+        <translation>kq510: --capture takes x11 or portal, not '%1'</translation>
+    </message>
+    <message>
+        <source>kq510：未知选项“%1”</source>
+        <translation>kq510: unknown option '%1'</translation>
+    </message>
+    <message>
+        <source>kq510：未知命令“%1”</source>
+        <translation>kq510: unknown command '%1'</translation>
+    </message>
+    <message>
+        <source>kq510：这个Wayland会话没有提供X11（XWayland）：位置窗口无法知道自己在哪里，采样的区域可能在别处</source>
+        <translation>kq510: this Wayland session offers no X11 (XWayland): the position window cannot tell where it lies, and the area may be sampled elsewhere</translation>
+    </message>
+    <message>
+        <source>%1：--lang 只能是 zh 或 en，不能是“%2”</source>
+        <translation>%1: --lang takes zh or en, not '%2'</translation>
+    </message>
+    <message>
+        <source>未知选项“%1”</source>
+        <translation>unknown option '%1'</translation>
+    </message>
+    <message>
+        <source>选项“%1”后面缺少值</source>
+        <translation>the option '%1' needs a value</translation>
+    </message>
+    <message>
+        <source>选项“%1”不带值</source>
+        <translation>the option '%1' takes no value</translation>
+    </message>
+    <message>
+        <source>kq510：无法读取 %1，设置没有保存</source>
+        <translation>kq510: cannot read %1; settings are not saved</translation>
+    </message>
+    <message>
+        <source>十六进制数据的位数是奇数（%1）</source>
+        <translation>hex data has an odd number of digits (%1)</translation>
+    </message>
+    <message>
+        <source>十六进制数据第%2位的“%1”不是十六进制字节</source>
+        <translation>hex data holds "%1" at digit %2, which is not a hex byte</translation>
+    </message>
+    <message>
+        <source>用法：kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
+  N       机器编号 0..255（0 = 所有机器）
+  CODE    四位十六进制数字，例如 8010
+  HEXDATA 十六进制的数据字节，每两位之间可以有空格
+  MS      收集回复的时间（默认500毫秒）
+</source>
+        <translation>usage: kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
+  N       machine number 0..255 (0 = all machines)
+  CODE    four hex digits, e.g. 8010
+  HEXDATA payload bytes in hex, pairs may be separated by blanks
+  MS      how long to collect replies (default 500)
+</translation>
+    </message>
+    <message>
+        <source>kq510 send：%1
+</source>
+        <translation>kq510 send: %1
+</translation>
+    </message>
+    <message>
+        <source>--machine 只能是0到255的数字</source>
+        <translation>--machine takes a number from 0 to 255</translation>
+    </message>
+    <message>
+        <source>--wait 只能是0到60000毫秒</source>
+        <translation>--wait takes milliseconds from 0 to 60000</translation>
+    </message>
+    <message>
+        <source>必须给出 %1</source>
+        <translation>%1 is required</translation>
+    </message>
+    <message>
+        <source>CODE 必须是四位十六进制数字</source>
+        <translation>CODE must be four hex digits</translation>
+    </message>
+    <message>
+        <source>一帧最多只能装%1个数据字节</source>
+        <translation>at most %1 payload bytes fit a frame</translation>
+    </message>
+    <message>
+        <source>回复%1（%2字节）：%3
+</source>
+        <translation>reply %1 (%2 bytes): %3
+</translation>
+    </message>
+    <message>
+        <source>发送%1给机器%2，经由%3:%4（%5字节）：%6
+</source>
+        <translation>send %1 to machine %2 via %3:%4 (%5 bytes): %6
+</translation>
+    </message>
+    <message>
+        <source>kq510 send：命令帧没有发送
+</source>
+        <translation>kq510 send: the frame was not sent
+</translation>
+    </message>
+    <message>
+        <source>%1毫秒内没有回复
+</source>
+        <translation>no reply within %1 ms
+</translation>
+    </message>
+    <message>
+        <source> KQ510_LOOPBACK_ONLY=1 时只能发送到本机回环地址：没有发送到 %1:%2。</source>
+        <translation> Only loopback destinations are allowed while KQ510_LOOPBACK_ONLY=1: nothing was sent to %1:%2.</translation>
+    </message>
+    <message>
+        <source>kq510：机器编号%1不是一个字节，没有发送</source>
+        <translation>kq510: machine number %1 is not a byte; nothing sent</translation>
+    </message>
+    <message>
+        <source>kq510：%1个数据字节装不进一帧，没有发送</source>
+        <translation>kq510: a payload of %1 bytes does not fit a frame; nothing sent</translation>
+    </message>
+    <message>
+        <source>“%1”不是四位的命令码</source>
+        <translation>"%1" is not a four-digit command code</translation>
+    </message>
+    <message>
+        <source>kq510：命令%1没有发送：%2</source>
+        <translation>kq510: command %1 not sent: %2</translation>
+    </message>
+    <message>
+        <source>kq510：外挂程序的接收缓冲区是%1字节，不是要求的%2字节（请调大 net.core.rmem_max）：程序忙时收到的画面可能被丢弃</source>
+        <translation>kq510: the plug-in's receive buffer is %1 bytes, not the %2 asked (raise net.core.rmem_max): pictures that arrive while the program is busy may be dropped</translation>
+    </message>
+    <message>
+        <source>连零标记在数据的最末尾</source>
+        <translation>a run marker at the very end</translation>
+    </message>
+    <message>
+        <source>第%2字节处有%1个连零</source>
+        <translation>a run of %1 zeros at byte %2</translation>
+    </message>
+    <message>
+        <source>%1个图像字节，超过六个端口的容量</source>
+        <translation>%1 image bytes, more than six ports hold</translation>
+    </message>
+    <message>
+        <source>文件头不是模板文件的文件头</source>
+        <translation>the header is not that of a template file</translation>
+    </message>
+    <message>
+        <source>文件头不是模型文件的文件头</source>
+        <translation>the header is not that of a model file</translation>
+    </message>
+    <message>
+        <source>文件在模型结束之前就结束了</source>
+        <translation>the file ends before its models do</translation>
+    </message>
+    <message>
+        <source>文件比它1,024字节的文件头还短</source>
+        <translation>the file is shorter than its 1,024-byte header</translation>
+    </message>
+    <message>
+        <source>缺少第%1帧（共%2帧）：文件在%3字节处结束</source>
+        <translation>frame %1 of %2 is missing: the file ends at %3 bytes</translation>
+    </message>
+    <message>
+        <source>第%1帧不是以帧头开始</source>
+        <translation>frame %1 does not start with a frame header</translation>
+    </message>
+    <message>
+        <source>第%1帧有%2个压缩字节，超过它的位置</source>
+        <translation>frame %1 holds %2 packed bytes, more than its slot</translation>
+    </message>
+    <message>
+        <source>第%1帧不完整</source>
+        <translation>frame %1 is cut short</translation>
+    </message>
+    <message>
+        <source>第%1帧：%2</source>
+        <translation>frame %1: %2</translation>
+    </message>
+    <message>
+        <source>文件比它的目录还短</source>
+        <translation>the file is shorter than its directory</translation>
+    </message>
+    <message>
+        <source>缺少目录的结束标记</source>
+        <translation>the directory's closing mark is missing</translation>
+    </message>
+    <message>
+        <source>素材%1的数据块不在上一块结束的位置</source>
+        <translation>material %1's block is not where the one before it ends</translation>
+    </message>
+    <message>
+        <source>素材%1的数据块超出了文件末尾</source>
+        <translation>material %1's block lies past the end of the file</translation>
+    </message>
+    <message>
+        <source>素材%1的数据块不是以它帧文件的文件头开始</source>
+        <translation>material %1's block does not start with its frame file's header</translation>
+    </message>
+    <message>
+        <source>素材%1第%2帧：帧表指向别处</source>
+        <translation>material %1, frame %2: the frame table points elsewhere</translation>
+    </message>
+    <message>
+        <source>素材%1第%2帧：不是帧记录</source>
+        <translation>material %1, frame %2: not a frame record</translation>
+    </message>
+    <message>
+        <source>素材%1第%2帧：%3</source>
+        <translation>material %1, frame %2: %3</translation>
+    </message>
+    <message>
+        <source>信息块不在最后一个素材之后</source>
+        <translation>the information block is not after the last material</translation>
+    </message>
+    <message>
+        <source>缺少信息块</source>
+        <translation>the information block is missing</translation>
+    </message>
+    <message>
+        <source>信息块长%1字节，它的头部写的是%2</source>
+        <translation>the information block is %1 bytes long, its header says %2</translation>
+    </message>
+    <message>
+        <source>信息块的文字不是它字节的十六进制</source>
+        <translation>the information block's text is not its bytes in hex</translation>
+    </message>
+    <message>
+        <source>不是模型文件、模板文件、帧文件或播放文件</source>
+        <translation>not a model, template, frame or playback file</translation>
+    </message>
+    <message>
+        <source>%1：文件无法读取</source>
+        <translation>%1: the file cannot be read</translation>
+    </message>
+    <message>
+        <source>%1：帧文件已损坏：%2</source>
+        <translation>%1: damaged frame file: %2</translation>
+    </message>
+    <message>
+        <source>%1：无法读取</source>
+        <translation>%1: cannot be read</translation>
+    </message>
+    <message>
+        <source>素材%1没有录制的帧</source>
+        <translation>show material %1 has no recorded frames</translation>
+    </message>
+    <message>
+        <source>素材%1在 %2 中没有帧文件</source>
+        <translation>show material %1 has no frame files in %2</translation>
+    </message>
+    <message>
+        <source>%1：输出必须以 .gif 或 .webp 结尾，或者是一个文件夹</source>
+        <translation>%1: the output must end in .gif or .webp, or be a folder</translation>
+    </message>
+    <message>
+        <source>第%1-%2帧不在素材的第1-%3帧之内</source>
+        <translation>frames %1-%2 are not in the show's 1-%3</translation>
+    </message>
+    <message>
+        <source>%1：无法写入</source>
+        <translation>%1: cannot be written</translation>
+    </message>
+    <message>
+        <source>%1：无法建立文件夹</source>
+        <translation>%1: cannot make the folder</translation>
+    </message>
+    <message>
+        <source>WebP编码器拒绝了一帧</source>
+        <translation>the WebP encoder refused a frame</translation>
+    </message>
+    <message>
+        <source>WebP编码器出错</source>
+        <translation>the WebP encoder failed</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>用法：kq510 build [--material N] [--home DIR]
+  根据每台机器录制的帧文件生成它的 Q_glow/KQ-510/ID-nn.KQ4
+  （用 --material 时只用素材N）；损坏的帧文件会列出，并且不加入
+</source>
+        <translation>usage: kq510 build [--material N] [--home DIR]
+  builds Q_glow/KQ-510/ID-nn.KQ4 for every machine from its recorded frame files
+  (only show material N with --material); damaged frame files are named and left out
+</translation>
+    </message>
+    <message>
+        <source>用法：kq510 inspect FILE
+  概述模型文件（.mx20）、模板文件（.mb10）、帧文件（.KQ3）或播放文件（.KQ4）；
+  退出码1时指出第一处损坏，文件无法读取时退出码为2；概述供脚本读取，
+  在两种语言中都一样
+</source>
+        <translation>usage: kq510 inspect FILE
+  summarises a model (.mx20), template (.mb10), frame (.KQ3) or playback (.KQ4) file;
+  exit status 1 names the first damage, 2 when the file cannot be read; the summary is
+  for scripts too and reads the same in both languages
+</translation>
+    </message>
+    <message>
+        <source>用法：kq510 preview --material N --out FILE [--model M] [--models FILE.mx20] [--scale S]
+                    [--frames A-B] [--home DIR]
+  根据录制的帧文件，把素材N（1到50）逐帧画在它的模型布局上，写成GIF动画（FILE.gif）、
+  无损WebP动画（FILE.webp）或编号的PNG文件（FILE以 / 结尾）。模型是素材录制时对应的模型，
+  除非 --model 指定另一个（1到20）；模型取自应用文件夹的模型文件，除非 --models 指定另一个；
+  S是每个模型像素对应的输出像素数（默认1）。每帧持续一个帧时间（设置 %1）。素材没有帧文件
+  或者有损坏的帧文件时退出码为1，参数错误时为2。
+</source>
+        <translation>usage: kq510 preview --material N --out FILE [--model M] [--models FILE.mx20] [--scale S]
+                     [--frames A-B] [--home DIR]
+  draws show material N (1 to 50) on its model's layout, frame by frame, from the recorded
+  frame files, and writes an animated GIF (FILE.gif), an animated lossless WebP (FILE.webp)
+  or numbered PNG files (FILE ending in /). The model is the one the material is recorded
+  against unless --model names another (1 to 20), from the application folder's model file
+  unless --models names another; S is output pixels per model pixel (default 1). Each frame
+  lasts the frame period (setting %1). Exit status 1 when the material has no frame files
+  or a damaged one, 2 for wrong arguments.
+</translation>
+    </message>
+    <message>
+        <source>用法：kq510 download (--machine N | --all) [--home DIR]   （N为1到10）
+  把播放文件下载到机器；只有每台机器都应答了全部数据，退出码才为0
+</source>
+        <translation>usage: kq510 download (--machine N | --all) [--home DIR]   (N from 1 to 10)
+  downloads the playback files to the machines; exit status 0 only when every
+  machine acknowledged everything
+</translation>
+    </message>
+    <message>
+        <source>用法：kq510 upgrade --machine N FILE.bin [--home DIR]   （N为1到10）
+  升级机器的固件；只有校验成功，退出码才为0
+</source>
+        <translation>usage: kq510 upgrade --machine N FILE.bin [--home DIR]   (N from 1 to 10)
+  upgrades the machine's firmware; exit status 0 only when it verified
+</translation>
+    </message>
+    <message>
+        <source>kq510 build：--material 只能是1到%1的数字
+</source>
+        <translation>kq510 build: --material takes a number from 1 to %1
+</translation>
+    </message>
+    <message>
+        <source>机器%1：已损坏，没有加入：%2
+</source>
+        <translation>machine %1: damaged, left out: %2
+</translation>
+    </message>
+    <message>
+        <source>机器%1：无法写入 %2
+</source>
+        <translation>machine %1: cannot write %2
+</translation>
+    </message>
+    <message>
+        <source>机器%1：没有录制的帧
+</source>
+        <translation>machine %1: no recorded frames
+</translation>
+    </message>
+    <message>
+        <source>机器%1：%2，%3字节，%4个素材
+</source>
+        <translation>machine %1: %2, %3 bytes, %4 materials
+</translation>
+    </message>
+    <message>
+        <source>已经生成文件 !</source>
+        <translation>Playback files built!</translation>
+    </message>
+    <message>
+        <source>%1个损坏的帧文件没有加入
+</source>
+        <translation>%1 damaged frame files were left out
+</translation>
+    </message>
+    <message>
+        <source>kq510 inspect：无法读取 %1
+</source>
+        <translation>kq510 inspect: cannot read %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 inspect：模型文件已损坏：%1
+</source>
+        <translation>kq510 inspect: damaged model file: %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 inspect：模板文件已损坏：%1
+</source>
+        <translation>kq510 inspect: damaged template file: %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 inspect：帧文件已损坏：%1
+</source>
+        <translation>kq510 inspect: damaged frame file: %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 inspect：播放文件已损坏：%1
+</source>
+        <translation>kq510 inspect: damaged playback file: %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 inspect：%1：%2
+</source>
+        <translation>kq510 inspect: %1: %2
+</translation>
+    </message>
+    <message>
+        <source>kq510 preview：%1
+</source>
+        <translation>kq510 preview: %1
+</translation>
+    </message>
+    <message>
+        <source>%1 只能是%2的数字</source>
+        <translation>%1 takes a number from %2</translation>
+    </message>
+    <message>
+        <source>%1到%2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>--frames 只能是 A-B，帧号从1开始</source>
+        <translation>--frames takes A-B, frame numbers from 1</translation>
+    </message>
+    <message>
+        <source>未知参数“%1”</source>
+        <translation>unknown argument '%1'</translation>
+    </message>
+    <message>
+        <source>--out 必须以 .gif 或 .webp 结尾，或者是一个文件夹（以 / 结尾）</source>
+        <translation>--out must end in .gif or .webp, or name a folder (ending in /)</translation>
+    </message>
+    <message>
+        <source>kq510 preview：无法读取模型文件 %1
+</source>
+        <translation>kq510 preview: cannot read the model file %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 preview：%1 不是模型文件
+</source>
+        <translation>kq510 preview: %1 is not a model file
+</translation>
+    </message>
+    <message>
+        <source>素材%1，模型%2（%3 x %4，%5个像素），第%6-%7帧（共%8帧），每帧%9毫秒 -&gt; %10
+</source>
+        <translation>show material %1 on model %2 (%3 x %4, %5 pixels), frames %6-%7 of %8, %9 ms each -&gt; %10
+</translation>
+    </message>
+    <message>
+        <source>第%1帧/共%2帧</source>
+        <translation>frame %1 of %2</translation>
+    </message>
+    <message>
+        <source>已写入：%1
+</source>
+        <translation>written: %1
+</translation>
+    </message>
+    <message>
+        <source>kq510 图案</source>
+        <translation>kq510 pattern</translation>
+    </message>
+    <message>
+        <source>用法：kq510-pattern [选项]
+一个移动彩条的窗口，用来放在位置窗口下面演示。
+  --static         固定的图案，而不是移动的彩条：像素(x, y)是
+                   红 x % 256，绿 y % 256，蓝 200
+  --area x,y,w,h   窗口的位置：x,y,宽,高（默认 0,0,640,480）
+  --lang zh|en     输出的语言（否则按区域设置）
+  -h, --help       本说明
+</source>
+        <translation>usage: kq510-pattern [options]
+A window of moving colour bars to lay the position window over, for demonstrations.
+  --static         a fixed pattern instead of moving bars: pixel (x, y) is
+                   red x % 256, green y % 256, blue 200
+  --area x,y,w,h   where the window goes: x,y,width,height (default 0,0,640,480)
+  --lang zh|en     the language of what it prints (else the locale's)
+  -h, --help       this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-pattern：%1</source>
+        <translation>kq510-pattern: %1</translation>
+    </message>
+    <message>
+        <source>--area 只能是 x,y,w,h</source>
+        <translation>--area takes x,y,w,h</translation>
+    </message>
+    <message>
+        <source>用法：kq510-feeder [选项] SOURCE...
+作为KQ-510工具的外挂程序，把图片放进它的录制：来源的每一帧都缩放到位置窗口的区域，
+作为“0151”数据块和一条“0152”消息发送。只要图片不断到来，工具就用它们代替屏幕
+（在它的 system.ini 中设置 %1=1）。
+SOURCE：一个GIF动画（每一帧）、一个图片文件夹（按文件名）或图片文件。
+  --fps N          每秒的图片数（默认 27.8，每36毫秒一张）
+  --loop           最后一张之后重新开始
+  --size WxH       位置窗口的区域，即模型的画布（默认 100x100）；录制接受
+                   宽 x 高 x 4 &lt;= 10000001 字节
+  --to ADDR:PORT   工具收听的地址：%2:%3（默认 127.0.0.1:4799）
+  --lang zh|en     输出的语言（否则按区域设置）
+  -h, --help       本说明
+</source>
+        <translation>usage: kq510-feeder [options] SOURCE...
+Plays pictures into the KQ-510 tool's recorder as its plug-in program: every frame of the sources is
+scaled to the position window's area and sent as "0151" chunks and a "0152" message. The tool uses
+them instead of the screen while they keep coming (set %1=1 in its system.ini).
+SOURCE: an animated GIF (every frame), a folder of images (by name), or image files.
+  --fps N          pictures per second (default 27.8, one per 36 ms)
+  --loop           start again after the last picture
+  --size WxH       the position window's area, the model's canvas (default 100x100); the recorder
+                   takes width x height x 4 &lt;= 10000001 bytes
+  --to ADDR:PORT   where the tool listens: %2:%3 (default 127.0.0.1:4799)
+  --lang zh|en     the language of what it prints (else the locale's)
+  -h, --help       this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-feeder：%1</source>
+        <translation>kq510-feeder: %1</translation>
+    </message>
+    <message>
+        <source>请检查 --size、--to 和 --fps，并至少给出一个 SOURCE（见 --help）</source>
+        <translation>check --size, --to and --fps and give at least one SOURCE (see --help)</translation>
+    </message>
+    <message>
+        <source>宽度为%1时最大是 %1x%2</source>
+        <translation>at width %1 the largest is %1x%2</translation>
+    </message>
+    <message>
+        <source>宽度为%1时没有合适的高度</source>
+        <translation>no height fits width %1</translation>
+    </message>
+    <message>
+        <source>--size %1x%2 被拒绝：它有%3字节的像素，而录制接受宽 x 高 x 4 &lt;= %4；%5</source>
+        <translation>--size %1x%2 refused: it has %3 bytes of pixels, and the recorder takes width x height x 4 &lt;= %4; %5</translation>
+    </message>
+    <message>
+        <source>KQ510_LOOPBACK_ONLY=1：没有发送任何东西到 %1</source>
+        <translation>KQ510_LOOPBACK_ONLY=1: nothing is sent to %1</translation>
+    </message>
+    <message>
+        <source>kq510-feeder：无法读取 %1</source>
+        <translation>kq510-feeder: cannot read %1</translation>
+    </message>
+    <message>
+        <source>%1张图片，%2x%3，每秒%4张，发送到 %5:%6，循环播放</source>
+        <translation>%1 pictures, %2x%3, %4 per second to %5:%6, looping</translation>
+    </message>
+    <message>
+        <source>%1张图片，%2x%3，每秒%4张，发送到 %5:%6</source>
+        <translation>%1 pictures, %2x%3, %4 per second to %5:%6</translation>
+    </message>
+    <message>
+        <source>kq510-feeder：有一条消息没有发送：%1</source>
+        <translation>kq510-feeder: a message was not sent: %1</translation>
+    </message>
+    <message>
+        <source>已发送%1张图片，%2张没有完整发送</source>
+        <translation>%1 pictures sent, %2 not sent whole</translation>
+    </message>
+    <message>
+        <source>已发送%1张图片</source>
+        <translation>%1 pictures sent</translation>
+    </message>
+    <message>
+        <source>用法：kq510-machines [选项]
+在本机回环地址上模拟KQ-510机器：机器k在 BASE + k 收听，命令帧发到广播地址，回复发回发送方。
+  --machines LIST      回应的机器，例如 1-10 或 1,3,5（默认 1-10）
+  --base ADDRESS       机器k在这个地址 + k 收听（默认 127.0.1.200）
+  --broadcast ADDRESS  程序发送命令帧的地址（默认 127.0.1.255）
+  --port PORT          命令端口（默认 4800）
+  --latency MS         每个回复之前等待的毫秒数（默认 0）
+  --loss RATE          机器忽略一帧的概率，0到1（默认 0）
+  --drop CODE:N        每台机器忽略命令CODE的第N帧，例如 80B1:3（可以重复）
+  --state DIR          机器的SD卡、固件和实时画面的文件夹（默认 kq510-machines-state）
+  --lang zh|en         说明和错误的语言（否则按区域设置）；日志总是同样的文字
+  -h, --help           本说明
+</source>
+        <translation>usage: kq510-machines [options]
+Stand-in KQ-510 machines on loopback: machine k listens at BASE + k, command frames arrive at the
+broadcast address; replies go back to the sender.
+  --machines LIST      machines that answer, e.g. 1-10 or 1,3,5 (default 1-10)
+  --base ADDRESS       machine k listens at this address + k (default 127.0.1.200)
+  --broadcast ADDRESS  address the program sends command frames to (default 127.0.1.255)
+  --port PORT          command port (default 4800)
+  --latency MS         milliseconds before each reply (default 0)
+  --loss RATE          chance (0..1) that a machine ignores a frame (default 0)
+  --drop CODE:N        ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)
+  --state DIR          folder for the machines' SD cards, firmware and live pictures
+                       (default kq510-machines-state)
+  --lang zh|en         the language of this help and of the errors (else the locale's); the log
+                       reads the same in every language
+  -h, --help           this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-machines：%1</source>
+        <translation>kq510-machines: %1</translation>
+    </message>
+    <message>
+        <source>--machines 只能是1到10的机器编号，例如 1-10 或 1,3,5</source>
+        <translation>--machines takes machine numbers from 1 to 10, e.g. 1-10 or 1,3,5</translation>
+    </message>
+    <message>
+        <source>--port 只能是1到65535的端口号</source>
+        <translation>--port takes a port number from 1 to 65535</translation>
+    </message>
+    <message>
+        <source>--latency 只能是0或更多的毫秒数</source>
+        <translation>--latency takes milliseconds, 0 or more</translation>
+    </message>
+    <message>
+        <source>--loss 只能是0到1的概率</source>
+        <translation>--loss takes a chance from 0 to 1</translation>
+    </message>
+    <message>
+        <source>--drop 只能是 CODE:N，例如 80B1:3</source>
+        <translation>--drop takes CODE:N, e.g. 80B1:3</translation>
+    </message>
+    <message>
+        <source>模拟机器只在本机回环地址上收听</source>
+        <translation>the stand-in machines listen on loopback addresses only</translation>
+    </message>
+    <message>
+        <source>无法在 %1:%2 收听：%3</source>
+        <translation>cannot listen at %1:%2: %3</translation>
+    </message>
+    <message>
+        <source>演示%1-%2</source>
+        <translation>Demo %1-%2</translation>
+    </message>
+    <message>
+        <source>用法：kq510-demo-model DIR
+把示例安装写成 DIR/%1：模型1（400 x 300，机器1到3）和模型2（机器1到10上2000个素材的满载安装）。
+  --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，
+                否则按区域设置（zh_* 为中文，其他为英文）
+  --help        本说明
+</source>
+        <translation>usage: kq510-demo-model DIR
+Writes DIR/%1 with a sample installation: model 1 (400 x 300, machines 1 to 3)
+and model 2 (a full installation of 2000 materials on machines 1 to 10).
+  --lang zh|en  the language of the notes and of what it prints; else the setting %2 in
+                DIR/system.ini, else the locale (Chinese for zh_*, English for any other)
+  --help        this text
+</translation>
+    </message>
+    <message>
+        <source>kq510-demo-model：未知选项“%1”
+</source>
+        <translation>kq510-demo-model: unknown option '%1'
+</translation>
+    </message>
+    <message>
+        <source>演示</source>
+        <translation>Demo</translation>
+    </message>
+    <message>
+        <source>kq510-demo-model：无法写入 %1
+</source>
+        <translation>kq510-demo-model: cannot write %1
+</translation>
+    </message>
+    <message>
+        <source>%1：模型1，机器1到3上%2个素材；模型2，机器1到10上2000个素材
+</source>
+        <translation>%1: model 1, %2 materials on machines 1 to 3; model 2, 2000 materials on machines 1 to 10
+</translation>
+    </message>
+    <message>
+        <source>满载2000</source>
+        <translation>Full 2000</translation>
+    </message>
+    <message>
         <source>模型没有保存。</source>
         <translation>The models were not saved.</translation>
+    </message>
+    <message>
+        <source>%1：是文件，不是文件夹</source>
+        <translation>%1: is a file, not a folder</translation>
+    </message>
+    <message>
+        <source>%1：文件夹里有导出帧以外的文件（%2），请选择空文件夹或新文件夹</source>
+        <translation>%1: the folder holds other files than an export's frames (%2); choose an empty or a new folder</translation>
+    </message>
+    <message>
+        <source>%1：无法替换</source>
+        <translation>%1: cannot be replaced</translation>
+    </message>
+    <message>
+        <source>每边超过%1像素</source>
+        <translation>more than %1 pixels a side</translation>
+    </message>
+    <message>
+        <source>%1百万像素，超过一张图片最多的%2百万像素</source>
+        <translation>%1 million pixels, more than the %2 million a picture may have</translation>
+    </message>
+    <message>
+        <source>%1 x %2 的模型按比例%3画出的图片太大：%4 x %5像素，%6；按比例%7可以导出</source>
+        <translation>a %1 x %2 model at scale %3 is too large a picture: %4 x %5 pixels, %6; scale %7 fits</translation>
     </message>
 </context>
 </TS>

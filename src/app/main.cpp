@@ -1,12 +1,11 @@
 #include "admin/tool_windows.h"
 #include "app/main_window.h"
+#include "core/command_line.h"
 #include "core/common_functions.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
-#include "core/language.h"
 #include "core/qt_dialogs.h"
 #include "core/scheduler.h"
-#include "core/settings_file.h"
 #include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "link/send_cli.h"
@@ -20,9 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
-#include <QLocale>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -37,107 +34,120 @@ QString applicationFolder(const QStringList& args) {
     return kq::defaultApplicationFolder(QCoreApplication::applicationDirPath());
 }
 
+void say(const QString& line) {
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
 bool useFolder(const QString& home) {
     if (Fun_UseAppFolder(home)) return true;
-    std::fprintf(stderr, "kq510: cannot use the folder %s\n", qPrintable(home));
+    say(QCoreApplication::translate("kq", "kq510：无法使用文件夹 %1").arg(home));
     return false;
 }
 
 // Technicians' commands, without windows.
 struct Subcommand {
     const char* name;
-    const char* usage;
+    QString (*usage)();
     int (*run)(const QStringList& args);
 };
 const Subcommand kSubcommands[] = {
-    {"send", kq::link::kSendUsage, kq::link::runSendCommand},
-    {"build", kq::show::kBuildUsage, kq::show::runBuild},
-    {"inspect", kq::show::kInspectUsage, kq::show::runInspect},
-    {"preview", kq::show::kPreviewUsage, kq::show::runPreview},
-    {"download", kq::show::kDownloadUsage, kq::show::runDownload},
-    {"upgrade", kq::show::kUpgradeUsage, kq::show::runUpgrade},
+    {"send", kq::link::sendUsage, kq::link::runSendCommand},
+    {"build", kq::show::buildUsage, kq::show::runBuild},
+    {"inspect", kq::show::inspectUsage, kq::show::runInspect},
+    {"preview", kq::show::previewUsage, kq::show::runPreview},
+    {"download", kq::show::downloadUsage, kq::show::runDownload},
+    {"upgrade", kq::show::upgradeUsage, kq::show::runUpgrade},
 };
 
-constexpr char kUsage[] =
-    "usage: kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   the main window\n"
-    "       kq510 --factory-test [--home DIR]           the factory test window\n"
-    "       kq510 --r770-switch [--home DIR]            the R-770 detection switch\n"
-    "       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
-    "       kq510 build [--material N] [--home DIR]\n"
-    "       kq510 inspect FILE\n"
-    "       kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]\n"
-    "       kq510 download (--machine N | --all) [--home DIR]\n"
-    "       kq510 upgrade --machine N FILE.bin [--home DIR]\n"
-    "       kq510 --help | --version\n"
-    "The application folder (settings, models, shows) is the program's own folder unless --home names\n"
-    "another. The screen is copied from the X server, or in a Wayland session shared through the\n"
-    "desktop's portal; --capture (or the setting 截屏方式) picks one. 'kq510 COMMAND --help' describes a\n"
-    "command. The windows speak the language of --lang, else of the setting 界面语言 (zh or en), else\n"
-    "of the locale: Chinese for zh_*, English for any other.\n";
-
-bool isHelp(const char* a) {
-    return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
+QString usage() {
+    return QCoreApplication::translate(
+               "kq",
+               "用法：kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   主窗口\n"
+               "      kq510 --factory-test [--home DIR]           工厂测试窗口\n"
+               "      kq510 --r770-switch [--home DIR]            R-770检测开关\n"
+               "      kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
+               "      kq510 build [--material N] [--home DIR]\n"
+               "      kq510 inspect FILE\n"
+               "      kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]\n"
+               "      kq510 download (--machine N | --all) [--home DIR]\n"
+               "      kq510 upgrade --machine N FILE.bin [--home DIR]\n"
+               "      kq510 --help | --version\n"
+               "应用文件夹（设置、模型、素材）就是程序自己的文件夹，除非 --home 指定另一个。屏幕从X服务器复制，\n"
+               "在Wayland会话中则通过桌面的门户（portal）共享；--capture（或设置 %1）选择其中一种。\n"
+               "“kq510 命令 --help”说明一个命令。窗口和命令都使用 --lang 指定的语言（每个命令都接受它），\n"
+               "否则用设置 %2（zh 或 en），否则按区域设置：zh_* 为中文，其他为英文。\n")
+        .arg(kq::key::ScreenCapture, kq::key::InterfaceLanguage);
 }
 
-int runTool(const Subcommand& tool, int argc, char** argv) {
-    for (int i = 2; i < argc; ++i)
-        if (isHelp(argv[i])) {
-            std::fputs(tool.usage, stdout);
+bool isHelp(const QString& a) {
+    return a == QLatin1String("--help") || a == QLatin1String("-h");
+}
+
+// A subcommand, in the QCoreApplication made for the command line; args are the program's.
+int runTool(const Subcommand& tool, const QStringList& programArgs) {
+    const QString home = applicationFolder(programArgs);
+    if (!kq::useCommandLineLanguage(QStringLiteral("kq510"), programArgs, home)) return 2;
+    const QStringList args = kq::withoutLanguageOption(programArgs).mid(2);
+    for (const QString& a : args)
+        if (isHelp(a)) {
+            std::fputs(qPrintable(tool.usage()), stdout);
             return 0;
         }
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("KQ-510"));
-    const QStringList args = QCoreApplication::arguments();
-    if (!useFolder(applicationFolder(args))) return 2;
+    if (!useFolder(home)) return 2;
     kq::ConsoleDialogs console;
     kq::setDialogs(&console);
-    const int status = tool.run(args.mid(2));
+    const int status = tool.run(args);
     Fun_UnloadFormUdp();
     kq::setDialogs(nullptr);
     return status;
 }
 
-enum class Window { Main, FactoryTest, R770Switch };
+enum class Start { Window, FactoryTest, R770Switch, Help, Version };
 
-bool takeCapture(const char* name) {
-    if (!kq::record::isCaptureName(QString::fromUtf8(name))) {
-        std::fprintf(stderr, "kq510: --capture takes x11 or portal, not '%s'\n", name);
+bool takeCapture(const QString& name) {
+    if (!kq::record::isCaptureName(name)) {
+        say(QCoreApplication::translate("kq", "kq510：--capture 只能是 x11 或 portal，不能是“%1”").arg(name));
         return false;
     }
-    kq::record::setCaptureOption(QString::fromUtf8(name));
+    kq::record::setCaptureOption(name);
     return true;
 }
 
-// The window options; anything else is refused before a window (or the display) is touched.
-std::optional<Window> windowOptions(int argc, char** argv) {
-    Window window = Window::Main;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (std::strcmp(a, "--factory-test") == 0) {
-            window = Window::FactoryTest;
-        } else if (std::strcmp(a, "--r770-switch") == 0) {
-            window = Window::R770Switch;
-        } else if (std::strcmp(a, "--capture") == 0 && i + 1 < argc) {
-            if (!takeCapture(argv[++i])) return std::nullopt;
-        } else if (std::strncmp(a, "--capture=", 10) == 0) {
-            if (!takeCapture(a + 10)) return std::nullopt;
-        } else if ((std::strcmp(a, "--lang") == 0 && i + 1 < argc) || std::strncmp(a, "--lang=", 7) == 0) {
-            const char* name = a[6] == '=' ? a + 7 : argv[++i];
-            if (!kq::languageNamed(QString::fromUtf8(name))) {
-                std::fprintf(stderr, "kq510: --lang takes zh or en, not '%s'\n", name);
-                return std::nullopt;
-            }
-        } else if (std::strncmp(a, "--home=", 7) == 0 && a[7] != '\0') {
-        } else if ((std::strcmp(a, "--home") == 0 || std::strcmp(a, "-platform") == 0 ||
-                    std::strcmp(a, "-display") == 0) &&
-                   i + 1 < argc) {
+// What the window options ask for; anything else is refused before a window (or the display) is
+// touched. --lang was checked already.
+std::optional<Start> windowOptions(const QStringList& args) {
+    Start start = Start::Window;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (isHelp(a)) {
+            return Start::Help;
+        } else if (a == QLatin1String("--version")) {
+            return Start::Version;
+        } else if (a == QLatin1String("--factory-test")) {
+            start = Start::FactoryTest;
+        } else if (a == QLatin1String("--r770-switch")) {
+            start = Start::R770Switch;
+        } else if (a == QLatin1String("--capture") && hasValue) {
+            if (!takeCapture(args[++i])) return std::nullopt;
+        } else if (a.startsWith(QLatin1String("--capture="))) {
+            if (!takeCapture(a.mid(10))) return std::nullopt;
+        } else if ((a == QLatin1String("--lang") && hasValue) || a.startsWith(QLatin1String("--lang="))) {
+            if (!a.contains(QLatin1Char('='))) ++i;
+        } else if (a.startsWith(QLatin1String("--home=")) && a.size() > 7) {
+        } else if ((a == QLatin1String("--home") || a == QLatin1String("-platform") ||
+                    a == QLatin1String("-display")) &&
+                   hasValue) {
             ++i; // Qt's own -platform and -display pass through to it
         } else {
-            std::fprintf(stderr, "kq510: unknown %s '%s'\n%s", a[0] == '-' ? "option" : "command", a, kUsage);
+            say((a.startsWith(QLatin1Char('-')) ? QCoreApplication::translate("kq", "kq510：未知选项“%1”")
+                                                : QCoreApplication::translate("kq", "kq510：未知命令“%1”"))
+                    .arg(a));
+            std::fputs(qPrintable(usage()), stderr);
             return std::nullopt;
         }
     }
-    return window;
+    return start;
 }
 
 } // namespace
@@ -156,39 +166,49 @@ template <typename Window> int runToolWindow() {
 }
 
 int main(int argc, char** argv) {
-    if (argc > 1 && isHelp(argv[1])) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("kq510 %s (KQ-510 V1.8)\n", KQ510_VERSION);
-        return 0;
-    }
-    for (const Subcommand& tool : kSubcommands)
-        if (argc > 1 && std::strcmp(argv[1], tool.name) == 0) return runTool(tool, argc, argv);
-    const std::optional<Window> window = windowOptions(argc, argv);
-    if (!window) return 2;
+    Start start = Start::Window;
+    {
+        // The command line is read, and help, the version, refusals and the commands speak, in a
+        // QCoreApplication of its own: the chosen language's texts without touching the display.
+        QCoreApplication console(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("KQ-510"));
+        const QStringList args = QCoreApplication::arguments();
+        for (const Subcommand& tool : kSubcommands)
+            if (args.size() > 1 && args[1] == QLatin1String(tool.name)) return runTool(tool, args);
+        if (!kq::useCommandLineLanguage(QStringLiteral("kq510"), args, applicationFolder(args))) return 2;
+        const std::optional<Start> asked = windowOptions(args);
+        if (!asked) return 2;
+        start = *asked;
+        if (start == Start::Help) {
+            std::fputs(qPrintable(usage()), stdout);
+            return 0;
+        }
+        if (start == Start::Version) {
+            std::printf("kq510 %s (KQ-510 V1.8)\n", KQ510_VERSION);
+            return 0;
+        }
 
-    // The position window needs screen coordinates, which only X11 gives: in a Wayland session that
-    // also offers X11 (XWayland), the windows run there; the screen itself is shared by the desktop.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "xcb");
-        else
-            std::fprintf(stderr, "kq510: this Wayland session offers no X11 (XWayland): the position window "
-                                 "cannot tell where it lies, and the area may be sampled elsewhere\n");
+        // The position window needs screen coordinates, which only X11 gives: in a Wayland session that
+        // also offers X11 (XWayland), the windows run there; the screen itself is shared by the desktop.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+                qputenv("QT_QPA_PLATFORM", "xcb");
+            else
+                say(QCoreApplication::translate("kq", "kq510：这个Wayland会话没有提供X11（XWayland）：位置窗口无法知道"
+                                                      "自己在哪里，采样的区域可能在别处"));
+        }
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KQ-510"));
     QApplication::setQuitOnLastWindowClosed(false);
-    if (!useFolder(applicationFolder(QCoreApplication::arguments()))) return 2;
-    const kq::Language language = kq::chooseLanguage(
-        QCoreApplication::arguments(), Fun_ReadIni(g_IniPath, kq::key::InterfaceLanguage), QLocale::system().name());
-    if (!kq::useLanguage(language))
-        std::fputs("kq510: the English texts cannot be loaded; the interface is Chinese\n", stderr);
-    if (*window == Window::FactoryTest) return runToolWindow<FactoryTestWindow>();
-    if (*window == Window::R770Switch) return runToolWindow<R770SwitchWindow>();
+    // The windows' language is the one the command line was read in, put in place for this application.
+    const QStringList args = QCoreApplication::arguments();
+    const QString home = applicationFolder(args);
+    kq::useCommandLineLanguage(QStringLiteral("kq510"), args, home);
+    if (!useFolder(home)) return 2;
+    if (start == Start::FactoryTest) return runToolWindow<FactoryTestWindow>();
+    if (start == Start::R770Switch) return runToolWindow<R770SwitchWindow>();
 
     kq::QtDialogs qtDialogs;
     kq::setDialogs(&qtDialogs);

@@ -178,7 +178,9 @@ bool Fun_WriteIni(const QString& path, const QString& key, const QString& value)
             static QSet<QString> reported;
             if (!reported.contains(path)) {
                 reported.insert(path);
-                std::fprintf(stderr, "kq510: cannot read %s; settings are not saved\n", qPrintable(path));
+                std::fprintf(
+                    stderr, "%s\n",
+                    qPrintable(QCoreApplication::translate("kq", "kq510：无法读取 %1，设置没有保存").arg(path)));
                 Fun_MsgBox(QCoreApplication::translate("kq", "设置文件无法读取，设置没有保存！\r\n") + path);
             }
             return false;

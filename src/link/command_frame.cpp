@@ -1,5 +1,6 @@
 #include "command_frame.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cstring>
 
@@ -79,14 +80,14 @@ std::optional<QByteArray> parseHexBytes(const QString& text, QString* error) {
         return std::nullopt;
     };
     if (digits.size() % 2 != 0)
-        return fail(QStringLiteral("hex data has an odd number of digits (%1)").arg(digits.size()));
+        return fail(QCoreApplication::translate("kq", "十六进制数据的位数是奇数（%1）").arg(digits.size()));
     QByteArray out;
     out.reserve(digits.size() / 2);
     for (qsizetype i = 0; i < digits.size(); i += 2) {
         const int hi = hexDigit(digits[i]);
         const int lo = hexDigit(digits[i + 1]);
         if (hi < 0 || lo < 0)
-            return fail(QStringLiteral("hex data holds \"%1\" at digit %2, which is not a hex byte")
+            return fail(QCoreApplication::translate("kq", "十六进制数据第%2位的“%1”不是十六进制字节")
                             .arg(digits.mid(i, 2))
                             .arg(i + 1));
         out.append(char(hi * 16 + lo));

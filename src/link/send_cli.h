@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 namespace kq::link {
@@ -9,10 +10,7 @@ namespace kq::link {
 // folder set. Returns the process exit status: 0 sent, 1 not sent, 2 bad arguments.
 int runSendCommand(const QStringList& args);
 
-inline constexpr char kSendUsage[] = "usage: kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]\n"
-                                     "  N       machine number 0..255 (0 = all machines)\n"
-                                     "  CODE    four hex digits, e.g. 8010\n"
-                                     "  HEXDATA payload bytes in hex, pairs may be separated by blanks\n"
-                                     "  MS      how long to collect replies (default 500)\n";
+// The usage text, in the interface's language.
+QString sendUsage();
 
 } // namespace kq::link

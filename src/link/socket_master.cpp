@@ -199,13 +199,13 @@ bool CSocketMaster::SendData1111(const QByteArray& data) {
     if (!kq::link::destinationAllowed(address)) {
         // Development machines must never reach the installers' network.
         state_ = sckError;
-        raiseError(kq::link::kErrPermissionDenied,
-                   socketErrorText(kq::link::kErrPermissionDenied) +
-                       QStringLiteral(" Only loopback destinations are allowed while KQ510_LOOPBACK_ONLY=1: "
-                                      "nothing was sent to %1:%2.")
-                           .arg(address.toString())
-                           .arg(remotePort_),
-                   source);
+        raiseError(
+            kq::link::kErrPermissionDenied,
+            socketErrorText(kq::link::kErrPermissionDenied) +
+                QCoreApplication::translate("kq", " KQ510_LOOPBACK_ONLY=1 时只能发送到本机回环地址：没有发送到 %1:%2。")
+                    .arg(address.toString())
+                    .arg(remotePort_),
+            source);
         return false;
     }
     const qint64 count = qMax<qint64>(0, data.size() - 1);

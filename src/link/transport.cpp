@@ -4,6 +4,7 @@
 #include "core/event_pump.h"
 #include "udp_host.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 #include <algorithm>
 
@@ -28,11 +29,14 @@ QByteArray frameArray() {
 
 bool buildInFrameBuf(int machine, int commandCode, QByteArrayView data) {
     if (machine < 0 || machine > 255) {
-        qWarning("kq510: machine number %d is not a byte; nothing sent", machine);
+        qWarning("%s",
+                 qPrintable(QCoreApplication::translate("kq", "kq510：机器编号%1不是一个字节，没有发送").arg(machine)));
         return false;
     }
     if (!buildFrame(g_FrameBuf, g_FrameLen, uint8_t(machine), uint16_t(commandCode & 0xFFFF), data)) {
-        qWarning("kq510: a payload of %lld bytes does not fit a frame; nothing sent", qlonglong(data.size()));
+        qWarning(
+            "%s",
+            qPrintable(QCoreApplication::translate("kq", "kq510：%1个数据字节装不进一帧，没有发送").arg(data.size())));
         return false;
     }
     return true;
@@ -43,8 +47,8 @@ bool sendCommandText(int machine, const QString& codeHex, const QString& payload
     QString why;
     const auto payload = parseHexBytes(payloadHex, &why);
     if (!commandCode || !payload) {
-        if (!commandCode) why = QStringLiteral("\"%1\" is not a four-digit command code").arg(codeHex);
-        qWarning("kq510: command %s not sent: %s", qPrintable(codeHex), qPrintable(why));
+        if (!commandCode) why = QCoreApplication::translate("kq", "“%1”不是四位的命令码").arg(codeHex);
+        qWarning("%s", qPrintable(QCoreApplication::translate("kq", "kq510：命令%1没有发送：%2").arg(codeHex, why)));
         return false;
     }
     return Fun_SendFrame(machine, *commandCode, *payload, waitAfter);

@@ -8,6 +8,7 @@
 #include "socket_master.h"
 #include "transport.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -48,9 +49,13 @@ void UdpHost::Fun_外挂_初始化(const kq::link::LinkAddresses& a) {
         const int got = UDP_get->setReceiveBufferBytes(kq::link::kPluginReceiveBufferBytes);
         static bool warned = false;
         if (got < kq::link::kPluginReceiveBufferBytes && !std::exchange(warned, true))
-            qWarning("kq510: the plug-in's receive buffer is %d bytes, not the %d asked (raise net.core.rmem_max): "
-                     "pictures that arrive while the program is busy may be dropped",
-                     got, kq::link::kPluginReceiveBufferBytes);
+            qWarning("%s",
+                     qPrintable(
+                         QCoreApplication::translate(
+                             "kq", "kq510：外挂程序的接收缓冲区是%1字节，不是要求的%2字节（请调大 net.core.rmem_max）："
+                                   "程序忙时收到的画面可能被丢弃")
+                             .arg(got)
+                             .arg(kq::link::kPluginReceiveBufferBytes)));
     }
     connect(UDP_get, &CSocketMaster::DataArrival111111, this,
             [this](const QByteArray& data, int length) { UDP_get_DataArrival111111(data, length); });

@@ -6,6 +6,7 @@
 #include "model/model_file.h"
 #include "playback_file.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <memory>
 #include <set>
@@ -66,16 +67,17 @@ QString packedDataProblem(QByteArrayView packed) {
     qsizetype out = 0;
     for (qsizetype j = 0; j < packed.size(); ++j) {
         if (uint8_t(packed[j]) == kRunMarker) {
-            if (j + 1 >= packed.size()) return QStringLiteral("a run marker at the very end");
+            if (j + 1 >= packed.size()) return QCoreApplication::translate("kq", "连零标记在数据的最末尾");
             const int n = uint8_t(packed[++j]);
-            if (n < 1 || n > kMaxRun) return QStringLiteral("a run of %1 zeros at byte %2").arg(n).arg(j - 1);
+            if (n < 1 || n > kMaxRun)
+                return QCoreApplication::translate("kq", "第%2字节处有%1个连零").arg(n).arg(j - 1);
             out += n;
         } else {
             ++out;
         }
     }
     if (out > qsizetype(kRecordedPorts) * kPortBlockBytes)
-        return QStringLiteral("%1 image bytes, more than six ports hold").arg(out);
+        return QCoreApplication::translate("kq", "%1个图像字节，超过六个端口的容量").arg(out);
     return {};
 }
 
@@ -92,9 +94,10 @@ Inspection inspectModelFile(QByteArrayView bytes, bool isTemplate) {
     for (int m = 1; m <= (isTemplate ? 1 : kModelCount); ++m)
         if (const QString line = modelSummary(*store, m); !line.isEmpty()) r.lines << line;
     if (!read.headerOk)
-        r.problem = QStringLiteral("the header is not that of a %1").arg(r.kind);
+        r.problem = isTemplate ? QCoreApplication::translate("kq", "文件头不是模板文件的文件头")
+                               : QCoreApplication::translate("kq", "文件头不是模型文件的文件头");
     else if (read.truncated)
-        r.problem = QStringLiteral("the file ends before its models do");
+        r.problem = QCoreApplication::translate("kq", "文件在模型结束之前就结束了");
     return r;
 }
 
@@ -106,7 +109,7 @@ Inspection inspectFrameFile(QByteArrayView bytes) {
     r.lines
         << QStringLiteral("frame file, %1 bytes, %2 frames, recorded %3").arg(bytes.size()).arg(n).arg(modeName(mode));
     if (bytes.size() < kFrameFileHeaderBytes) {
-        r.problem = QStringLiteral("the file is shorter than its 1,024-byte header");
+        r.problem = QCoreApplication::translate("kq", "文件比它1,024字节的文件头还短");
         return r;
     }
     int minL = 0, maxL = 0;
@@ -114,25 +117,27 @@ Inspection inspectFrameFile(QByteArrayView bytes) {
     for (int k = 1; k <= n; ++k) {
         const qsizetype at = slotOffset(k);
         if (at + kFrameHeaderBytes > bytes.size()) {
-            r.problem =
-                QStringLiteral("frame %1 of %2 is missing: the file ends at %3 bytes").arg(k).arg(n).arg(bytes.size());
+            r.problem = QCoreApplication::translate("kq", "缺少第%1帧（共%2帧）：文件在%3字节处结束")
+                            .arg(k)
+                            .arg(n)
+                            .arg(bytes.size());
             return r;
         }
         if (be(bytes, at, 4) != 0x17080988u) {
-            r.problem = QStringLiteral("frame %1 does not start with a frame header").arg(k);
+            r.problem = QCoreApplication::translate("kq", "第%1帧不是以帧头开始").arg(k);
             return r;
         }
         const int L = int(be(bytes, at + 6, 2));
         if (L > kMaxPackedBytes) {
-            r.problem = QStringLiteral("frame %1 holds %2 packed bytes, more than its slot").arg(k).arg(L);
+            r.problem = QCoreApplication::translate("kq", "第%1帧有%2个压缩字节，超过它的位置").arg(k).arg(L);
             return r;
         }
         if (at + kFrameHeaderBytes + L > bytes.size()) {
-            r.problem = QStringLiteral("frame %1 is cut short").arg(k);
+            r.problem = QCoreApplication::translate("kq", "第%1帧不完整").arg(k);
             return r;
         }
         if (const QString p = packedDataProblem(bytes.sliced(at + kFrameHeaderBytes, L)); !p.isEmpty()) {
-            r.problem = QStringLiteral("frame %1: %2").arg(k).arg(p);
+            r.problem = QCoreApplication::translate("kq", "第%1帧：%2").arg(k).arg(p);
             return r;
         }
         minL = k == 1 ? L : std::min(minL, L);
@@ -155,8 +160,8 @@ Inspection inspectPlaybackFile(QByteArrayView bytes) {
         r.problem = why;
         return r;
     };
-    if (bytes.size() < kDirectoryBytes) return fail(QStringLiteral("the file is shorter than its directory"));
-    if (be(bytes, 3604, 4) != 0x18012315u) return fail(QStringLiteral("the directory's closing mark is missing"));
+    if (bytes.size() < kDirectoryBytes) return fail(QCoreApplication::translate("kq", "文件比它的目录还短"));
+    if (be(bytes, 3604, 4) != 0x18012315u) return fail(QCoreApplication::translate("kq", "缺少目录的结束标记"));
     const quint32 infoOffset = be(bytes, kInfoOffsetAt, 4);
     quint32 expectedOffset = kDirectoryBytes;
     for (int k = 1; k <= kDirectoryEntries; ++k) {
@@ -166,23 +171,23 @@ Inspection inspectPlaybackFile(QByteArrayView bytes) {
         const int n = int(be(bytes, e + 8, 2));
         const int mode = uint8_t(bytes[e + 10]);
         if (offset != expectedOffset)
-            return fail(QStringLiteral("material %1's block is not where the one before it ends").arg(k));
+            return fail(QCoreApplication::translate("kq", "素材%1的数据块不在上一块结束的位置").arg(k));
         if (qsizetype(offset) + kFrameFileHeaderBytes + 6 * n > bytes.size())
-            return fail(QStringLiteral("material %1's block lies past the end of the file").arg(k));
+            return fail(QCoreApplication::translate("kq", "素材%1的数据块超出了文件末尾").arg(k));
         const QByteArrayView header = bytes.sliced(offset, kFrameFileHeaderBytes);
         if (be(header, 0, 4) != 0x17081588u || frameCountOf(header) != n)
-            return fail(QStringLiteral("material %1's block does not start with its frame file's header").arg(k));
+            return fail(QCoreApplication::translate("kq", "素材%1的数据块不是以它帧文件的文件头开始").arg(k));
         quint32 record = offset + kFrameFileHeaderBytes + 6 * quint32(n);
         for (int f = 1; f <= n; ++f) {
             const qsizetype t = offset + kFrameFileHeaderBytes + 6 * (f - 1);
             const quint32 at = be(bytes, t, 4);
             const int L = int(be(bytes, t + 4, 2));
             if (at != record || qsizetype(at) + kFrameHeaderBytes + L > bytes.size())
-                return fail(QStringLiteral("material %1, frame %2: the frame table points elsewhere").arg(k).arg(f));
+                return fail(QCoreApplication::translate("kq", "素材%1第%2帧：帧表指向别处").arg(k).arg(f));
             if (be(bytes, at, 4) != 0x17080988u || int(be(bytes, at + 6, 2)) != L)
-                return fail(QStringLiteral("material %1, frame %2: not a frame record").arg(k).arg(f));
+                return fail(QCoreApplication::translate("kq", "素材%1第%2帧：不是帧记录").arg(k).arg(f));
             if (const QString p = packedDataProblem(bytes.sliced(at + kFrameHeaderBytes, L)); !p.isEmpty())
-                return fail(QStringLiteral("material %1, frame %2: %3").arg(k).arg(f).arg(p));
+                return fail(QCoreApplication::translate("kq", "素材%1第%2帧：%3").arg(k).arg(f).arg(p));
             record = at + kFrameHeaderBytes + quint32(L);
         }
         r.lines << QStringLiteral("material %1: %2 frames, recorded %3, block at %4, frame file of %5 bytes")
@@ -193,18 +198,16 @@ Inspection inspectPlaybackFile(QByteArrayView bytes) {
                        .arg(be(bytes, e + 4, 4));
         expectedOffset = record;
     }
-    if (infoOffset != expectedOffset)
-        return fail(QStringLiteral("the information block is not after the last material"));
+    if (infoOffset != expectedOffset) return fail(QCoreApplication::translate("kq", "信息块不在最后一个素材之后"));
     const QByteArrayView info = bytes.sliced(std::min<qsizetype>(infoOffset, bytes.size()));
-    if (info.size() < 5 || be(info, 0, 3) != 0x180122u) return fail(QStringLiteral("the information block is missing"));
+    if (info.size() < 5 || be(info, 0, 3) != 0x180122u) return fail(QCoreApplication::translate("kq", "缺少信息块"));
     const quint32 infoLength = be(info, 3, 2);
     if (infoLength != quint32(info.size()) || infoLength % 2 == 0)
-        return fail(QStringLiteral("the information block is %1 bytes long, its header says %2")
-                        .arg(info.size())
-                        .arg(infoLength));
+        return fail(
+            QCoreApplication::translate("kq", "信息块长%1字节，它的头部写的是%2").arg(info.size()).arg(infoLength));
     const QByteArray b = QByteArray::fromHex(info.sliced(5).toByteArray());
     if (b.size() * 2 != info.size() - 5 || b.left(5) != info.first(5).toByteArray())
-        return fail(QStringLiteral("the information block's text is not its bytes in hex"));
+        return fail(QCoreApplication::translate("kq", "信息块的文字不是它字节的十六进制"));
     r.lines << QStringLiteral("information:%1").arg(gbk::decode(QByteArrayView(b).sliced(5)));
     return r;
 }
@@ -216,7 +219,7 @@ Inspection inspectFile(QByteArrayView bytes) {
     if (bytes.size() >= 4 && magic == 0x17081588u) return inspectFrameFile(bytes);
     if (bytes.size() >= 4 && magic == 0x17081489u) return inspectPlaybackFile(bytes);
     Inspection r;
-    r.problem = QStringLiteral("not a model, template, frame or playback file");
+    r.problem = QCoreApplication::translate("kq", "不是模型文件、模板文件、帧文件或播放文件");
     return r;
 }
 

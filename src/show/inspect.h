@@ -7,6 +7,8 @@
 // A readable summary of a model, template, frame or playback file, and the first damage found in it.
 namespace kq::show {
 
+// The summary reads the same in both languages, for the scripts that look for its lines; the problem
+// is the interface's language.
 struct Inspection {
     QString kind;      // "model file", "template file", "frame file", "playback file", or empty
     QStringList lines; // the summary

@@ -8,6 +8,7 @@
 #include "inspect.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSysInfo>
@@ -176,11 +177,12 @@ bool Fun_BuildPlaybackFile(int machine, int filter, QStringList* damaged) {
         const QString path = frameFilePath(appFolder, machine, k);
         std::optional<QByteArray> file = kq::readWholeFile(path);
         if (!file)
-            return {std::nullopt,
-                    QFileInfo::exists(path) ? path + QStringLiteral(": the file cannot be read") : QString()};
+            return {std::nullopt, QFileInfo::exists(path)
+                                      ? QCoreApplication::translate("kq", "%1：文件无法读取").arg(path)
+                                      : QString()};
         // A damaged file would reach the SD card as a show of zeros or of garbage: it stays out.
         if (const Inspection check = inspectFrameFile(*file); !check.ok())
-            return {std::nullopt, path + QStringLiteral(": ") + check.problem};
+            return {std::nullopt, QCoreApplication::translate("kq", "%1：%2").arg(path, check.problem)};
         return {std::move(file), {}};
     };
     // The next material's file is read and checked on a second thread while this one's block is

@@ -3,6 +3,7 @@
 #include "core/settings_file.h"
 #include "inspect.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -127,8 +128,8 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
         const Inspection check = bytes ? inspectFrameFile(*bytes) : Inspection{};
         if (!bytes || !check.ok()) {
             if (error)
-                *error = bytes ? QStringLiteral("%1: damaged frame file: %2").arg(path, check.problem)
-                               : QStringLiteral("%1: cannot be read").arg(path);
+                *error = bytes ? QCoreApplication::translate("kq", "%1：帧文件已损坏：%2").arg(path, check.problem)
+                               : QCoreApplication::translate("kq", "%1：无法读取").arg(path);
             return false;
         }
         f.file = std::move(file);
@@ -140,8 +141,8 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
     }
     if (!any || frameCount_ == 0) {
         if (error)
-            *error = any ? QStringLiteral("show material %1 has no recorded frames").arg(material)
-                         : QStringLiteral("show material %1 has no frame files in %2").arg(material).arg(appFolder);
+            *error = any ? QCoreApplication::translate("kq", "素材%1没有录制的帧").arg(material)
+                         : QCoreApplication::translate("kq", "素材%1在 %2 中没有帧文件").arg(material).arg(appFolder);
         return false;
     }
     return true;
@@ -388,23 +389,24 @@ public:
     // Why the export cannot go there, or nothing.
     QString begin() {
         const QFileInfo info(target_);
-        if (info.exists() && !info.isDir()) return QStringLiteral("%1: is a file, not a folder").arg(target_);
+        if (info.exists() && !info.isDir())
+            return QCoreApplication::translate("kq", "%1：是文件，不是文件夹").arg(target_);
         if (info.isDir()) {
             // Only an earlier export's frames may be replaced: anything else in the folder is the user's.
             static const QRegularExpression frameName(QStringLiteral("^[0-9]{4,}\\.png$"));
             const QDir dir(target_);
             for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
                 if (!entry.isFile() || !frameName.match(entry.fileName()).hasMatch())
-                    return QStringLiteral("%1: the folder holds other files than an export's frames (%2); choose an "
-                                          "empty or a new folder")
+                    return QCoreApplication::translate("kq",
+                                                       "%1：文件夹里有导出帧以外的文件（%2），请选择空文件夹或新文件夹")
                         .arg(target_, entry.fileName());
         }
         const QString parent = info.absolutePath();
-        if (!QDir().mkpath(parent)) return QStringLiteral("%1: cannot make the folder").arg(parent);
+        if (!QDir().mkpath(parent)) return QCoreApplication::translate("kq", "%1：无法建立文件夹").arg(parent);
         writing_ = sibling(QStringLiteral("writing"));
         if (!QDir().mkdir(writing_)) {
             writing_.clear();
-            return QStringLiteral("%1: cannot make the folder").arg(target_);
+            return QCoreApplication::translate("kq", "%1：无法建立文件夹").arg(target_);
         }
         return {};
     }
@@ -414,10 +416,10 @@ public:
     QString commit() {
         const QString old = QFileInfo::exists(target_) ? sibling(QStringLiteral("old")) : QString();
         if (!old.isEmpty() && !QDir().rename(target_, old))
-            return QStringLiteral("%1: cannot be replaced").arg(target_);
+            return QCoreApplication::translate("kq", "%1：无法替换").arg(target_);
         if (!QDir().rename(writing_, target_)) {
             if (!old.isEmpty()) QDir().rename(old, target_);
-            return QStringLiteral("%1: cannot be written").arg(target_);
+            return QCoreApplication::translate("kq", "%1：无法写入").arg(target_);
         }
         writing_.clear();
         if (!old.isEmpty()) QDir(old).removeRecursively();
@@ -445,29 +447,32 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     };
     const std::optional<ExportFormat> format = exportFormatOf(options.out);
     if (!format)
-        return fail(QStringLiteral("%1: the output must end in .gif or .webp, or be a folder").arg(options.out));
+        return fail(
+            QCoreApplication::translate("kq", "%1：输出必须以 .gif 或 .webp 结尾，或者是一个文件夹").arg(options.out));
     const QSize size = exportSize(layout.length, layout.width, options.scale);
     if (size.isEmpty()) {
         const double w = std::ceil(layout.length * options.scale), h = std::ceil(layout.width * options.scale);
         const QString limit = w > kExportMaxSide || h > kExportMaxSide
-                                  ? QStringLiteral("more than %1 pixels a side").arg(kExportMaxSide)
-                                  : QStringLiteral("%1 million pixels, more than the %2 million a picture may have")
+                                  ? QCoreApplication::translate("kq", "每边超过%1像素").arg(kExportMaxSide)
+                                  : QCoreApplication::translate("kq", "%1百万像素，超过一张图片最多的%2百万像素")
                                         .arg(w * h / 1e6, 0, 'f', 1)
                                         .arg(kExportMaxPixels / 1e6, 0, 'f', 0);
-        return fail(QStringLiteral("a %1 x %2 model at scale %3 is too large a picture: %4 x %5 pixels, %6; "
-                                   "scale %7 fits")
-                        .arg(layout.length)
-                        .arg(layout.width)
-                        .arg(options.scale)
-                        .arg(w, 0, 'f', 0)
-                        .arg(h, 0, 'f', 0)
-                        .arg(limit)
-                        .arg(largestExportScale(layout.length, layout.width, options.scale)));
+        return fail(
+            QCoreApplication::translate("kq", "%1 x %2 的模型按比例%3画出的图片太大：%4 x %5像素，%6；按比例%7可以导出")
+                .arg(layout.length)
+                .arg(layout.width)
+                .arg(options.scale)
+                .arg(w, 0, 'f', 0)
+                .arg(h, 0, 'f', 0)
+                .arg(limit)
+                .arg(largestExportScale(layout.length, layout.width, options.scale)));
     }
     const int first = options.firstFrame, last = options.lastFrame;
     if (first < 1 || last < first || last > reader.frameCount())
-        return fail(
-            QStringLiteral("frames %1-%2 are not in the show's 1-%3").arg(first).arg(last).arg(reader.frameCount()));
+        return fail(QCoreApplication::translate("kq", "第%1-%2帧不在素材的第1-%3帧之内")
+                        .arg(first)
+                        .arg(last)
+                        .arg(reader.frameCount()));
     const int total = last - first + 1;
     const int period = std::max(1, options.periodMs);
 
@@ -482,7 +487,7 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
 
     // Each kind of output takes the frames one at a time and is finished at the end; a GIF or WebP is
     // written aside and appears whole or not at all. Each step gives why it failed, or nothing.
-    const QString unwritable = QStringLiteral("%1: cannot be written").arg(options.out);
+    const QString unwritable = QCoreApplication::translate("kq", "%1：无法写入").arg(options.out);
     std::optional<AtomicFile> out; // outlives the writers, which write into it until they finish
     std::optional<GifWriter> gif;
     std::optional<WebPWriter> webp;
@@ -497,7 +502,7 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
             const QString path = QStringLiteral("%1/%2.png").arg(dir).arg(k, digits, 10, QLatin1Char('0'));
             QFile file(path);
             const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.flush();
-            return saved ? QString() : QStringLiteral("%1: cannot be written").arg(path);
+            return saved ? QString() : QCoreApplication::translate("kq", "%1：无法写入").arg(path);
         };
         finish = [&] { return png->commit(); };
     } else {
@@ -512,12 +517,13 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
         } else {
             webp.emplace(size);
             add = [&](int k) {
-                return webp->add(picture, (k - first) * period) ? QString()
-                                                                : QStringLiteral("the WebP encoder refused a frame");
+                return webp->add(picture, (k - first) * period)
+                           ? QString()
+                           : QCoreApplication::translate("kq", "WebP编码器拒绝了一帧");
             };
             finish = [&] {
                 const std::optional<QByteArray> bytes = webp->finish(total * period);
-                if (!bytes) return QStringLiteral("the WebP encoder failed");
+                if (!bytes) return QCoreApplication::translate("kq", "WebP编码器出错");
                 return out->device().write(*bytes) == bytes->size() && out->commit() ? QString() : unwritable;
             };
         }
@@ -525,7 +531,7 @@ bool exportPreview(ShowReader& reader, const PreviewLayout& layout, const Export
     for (int k = first; k <= last; ++k) {
         render(k);
         if (const QString why = add(k); !why.isEmpty()) return fail(why);
-        if (progress && !progress(k - first + 1, total)) return fail(QStringLiteral("stopped"));
+        if (progress && !progress(k - first + 1, total)) return fail(QCoreApplication::translate("kq", "已停止"));
     }
     if (const QString why = finish(); !why.isEmpty()) return fail(why);
     return true;

@@ -14,13 +14,55 @@
 #include "show_download.h"
 #include "transfer_log.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
 namespace kq::show {
+
+QString buildUsage() {
+    return QCoreApplication::translate("kq", "用法：kq510 build [--material N] [--home DIR]\n"
+                                             "  根据每台机器录制的帧文件生成它的 Q_glow/KQ-510/ID-nn.KQ4\n"
+                                             "  （用 --material 时只用素材N）；损坏的帧文件会列出，并且不加入\n");
+}
+
+QString inspectUsage() {
+    return QCoreApplication::translate(
+        "kq", "用法：kq510 inspect FILE\n"
+              "  概述模型文件（.mx20）、模板文件（.mb10）、帧文件（.KQ3）或播放文件（.KQ4）；\n"
+              "  退出码1时指出第一处损坏，文件无法读取时退出码为2；概述供脚本读取，\n"
+              "  在两种语言中都一样\n");
+}
+
+QString previewUsage() {
+    return QCoreApplication::translate(
+               "kq", "用法：kq510 preview --material N --out FILE [--model M] [--models FILE.mx20] [--scale S]\n"
+                     "                    [--frames A-B] [--home DIR]\n"
+                     "  根据录制的帧文件，把素材N（1到50）逐帧画在它的模型布局上，写成GIF动画（FILE.gif）、\n"
+                     "  无损WebP动画（FILE.webp）或编号的PNG文件（FILE以 / 结尾）。模型是素材录制时对应的模型，\n"
+                     "  除非 --model 指定另一个（1到20）；模型取自应用文件夹的模型文件，除非 --models 指定另一个；\n"
+                     "  S是每个模型像素对应的输出像素数（默认1）。每帧持续一个帧时间（设置 %1）。素材没有帧文件\n"
+                     "  或者有损坏的帧文件时退出码为1，参数错误时为2。\n")
+        .arg(kq::key::FramePeriod);
+}
+
+QString downloadUsage() {
+    return QCoreApplication::translate("kq", "用法：kq510 download (--machine N | --all) [--home DIR]   （N为1到10）\n"
+                                             "  把播放文件下载到机器；只有每台机器都应答了全部数据，退出码才为0\n");
+}
+
+QString upgradeUsage() {
+    return QCoreApplication::translate("kq", "用法：kq510 upgrade --machine N FILE.bin [--home DIR]   （N为1到10）\n"
+                                             "  升级机器的固件；只有校验成功，退出码才为0\n");
+}
+
 namespace {
+
+void print(FILE* to, const QString& text) {
+    std::fputs(qPrintable(text), to);
+}
 
 // Prints the log's lines as they complete; on a terminal the line in progress is redrawn in place
 // with a progress bar behind it.
@@ -97,7 +139,7 @@ int runDownload(const QStringList& args) {
         break;
     }
     if (machine == 0 && !all) {
-        std::fputs(kDownloadUsage, stderr);
+        print(stderr, downloadUsage());
         return 2;
     }
     TerminalLog log(stdout);
@@ -121,7 +163,7 @@ int runUpgrade(const QStringList& args) {
         }
     }
     if (machine <= 0 || image.isEmpty()) {
-        std::fputs(kUpgradeUsage, stderr);
+        print(stderr, upgradeUsage());
         return 2;
     }
     TerminalLog log(stdout);
@@ -137,13 +179,14 @@ int runBuild(const QStringList& args) {
             bool ok = false;
             material = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
             if (!ok || material < 1 || material > kDirectoryEntries) {
-                std::fprintf(stderr, "kq510 build: --material takes a number from 1 to %d\n", kDirectoryEntries);
+                print(stderr, QCoreApplication::translate("kq", "kq510 build：--material 只能是1到%1的数字\n")
+                                  .arg(kDirectoryEntries));
                 return 2;
             }
         } else if (args[i] == QLatin1String("--home")) {
             ++i;
         } else {
-            std::fputs(kBuildUsage, stderr);
+            print(stderr, buildUsage());
             return 2;
         }
     }
@@ -152,45 +195,59 @@ int runBuild(const QStringList& args) {
     for (int machine = 1; machine <= kMaxMachine; ++machine) {
         const qsizetype damagedBefore = damaged.size();
         const bool ok = Fun_BuildPlaybackFile(machine, material, &damaged);
+        const QString number = QStringLiteral("%1").arg(machine, 2); // the lines' paths and sizes align
         for (qsizetype d = damagedBefore; d < damaged.size(); ++d)
-            std::fprintf(stderr, "machine %2d: damaged, left out: %s\n", machine, qPrintable(damaged[d]));
+            print(stderr, QCoreApplication::translate("kq", "机器%1：已损坏，没有加入：%2\n").arg(number, damaged[d]));
         const QString path = playbackFilePath(g_AppFolder, machine);
         if (!ok) {
             ++failures;
-            std::printf("machine %2d: cannot write %s\n", machine, qPrintable(path));
+            print(stdout, QCoreApplication::translate("kq", "机器%1：无法写入 %2\n").arg(number, path));
         } else if (!QFileInfo::exists(path)) {
-            std::printf("machine %2d: no recorded frames\n", machine);
+            print(stdout, QCoreApplication::translate("kq", "机器%1：没有录制的帧\n").arg(number));
         } else {
+            // The summary's lines read the same in both languages.
             const Inspection i = inspectPlaybackFile(readWholeFile(path).value_or(QByteArray()));
             const auto materials = std::count_if(i.lines.begin(), i.lines.end(), [](const QString& line) {
                 return line.startsWith(QLatin1String("material "));
             });
-            std::printf("machine %2d: %s, %lld bytes, %lld materials\n", machine, qPrintable(path),
-                        QFileInfo(path).size(), qlonglong(materials));
+            print(stdout, QCoreApplication::translate("kq", "机器%1：%2，%3字节，%4个素材\n")
+                              .arg(number, path, QString::number(QFileInfo(path).size()), QString::number(materials)));
         }
     }
-    std::printf("已经生成文件 !\n");
-    if (!damaged.isEmpty()) std::fprintf(stderr, "%lld damaged frame files were left out\n", qlonglong(damaged.size()));
+    print(stdout, QCoreApplication::translate("kq", "已经生成文件 !") + QLatin1Char('\n'));
+    if (!damaged.isEmpty())
+        print(stderr, QCoreApplication::translate("kq", "%1个损坏的帧文件没有加入\n").arg(damaged.size()));
     return failures || !damaged.isEmpty() ? 1 : 0;
 }
 
 int runInspect(const QStringList& args) {
     if (args.size() != 1) {
-        std::fputs(kInspectUsage, stderr);
+        print(stderr, inspectUsage());
         return 2;
     }
     const auto bytes = readWholeFile(args[0]);
     if (!bytes) {
-        std::fprintf(stderr, "kq510 inspect: cannot read %s\n", qPrintable(args[0]));
+        print(stderr, QCoreApplication::translate("kq", "kq510 inspect：无法读取 %1\n").arg(args[0]));
         return 2;
     }
+    // The summary reads the same in both languages: scripts look for its lines ("model file, ...").
     const Inspection r = inspectFile(*bytes);
     for (const QString& line : r.lines)
         std::printf("%s\n", qPrintable(line));
     if (!r.ok()) {
-        std::fprintf(stderr, "kq510 inspect: %s%s%s\n",
-                     qPrintable(r.kind.isEmpty() ? args[0] : QStringLiteral("damaged ") + r.kind), ": ",
-                     qPrintable(r.problem));
+        static const struct {
+            const char* kind;
+            const char* line;
+        } damaged[] = {
+            {"model file", QT_TRANSLATE_NOOP("kq", "kq510 inspect：模型文件已损坏：%1\n")},
+            {"template file", QT_TRANSLATE_NOOP("kq", "kq510 inspect：模板文件已损坏：%1\n")},
+            {"frame file", QT_TRANSLATE_NOOP("kq", "kq510 inspect：帧文件已损坏：%1\n")},
+            {"playback file", QT_TRANSLATE_NOOP("kq", "kq510 inspect：播放文件已损坏：%1\n")},
+        };
+        QString line = QCoreApplication::translate("kq", "kq510 inspect：%1：%2\n").arg(args[0], r.problem);
+        for (const auto& d : damaged)
+            if (r.kind == QLatin1String(d.kind)) line = QCoreApplication::translate("kq", d.line).arg(r.problem);
+        print(stderr, line);
         return 1;
     }
     return 0;
@@ -218,9 +275,15 @@ int runPreview(const QStringList& args) {
     int material = 0, model = 0, first = 0, last = 0;
     double scale = 1;
     QString out, models = g_AppFolder + QStringLiteral("/模型.mx20");
-    const auto refuse = [](const char* why) {
-        std::fprintf(stderr, "kq510 preview: %s\n%s", why, kPreviewUsage);
+    const auto refuse = [](const QString& why) {
+        print(stderr, QCoreApplication::translate("kq", "kq510 preview：%1\n").arg(why) + previewUsage());
         return 2;
+    };
+    const auto takes = [](const char* option, const QString& range) {
+        return QCoreApplication::translate("kq", "%1 只能是%2的数字").arg(QLatin1String(option), range);
+    };
+    const auto fromTo = [](auto from, auto to) {
+        return QCoreApplication::translate("kq", "%1到%2").arg(from).arg(to);
     };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -229,44 +292,47 @@ int runPreview(const QStringList& args) {
         if (a == QLatin1String("--material") && hasValue) {
             material = args[++i].toInt(&ok);
             if (!ok || material < 1 || material > kShowMaterials)
-                return refuse("--material takes a number from 1 to 50");
+                return refuse(takes("--material", fromTo(1, kShowMaterials)));
         } else if (a == QLatin1String("--model") && hasValue) {
             model = args[++i].toInt(&ok);
-            if (!ok || model < 1 || model > kModelCount) return refuse("--model takes a number from 1 to 20");
+            if (!ok || model < 1 || model > kModelCount) return refuse(takes("--model", fromTo(1, kModelCount)));
         } else if (a == QLatin1String("--models") && hasValue) {
             models = args[++i];
         } else if (a == QLatin1String("--scale") && hasValue) {
             scale = args[++i].toDouble(&ok);
-            if (!ok || !(scale >= 0.0625 && scale <= 16)) return refuse("--scale takes a number from 0.0625 to 16");
+            if (!ok || !(scale >= 0.0625 && scale <= 16)) return refuse(takes("--scale", fromTo(0.0625, 16)));
         } else if (a == QLatin1String("--frames") && hasValue) {
-            if (!frameRange(args[++i], first, last)) return refuse("--frames takes A-B, frame numbers from 1");
+            if (!frameRange(args[++i], first, last))
+                return refuse(QCoreApplication::translate("kq", "--frames 只能是 A-B，帧号从1开始"));
         } else if (a == QLatin1String("--out") && hasValue) {
             out = args[++i];
         } else if (a == QLatin1String("--home") && hasValue) {
             ++i;
         } else {
-            return refuse(qPrintable(QStringLiteral("unknown argument '%1'").arg(a)));
+            return refuse(QCoreApplication::translate("kq", "未知参数“%1”").arg(a));
         }
     }
-    if (material == 0) return refuse("--material is required");
-    if (out.isEmpty()) return refuse("--out is required");
-    if (!exportFormatOf(out)) return refuse("--out must end in .gif or .webp, or name a folder (ending in /)");
+    if (material == 0) return refuse(QCoreApplication::translate("kq", "必须给出 %1").arg(QLatin1String("--material")));
+    if (out.isEmpty()) return refuse(QCoreApplication::translate("kq", "必须给出 %1").arg(QLatin1String("--out")));
+    if (!exportFormatOf(out))
+        return refuse(
+            QCoreApplication::translate("kq", "--out 必须以 .gif 或 .webp 结尾，或者是一个文件夹（以 / 结尾）"));
 
     // The show first: without frames there is nothing to draw, whatever the model.
     ShowReader reader;
     QString error;
     if (!reader.open(g_AppFolder, material, &error)) {
-        std::fprintf(stderr, "kq510 preview: %s\n", qPrintable(error));
+        print(stderr, QCoreApplication::translate("kq", "kq510 preview：%1\n").arg(error));
         return 1;
     }
     const std::optional<QByteArray> modelBytes = readWholeFile(models);
     if (!modelBytes) {
-        std::fprintf(stderr, "kq510 preview: cannot read the model file %s\n", qPrintable(models));
+        print(stderr, QCoreApplication::translate("kq", "kq510 preview：无法读取模型文件 %1\n").arg(models));
         return 1;
     }
     auto store = std::make_unique<ModelStore>();
     if (!kq::model::decodeModelFile(*modelBytes, *store).headerOk) {
-        std::fprintf(stderr, "kq510 preview: %s is not a model file\n", qPrintable(models));
+        print(stderr, QCoreApplication::translate("kq", "kq510 preview：%1 不是模型文件\n").arg(models));
         return 1;
     }
     if (model == 0) model = Fun_ReadMaterialModel(material);
@@ -281,25 +347,36 @@ int runPreview(const QStringList& args) {
     options.out = out;
     const PreviewLayout layout = previewLayout(store->materials[model], length, width);
     const bool tty = isatty(fileno(stdout));
-    std::printf("show material %d on model %d (%d x %d, %zu pixels), frames %d-%d of %d, %d ms each -> %s\n", material,
-                model, length, width, layout.points.size(), options.firstFrame, options.lastFrame, reader.frameCount(),
-                options.periodMs, qPrintable(out));
+    print(stdout, QCoreApplication::translate(
+                      "kq", "素材%1，模型%2（%3 x %4，%5个像素），第%6-%7帧（共%8帧），每帧%9毫秒 -> %10\n")
+                      .arg(material)
+                      .arg(model)
+                      .arg(length)
+                      .arg(width)
+                      .arg(qulonglong(layout.points.size()))
+                      .arg(options.firstFrame)
+                      .arg(options.lastFrame)
+                      .arg(reader.frameCount())
+                      .arg(options.periodMs)
+                      .arg(out));
     std::fflush(stdout);
     const bool ok = exportPreview(
         reader, layout, options,
         [tty](int done, int total) {
             if (tty || done == total) {
-                std::printf("%sframe %d of %d%s", tty ? "\r\033[K" : "", done, total, done == total ? "\n" : "");
+                std::printf("%s%s%s", tty ? "\r\033[K" : "",
+                            qPrintable(QCoreApplication::translate("kq", "第%1帧/共%2帧").arg(done).arg(total)),
+                            done == total ? "\n" : "");
                 std::fflush(stdout);
             }
             return true;
         },
         &error);
     if (!ok) {
-        std::fprintf(stderr, "kq510 preview: %s\n", qPrintable(error));
+        print(stderr, QCoreApplication::translate("kq", "kq510 preview：%1\n").arg(error));
         return 1;
     }
-    std::printf("written: %s\n", qPrintable(out));
+    print(stdout, QCoreApplication::translate("kq", "已写入：%1\n").arg(out));
     return 0;
 }
 

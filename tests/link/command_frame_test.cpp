@@ -1,4 +1,5 @@
 #include "link/command_frame.h"
+#include "support/in_language.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,7 @@ TEST(CommandFrame, PortDataSubHeader) {
 }
 
 TEST(HexPayload, BlanksBetweenPairsAndClearRefusals) {
+    const kq::test::InLanguage english(kq::Language::English); // the refusals' words below
     EXPECT_EQ(parseHexBytes("FA 01 ff"), hex("FA01FF"));
     EXPECT_EQ(parseHexBytes("FA01FF"), hex("FA01FF"));
     EXPECT_EQ(parseHexBytes(""), QByteArray());

@@ -1,12 +1,18 @@
 #include "link/send_cli.h"
 #include "standin/stand_in_machines.h"
 #include "support/fakes.h"
+#include "support/in_language.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(SendCommandLine, PrintsTheFrameAndEveryReply) {
+// The command's words are asserted in English.
+class SendCommandLine : public testing::Test {
+    kq::test::InLanguage english{kq::Language::English};
+};
+
+TEST_F(SendCommandLine, PrintsTheFrameAndEveryReply) {
     kq::test::TempHome home;
     const auto machines = home.startMachines({1, 2});
     ASSERT_TRUE(machines);
@@ -19,7 +25,7 @@ TEST(SendCommandLine, PrintsTheFrameAndEveryReply) {
     EXPECT_NE(out.find("reply 2 (16 bytes): 4B 51"), std::string::npos) << out;
 }
 
-TEST(SendCommandLine, RefusesBadArgumentsAndForbiddenDestinations) {
+TEST_F(SendCommandLine, RefusesBadArgumentsAndForbiddenDestinations) {
     kq::test::TempHome home; // no loopback settings: the machines' real broadcast address
     kq::test::TempHome::usePrivatePluginListener();
     const QStringList bad[] = {

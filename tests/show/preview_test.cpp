@@ -16,6 +16,7 @@
 #include "show/show_cli.h"
 #include "support/cli_run.h"
 #include "support/fakes.h"
+#include "support/in_language.h"
 #include "support/show_files.h"
 #include "support/widgets.h"
 #include "support/window_with_machines.h"
@@ -451,7 +452,8 @@ TEST(PreviewExport, APngFolderHoldsExactlyTheFramesOfTheExport) {
     }
     // A folder's place taken by a file is refused as such, and the file stays.
     kq::writeFileAtomically(home.path("plain"), "file");
-    EXPECT_TRUE(exportFrames(2, home.path("plain") + "/").contains("is a file")) << "plain";
+    EXPECT_TRUE(exportFrames(2, home.path("plain") + "/").contains(QStringLiteral("是文件，不是文件夹")));
+    EXPECT_EQ(kq::readWholeFile(home.path("plain")).value_or(QByteArray()), "file");
 }
 
 TEST(PreviewExport, TheLargestModelsExportAtTheLargestScaleThatFits) {
@@ -475,6 +477,7 @@ TEST(PreviewExport, TheLargestModelsExportAtTheLargestScaleThatFits) {
         }
     }
     // The refusal names the limit the picture passes, and the scale that would fit.
+    const kq::test::InLanguage english(kq::Language::English); // the words asserted below
     kq::test::TempHome home;
     const SmallShow show;
     ShowReader reader;
@@ -498,6 +501,7 @@ TEST(PreviewExport, TheLargestModelsExportAtTheLargestScaleThatFits) {
 }
 
 TEST(PreviewCommandLine, WritesTheAnimationAndRefusesWhatItCannotShow) {
+    const kq::test::InLanguage english(kq::Language::English); // the words asserted below
     kq::test::TempHome home;
     const SmallShow show;
     kq::writeFileAtomically(g_AppFolder + QStringLiteral("/模型.mx20"), kq::model::encodeModelFile(*show.store));

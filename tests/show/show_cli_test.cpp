@@ -5,6 +5,7 @@
 #include "show/show_cli.h"
 #include "support/cli_run.h"
 #include "support/fakes.h"
+#include "support/in_language.h"
 #include "support/show_files.h"
 
 #include <QFile>
@@ -18,7 +19,12 @@ using namespace kq::show;
 using kq::test::capture;
 using kq::test::CliRun;
 
-TEST(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
+// The commands' words are asserted in English.
+class ShowCommandLine : public testing::Test {
+    kq::test::InLanguage english{kq::Language::English};
+};
+
+TEST_F(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
     kq::test::TempHome home;
     kq::test::writeFrameFile(g_AppFolder, 2, 1, RecordingMode::Rgb,
                              {kq::test::patternedImage(1), kq::test::chaseImage()});
@@ -43,7 +49,7 @@ TEST(ShowCommandLine, BuildsEveryMachineAndInspectsWhatItBuilt) {
     EXPECT_EQ(capture([] { return runBuild({"--material", "0"}); }).status, 2);
 }
 
-TEST(ShowCommandLine, BuildLeavesDamagedFrameFilesOutAndNamesThem) {
+TEST_F(ShowCommandLine, BuildLeavesDamagedFrameFilesOutAndNamesThem) {
     kq::test::TempHome home;
     kq::test::writeFrameFile(g_AppFolder, 2, 1, RecordingMode::Rgb, {kq::test::patternedImage(1)});
     // Eight bytes that claim 65,535 frames, and a file whose second frame is cut off.
@@ -70,7 +76,7 @@ TEST(ShowCommandLine, BuildLeavesDamagedFrameFilesOutAndNamesThem) {
     EXPECT_LT(QFileInfo(playbackFilePath(g_AppFolder, 2)).size(), 20000);
 }
 
-TEST(ShowCommandLine, DamagedFilesAreNamedAndFail) {
+TEST_F(ShowCommandLine, DamagedFilesAreNamedAndFail) {
     kq::test::TempHome home;
     kq::test::writeFrameFile(g_AppFolder, 1, 1, RecordingMode::Rgb,
                              {kq::test::patternedImage(1), kq::test::patternedImage(2)});

@@ -1,6 +1,8 @@
 // kq510-demo-model DIR: writes DIR/模型.mx20 with a sample installation for demonstrations: model 1 is a
 // 400 x 300 canvas with three machines, rows, columns, diagonals and point groups on several ports;
-// model 2 is a full installation of 2000 materials.
+// model 2 is a full installation of 2000 materials. The notes are in the chosen language.
+#include "core/command_line.h"
+#include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "full_model.h"
 #include "model/model_file.h"
@@ -12,43 +14,59 @@
 
 namespace {
 
+const QString kModelFileName = QStringLiteral("模型.mx20");
+
 T_Material run(int machine, int port, int start, int shape, int x1, int y1, int x2, int y2, int reverse = 0,
                int points = 0) {
     T_Material t = makeMaterial(machine, port, start, shape, x1, y1, x2, y2, reverse, points);
-    t.Note = QStringLiteral("演示%1-%2").arg(machine).arg(port);
+    t.Note = QCoreApplication::translate("kq", "演示%1-%2").arg(machine).arg(port);
     return t;
+}
+
+QString usage() {
+    return QCoreApplication::translate(
+               "kq", "用法：kq510-demo-model DIR\n"
+                     "把示例安装写成 DIR/%1：模型1（400 x 300，机器1到3）和模型2（机器1到10上2000个素材的满载安装）。\n"
+                     "  --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，\n"
+                     "                否则按区域设置（zh_* 为中文，其他为英文）\n"
+                     "  --help        本说明\n")
+        .arg(kModelFileName, kq::key::InterfaceLanguage);
+}
+
+void say(FILE* to, const QString& text) {
+    std::fputs(qPrintable(text), to);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const char* const usage = "usage: kq510-demo-model DIR\n"
-                              "Writes DIR/模型.mx20 with a sample installation: model 1 (400 x 300, machines 1 to 3)\n"
-                              "and model 2 (a full installation of 2000 materials on machines 1 to 10).\n"
-                              "  --help  this text\n";
+    const QStringList args = kq::withoutLanguageOption(app.arguments());
     QStringList folders;
-    for (const QString& a : app.arguments().mid(1)) {
+    for (const QString& a : args.mid(1))
+        if (!a.startsWith(QLatin1Char('-'))) folders << a;
+    // The language the windows will show the notes in: the target folder's setting counts.
+    const QString dir = folders.size() == 1 ? QDir(folders.front()).absolutePath() : QString();
+    if (!kq::useCommandLineLanguage(QStringLiteral("kq510-demo-model"), app.arguments(), dir)) return 2;
+    for (const QString& a : args.mid(1)) {
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(usage, stdout);
+            say(stdout, usage());
             return 0;
         }
         // A folder named like an option is taken for one (a typo must not create a folder "--hlep").
         if (a.startsWith(QLatin1Char('-'))) {
-            std::fprintf(stderr, "kq510-demo-model: unknown option '%s'\n%s", qPrintable(a), usage);
+            say(stderr, QCoreApplication::translate("kq", "kq510-demo-model：未知选项“%1”\n").arg(a) + usage());
             return 2;
         }
-        folders << a;
     }
     if (folders.size() != 1) {
-        std::fputs(usage, stderr);
+        say(stderr, usage());
         return 2;
     }
-    const QString dir = QDir(folders.front()).absolutePath();
     QDir().mkpath(dir);
     g_ModelLength[1] = 400;
     g_ModelWidth[1] = 300;
-    g_ModelNote[1] = QStringLiteral("演示");
+    g_ModelNote[1] = QCoreApplication::translate("kq", "演示");
     int i = 0;
     // Machine 1: six rows of 150 pixels on ports 1..3, two rows per port, the second one reversed.
     for (int row = 0; row < 6; ++row)
@@ -64,11 +82,12 @@ int main(int argc, char** argv) {
     for (int p = 0; p < 10; ++p)
         g_Materials[1][++i] = run(3, 2, 1 + p * 20, kShapePoints, 30 + p * 15, 280, 0, 0, 0, 20);
     fillFullModel(2); // model 2: a full installation of 2000 materials
-    if (!Fun_WriteModelFile(dir + QStringLiteral("/模型.mx20"))) {
-        std::fprintf(stderr, "kq510-demo-model: cannot write %s\n", qPrintable(dir));
+    const QString file = dir + QLatin1Char('/') + kModelFileName;
+    if (!Fun_WriteModelFile(file)) {
+        say(stderr, QCoreApplication::translate("kq", "kq510-demo-model：无法写入 %1\n").arg(dir));
         return 1;
     }
-    std::printf("%s/模型.mx20: model 1, %d materials on machines 1 to 3; model 2, 2000 materials on machines 1 to 10\n",
-                qPrintable(dir), i);
+    say(stdout, QCoreApplication::translate("kq", "%1：模型1，机器1到3上%2个素材；模型2，机器1到10上2000个素材\n")
+                    .arg(file, QString::number(i)));
     return 0;
 }

@@ -1,4 +1,5 @@
 // kq510-machines: plays machines 1..10 on loopback for development, tests and demonstrations.
+#include "core/command_line.h"
 #include "stand_in_machines.h"
 
 #include <QCommandLineParser>
@@ -36,9 +37,33 @@ bool parseDrops(const QStringList& drops, std::map<uint16_t, QList<int>>& out) {
     return true;
 }
 
+// The log: the machines' lines and the start line ("machines ... at ...") read the same in every
+// language, because tests read the log and scripts wait for the start line in it.
 void say(const QString& line) {
     std::printf("%s %s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))), qPrintable(line));
     std::fflush(stdout);
+}
+
+QString usage() {
+    return QCoreApplication::translate(
+        "kq", "用法：kq510-machines [选项]\n"
+              "在本机回环地址上模拟KQ-510机器：机器k在 BASE + k 收听，命令帧发到广播地址，回复发回发送方。\n"
+              "  --machines LIST      回应的机器，例如 1-10 或 1,3,5（默认 1-10）\n"
+              "  --base ADDRESS       机器k在这个地址 + k 收听（默认 127.0.1.200）\n"
+              "  --broadcast ADDRESS  程序发送命令帧的地址（默认 127.0.1.255）\n"
+              "  --port PORT          命令端口（默认 4800）\n"
+              "  --latency MS         每个回复之前等待的毫秒数（默认 0）\n"
+              "  --loss RATE          机器忽略一帧的概率，0到1（默认 0）\n"
+              "  --drop CODE:N        每台机器忽略命令CODE的第N帧，例如 80B1:3（可以重复）\n"
+              "  --state DIR          机器的SD卡、固件和实时画面的文件夹（默认 kq510-machines-state）\n"
+              "  --lang zh|en         说明和错误的语言（否则按区域设置）；日志总是同样的文字\n"
+              "  -h, --help           本说明\n");
+}
+
+int refuse(const QString& why) {
+    std::fprintf(stderr, "%s\n%s", qPrintable(QCoreApplication::translate("kq", "kq510-machines：%1").arg(why)),
+                 qPrintable(usage()));
+    return 2;
 }
 
 } // namespace
@@ -46,55 +71,57 @@ void say(const QString& line) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kq510-machines"));
+    // No application folder of its own: --lang, else the locale.
+    if (!kq::useCommandLineLanguage(QStringLiteral("kq510-machines"), app.arguments(), {})) return 2;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Stand-in KQ-510 machines on loopback: machine k listens at BASE + k, command frames arrive at the "
-        "broadcast address; replies go back to the sender."));
-    parser.addHelpOption();
-    const QCommandLineOption machinesOpt(QStringLiteral("machines"),
-                                         QStringLiteral("Machines that answer, e.g. 1-10 or 1,3,5."),
-                                         QStringLiteral("list"), QStringLiteral("1-10"));
-    const QCommandLineOption baseOpt(QStringLiteral("base"), QStringLiteral("Machine k listens at this address + k."),
-                                     QStringLiteral("address"), QStringLiteral("127.0.1.200"));
-    const QCommandLineOption broadcastOpt(QStringLiteral("broadcast"),
-                                          QStringLiteral("Address the program sends command frames to."),
-                                          QStringLiteral("address"), QStringLiteral("127.0.1.255"));
-    const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Command port."), QStringLiteral("port"),
-                                     QStringLiteral("4800"));
-    const QCommandLineOption latencyOpt(QStringLiteral("latency"), QStringLiteral("Milliseconds before each reply."),
-                                        QStringLiteral("ms"), QStringLiteral("0"));
-    const QCommandLineOption lossOpt(QStringLiteral("loss"),
-                                     QStringLiteral("Chance (0..1) that a machine ignores a frame."),
-                                     QStringLiteral("rate"), QStringLiteral("0"));
-    const QCommandLineOption dropOpt(
-        QStringLiteral("drop"),
-        QStringLiteral("Ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)."),
-        QStringLiteral("CODE:N"));
-    const QCommandLineOption stateOpt(QStringLiteral("state"),
-                                      QStringLiteral("Folder for the machines' SD cards, firmware and live pictures."),
-                                      QStringLiteral("dir"), QStringLiteral("kq510-machines-state"));
-    parser.addOptions({machinesOpt, baseOpt, broadcastOpt, portOpt, latencyOpt, lossOpt, dropOpt, stateOpt});
-    parser.process(app);
+    const QCommandLineOption helpOpt(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption machinesOpt(QStringLiteral("machines"), {}, QStringLiteral("list"),
+                                         QStringLiteral("1-10"));
+    const QCommandLineOption baseOpt(QStringLiteral("base"), {}, QStringLiteral("address"),
+                                     QStringLiteral("127.0.1.200"));
+    const QCommandLineOption broadcastOpt(QStringLiteral("broadcast"), {}, QStringLiteral("address"),
+                                          QStringLiteral("127.0.1.255"));
+    const QCommandLineOption portOpt(QStringLiteral("port"), {}, QStringLiteral("port"), QStringLiteral("4800"));
+    const QCommandLineOption latencyOpt(QStringLiteral("latency"), {}, QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption lossOpt(QStringLiteral("loss"), {}, QStringLiteral("rate"), QStringLiteral("0"));
+    const QCommandLineOption dropOpt(QStringLiteral("drop"), {}, QStringLiteral("CODE:N"));
+    const QCommandLineOption stateOpt(QStringLiteral("state"), {}, QStringLiteral("dir"),
+                                      QStringLiteral("kq510-machines-state"));
+    const QCommandLineOption langOpt(QStringLiteral("lang"), {}, QStringLiteral("zh|en"));
+    parser.addOptions(
+        {helpOpt, machinesOpt, baseOpt, broadcastOpt, portOpt, latencyOpt, lossOpt, dropOpt, stateOpt, langOpt});
+    if (!parser.parse(app.arguments())) return refuse(kq::commandLineError(parser));
+    if (parser.isSet(helpOpt)) {
+        std::fputs(qPrintable(usage()), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QCoreApplication::translate("kq", "未知参数“%1”").arg(parser.positionalArguments().front()));
 
     standin::Options o;
     bool ok = parseMachines(parser.value(machinesOpt), o.machines);
-    if (!ok) parser.showHelp(2);
+    if (!ok) return refuse(QCoreApplication::translate("kq", "--machines 只能是1到10的机器编号，例如 1-10 或 1,3,5"));
     o.base = QHostAddress(parser.value(baseOpt));
     o.broadcast = QHostAddress(parser.value(broadcastOpt));
-    o.port = quint16(parser.value(portOpt).toUInt(&ok));
-    if (!ok || o.port == 0) parser.showHelp(2);
+    const uint port = parser.value(portOpt).toUInt(&ok);
+    o.port = quint16(port);
+    if (!ok || port == 0 || port > 65535)
+        return refuse(QCoreApplication::translate("kq", "--port 只能是1到65535的端口号"));
     o.latencyMs = parser.value(latencyOpt).toInt(&ok);
-    if (!ok || o.latencyMs < 0) parser.showHelp(2);
+    if (!ok || o.latencyMs < 0) return refuse(QCoreApplication::translate("kq", "--latency 只能是0或更多的毫秒数"));
     o.lossRate = parser.value(lossOpt).toDouble(&ok);
-    if (!ok || o.lossRate < 0 || o.lossRate > 1) parser.showHelp(2);
-    if (!parseDrops(parser.values(dropOpt), o.drops)) parser.showHelp(2);
+    if (!ok || o.lossRate < 0 || o.lossRate > 1)
+        return refuse(QCoreApplication::translate("kq", "--loss 只能是0到1的概率"));
+    if (!parseDrops(parser.values(dropOpt), o.drops))
+        return refuse(QCoreApplication::translate("kq", "--drop 只能是 CODE:N，例如 80B1:3"));
     o.stateDir = QDir(parser.value(stateOpt)).absolutePath();
     QDir().mkpath(o.stateDir);
 
     standin::StandInMachines machines(o);
     machines.onLog = say;
     if (!machines.start()) {
-        std::fprintf(stderr, "kq510-machines: %s\n", qPrintable(machines.error()));
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate("kq", "kq510-machines：%1").arg(machines.error())));
         return 1;
     }
     say(QStringLiteral("machines %1 at %2 + k:%3, commands at %4:%3, state in %5")

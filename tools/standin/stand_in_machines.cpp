@@ -2,6 +2,7 @@
 
 #include "frame_decoder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QNetworkDatagram>
 #include <QSaveFile>
@@ -99,13 +100,13 @@ void StandInMachines::sendDueReplies() {
 bool StandInMachines::start() {
     const auto allowed = [](const QHostAddress& a) { return a.isLoopback(); };
     if (!allowed(options_.broadcast) || !allowed(options_.base)) {
-        error_ = QStringLiteral("the stand-in machines listen on loopback addresses only");
+        error_ = QCoreApplication::translate("kq", "模拟机器只在本机回环地址上收听");
         return false;
     }
     const auto bindAt = [&](const QHostAddress& address, int ownMachine) -> QUdpSocket* {
         auto* s = new QUdpSocket(this);
         if (!s->bind(address, options_.port)) {
-            error_ = QStringLiteral("cannot listen at %1:%2: %3")
+            error_ = QCoreApplication::translate("kq", "无法在 %1:%2 收听：%3")
                          .arg(address.toString())
                          .arg(options_.port)
                          .arg(s->errorString());
@@ -347,6 +348,8 @@ void StandInMachines::save(MachineState& m, const QString& name, const QByteArra
     if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) f.commit();
 }
 
+// The log reads the same in every language: the tests look for its lines, and so may a developer's
+// scripts.
 void StandInMachines::note(const MachineState& m, const QString& text) {
     constexpr int kKeptLines = 10000;
     if (log_.size() >= kKeptLines) log_.remove(0, kKeptLines / 2);
