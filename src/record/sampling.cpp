@@ -34,8 +34,7 @@ SamplePlan buildSamplePlan(const T_Material (&materials)[kMaterialCount + 1], qs
     for (const kq::model::ModelPoint& p : model.points) {
         const QPoint at(p.x, p.y);
         const qsizetype o = qsizetype(p.y) * bytesPerRow + qsizetype(p.x) * 4;
-        plan.points.push_back({p.material, p.machine, p.port, p.address, p.x, p.y,
-                               cutOff(at) ? SamplePoint::kBackground : std::clamp<qsizetype>(o, 0, smax)});
+        plan.points.push_back({p, cutOff(at) ? SamplePoint::kBackground : std::clamp<qsizetype>(o, 0, smax)});
     }
     return plan;
 }

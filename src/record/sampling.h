@@ -20,12 +20,8 @@ inline constexpr int kMaxAddress = 760; // addresses past it all land here
 using kq::model::kOutputPorts;
 using kq::model::kPixelsPerPort;
 
-struct SamplePoint {
-    int32_t material;
-    uint8_t machine;
-    uint8_t port;
-    uint16_t address; // 0-based position on the port, 0..749
-    int32_t x, y;     // canvas point
+// A model's point and where the picture holds it.
+struct SamplePoint : kq::model::ModelPoint {
     qsizetype offset; // byte offset of the pixel in the picture, clamped into it; kBackground for a
                       // point of the area that lies past the screen's far edge, where the picture ends
     static constexpr qsizetype kBackground = -1;

@@ -562,14 +562,19 @@ void pressKey(QWidget& w, int key) {
     QCoreApplication::sendEvent(&w, &press);
 }
 
-TEST_F(PreviewWindowTest, OpensFromTheReviewAndFilePanelsPlaysStepsAndExports) {
-    const SmallShow show;
+// The small show's model as model 1, and the preview opened on it from the review panel.
+PreviewWindow* previewSmallShow(MainWindow& window, const SmallShow& show) {
     g_Models.length[1] = 40;
     g_Models.width[1] = 20;
     g_Materials[1][1] = show.store->materials[1][1];
-    kq::test::only<ReviewPanel>(*window).showMaterial(2);
-    kq::test::child<QPushButton>(*window, "Command素材预览").click();
-    PreviewWindow* preview = window->previewWindow();
+    kq::test::only<ReviewPanel>(window).showMaterial(2);
+    kq::test::child<QPushButton>(window, "Command素材预览").click();
+    return window.previewWindow();
+}
+
+TEST_F(PreviewWindowTest, OpensFromTheReviewAndFilePanelsPlaysStepsAndExports) {
+    const SmallShow show;
+    PreviewWindow* preview = previewSmallShow(*window, show);
     ASSERT_TRUE(preview && preview->isVisible());
     EXPECT_EQ(preview->objectName(), QStringLiteral("Form预览"));
     EXPECT_EQ(preview->frameCount(), 3);
@@ -636,12 +641,7 @@ TEST_F(PreviewWindowTest, OpensFromTheReviewAndFilePanelsPlaysStepsAndExports) {
 
 TEST_F(PreviewWindowTest, FollowsTheShowFilesAndTheModel) {
     const SmallShow show;
-    g_Models.length[1] = 40;
-    g_Models.width[1] = 20;
-    g_Materials[1][1] = show.store->materials[1][1];
-    kq::test::only<ReviewPanel>(*window).showMaterial(2);
-    kq::test::child<QPushButton>(*window, "Command素材预览").click();
-    PreviewWindow* preview = window->previewWindow();
+    PreviewWindow* preview = previewSmallShow(*window, show);
     ASSERT_TRUE(preview);
     ASSERT_EQ(preview->frameCount(), 3);
     auto& frames = kq::test::child<QLabel>(*preview, "Label预览帧数");
