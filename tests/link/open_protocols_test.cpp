@@ -1,4 +1,5 @@
 #include "link/open_protocols.h"
+#include "support/open_vectors.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -6,10 +7,8 @@
 namespace {
 
 using namespace kq::link::open;
-
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
+namespace vectors = kq::test::vectors;
+using vectors::hex;
 
 // The vectors' CID: 00 01 .. 0F.
 Cid countingCid() {
@@ -17,11 +16,6 @@ Cid countingCid() {
     for (size_t i = 0; i < cid.size(); ++i)
         cid[i] = uint8_t(i);
     return cid;
-}
-
-// The source name field as written by hand: "kq" and 62 NULs.
-QByteArray kqName() {
-    return QByteArray("kq") + QByteArray(62, '\0');
 }
 
 // A machine's planes on the heap (27 kB), pixel x of port p at red x, green 750 + x, blue 1500 + x.
@@ -54,25 +48,14 @@ TEST(OpenPackets, E131DataAndSyncAsWrittenByHand) {
     f.sourceName = QStringLiteral("kq");
     f.sequence = 7;
     f.universe = 1;
-    // 129 bytes: root length 113, framing 91, DMP 14, four properties (start code and three slots).
-    const QByteArray data = hex("0010 0000 4153432D45312E3137000000 7071 00000004 000102030405060708090A0B0C0D0E0F"
-                                "705B 00000002") +
-                            kqName() + hex("64 0000 07 00 0001 700E 02 A1 0000 0001 0004 00 0A0B0C");
-    EXPECT_EQ(e131DataPacket(f, hex("0A0B0C")), data);
-
+    EXPECT_EQ(e131DataPacket(f, hex("0A0B0C")), vectors::e131Data());
     f.priority = 200;
     f.syncAddress = 7000;
     f.sequence = 255;
     f.options = e131option::StreamTerminated;
     f.universe = 63999;
-    const QByteArray terminated = e131DataPacket(f, hex("0A0B0C"));
-    EXPECT_EQ(terminated.mid(108, 7), hex("C8 1B58 FF 40 F9FF"));
-    EXPECT_EQ(terminated.size(), 129);
-
-    // 49 bytes: root length 33, framing 11; sequence, synchronisation address, two reserved.
-    EXPECT_EQ(e131SyncPacket(countingCid(), 9, 7000),
-              hex("0010 0000 4153432D45312E3137000000 7021 00000008 000102030405060708090A0B0C0D0E0F"
-                  "700B 00000001 09 1B58 0000"));
+    EXPECT_EQ(e131DataPacket(f, hex("0A0B0C")), vectors::e131Terminated());
+    EXPECT_EQ(e131SyncPacket(countingCid(), 9, 7000), vectors::e131Sync());
 
     // A full universe: 638 bytes, lengths 0x26E, 0x258, 0x20B, 513 properties; one more slot is refused.
     const QByteArray full = e131DataPacket(f, QByteArray(512, '\x11'));
@@ -95,18 +78,19 @@ TEST(OpenPackets, SourceNameIsCutOnACharacterAndStaysTerminated) {
 
 TEST(OpenPackets, ArtNetAsWrittenByHand) {
     // Port-address 0x1234: SubUni 0x34, Net 0x12; three bytes padded to four.
-    EXPECT_EQ(artDmxPacket(1, 0x1234, hex("010203")), hex("4172742D4E657400 0050 000E 01 00 34 12 0004 01020300"));
+    EXPECT_EQ(artDmxPacket(1, 0x1234, hex("010203")), vectors::artDmxOdd());
     EXPECT_EQ(artDmxPacket(255, 32767, hex("0102")), hex("4172742D4E657400 0050 000E FF 00 FF 7F 0002 0102"));
     EXPECT_EQ(artDmxPacket(1, 0, {}), hex("4172742D4E657400 0050 000E 01 00 00 00 0002 0000"));
     EXPECT_TRUE(artDmxPacket(1, 32768, hex("0102")).isEmpty());
     EXPECT_TRUE(artDmxPacket(1, 0, QByteArray(513, '\0')).isEmpty());
-    EXPECT_EQ(artSyncPacket(), hex("4172742D4E657400 0052 000E 0000"));
+    EXPECT_EQ(artSyncPacket(), vectors::artSync());
 }
 
 TEST(OpenPackets, DdpAsWrittenByHand) {
-    EXPECT_EQ(ddpDataPacket(3, kDdpRgb8, 0x00010203, hex("AABBCC"), true), hex("41 03 0B 01 00010203 0003 AABBCC"));
+    EXPECT_EQ(ddpDataPacket(3, kDdpRgb8, 0x00010203, hex("AABBCC"), true), vectors::ddpData(true));
+    EXPECT_EQ(ddpDataPacket(3, kDdpRgb8, 0x00010203, hex("AABBCC"), false), vectors::ddpData(false));
     EXPECT_EQ(ddpDataPacket(0x13, 0x01, 0xFFFFFFFD, hex("AABBCC"), false), hex("40 03 01 01 FFFFFFFD 0003 AABBCC"));
-    EXPECT_EQ(ddpPushPacket(5), hex("41 05 0B 01 00000000 0000"));
+    EXPECT_EQ(ddpPushPacket(5), vectors::ddpPushOnly());
     EXPECT_EQ(ddpDataPacket(1, kDdpRgb8, 0, QByteArray(1440, '\0'), false).size(), 1450);
     EXPECT_TRUE(ddpDataPacket(1, kDdpRgb8, 0, QByteArray(1441, '\0'), false).isEmpty());
 }
