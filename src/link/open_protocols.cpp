@@ -72,7 +72,7 @@ int portBytes(const PortLayout& l) {
     return 3 * l.pixelsPerPort;
 }
 
-// The part of one port's channels that one universe carries.
+// The run of one port's channels that one universe carries.
 struct UniverseSlice {
     int index = 0; // among the controller's universes, from port 1's first
     int universe = 0;

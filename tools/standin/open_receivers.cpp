@@ -335,7 +335,7 @@ OpenReceiver::Taken OpenReceiver::receiveDdp(QByteArrayView d) {
         }
         lastDdpSequence_ = p->sequence;
     }
-    // The part of the packet's bytes that falls within this controller's.
+    // The packet's bytes that fall within this controller's.
     const int64_t from = std::max<int64_t>(p->offset, layout_.ddpOffset);
     const int64_t to = std::min<int64_t>(int64_t(p->offset) + p->length, int64_t(layout_.ddpOffset) + pending_.size());
     if (p->length > 0 && from >= to) return Taken::Stray;
