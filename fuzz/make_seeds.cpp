@@ -1,6 +1,7 @@
 // Writes a few small, valid inputs of every kind for the fuzzers to start from: seeds/<target>/...
 #include "admin/machine_parameters.h"
 #include "core/gbk_codec.h"
+#include "link/open_protocols.h"
 #include "link/plugin_protocol.h"
 #include "model/model_file.h"
 #include "show/frame_store.h"
@@ -40,6 +41,30 @@ QByteArray datagrams(const QList<QByteArray>& messages) {
     for (const QByteArray& m : messages)
         out.append(char(m.size() >> 8)).append(char(m.size() & 0xFF)).append(m);
     return out;
+}
+
+// One tick of a controller as the open-protocol fuzzer reads it: the two layout bytes 00 21 (one port of
+// 100 pixels, universe 1, DDP offset 33), then the tick's datagrams and what follows it.
+QByteArray openTick(kq::link::open::Protocol protocol, bool synchronise) {
+    using namespace kq::link::open;
+    static MachinePlanes planes{};
+    for (int i = 0; i < kPortBlockBytes; ++i)
+        planes[1][i] = uint8_t(i * 7);
+    const PortLayout layout{protocol, 1, 100, 1, 510, 33, 1};
+    FrameOptions options;
+    options.synchronise = synchronise;
+    options.syncAddress = 1;
+    Sequences sequences;
+    QList<QByteArray> out;
+    for (const Datagram& d : planFrame(layout, options, {false, true}, planes, sequences))
+        out << d.bytes;
+    if (synchronise)
+        out << (protocol == Protocol::E131     ? e131SyncPacket(options.cid, 0, 1)
+                : protocol == Protocol::ArtNet ? artSyncPacket()
+                                               : ddpPushPacket(0));
+    for (const Datagram& d : planStop(layout, options, {false, true}, planes, sequences))
+        out << d.bytes;
+    return QByteArray::fromHex("0021") + datagrams(out);
 }
 
 } // namespace
@@ -98,5 +123,12 @@ int main(int argc, char** argv) {
     save(out + "/machine_replies", "parameters.bin",
          QByteArray(reinterpret_cast<const char*>(parameters.data()), qsizetype(parameters.size())));
     save(out + "/machine_replies", "version.bin", kq::gbk::encode(QStringLiteral("KQ-510 V1.8 控制器")));
+
+    using kq::link::open::Protocol;
+    save(out + "/open_receivers", "e131.bin", openTick(Protocol::E131, false));
+    save(out + "/open_receivers", "e131-sync.bin", openTick(Protocol::E131, true));
+    save(out + "/open_receivers", "artnet-sync.bin", openTick(Protocol::ArtNet, true));
+    save(out + "/open_receivers", "ddp.bin", openTick(Protocol::Ddp, false));
+    save(out + "/open_receivers", "ddp-sync.bin", openTick(Protocol::Ddp, true));
     return 0;
 }
