@@ -37,6 +37,13 @@ if ! iconv -f CP936 -t UTF-8 "$home/system.ini" 2>/dev/null | grep -q '^主窗�
     iconv -f UTF-8 -t CP936 >> "$home/system.ini"
 fi
 
+# Machines 3, 4 and 5 are open-protocol controllers (E1.31 from universe 61, Art-Net from port-address 90,
+# DDP from byte 0), which the stand-in plays beside machines 1 and 2.
+if ! iconv -f CP936 -t UTF-8 "$home/system.ini" 2>/dev/null | grep -q '^控制器类型03='; then
+  printf '控制器类型03=e131\r\n控制器类型04=artnet\r\n控制器类型05=ddp\r\n' |
+    iconv -f UTF-8 -t CP936 >> "$home/system.ini"
+fi
+
 if [[ -z "${DISPLAY:-}" ]]; then
   # No desktop: run on a private virtual screen, so that the program still starts (screenshots with
   # `import -window root -display :77 shot.png`).
@@ -47,13 +54,14 @@ if [[ -z "${DISPLAY:-}" ]]; then
   echo "No DISPLAY set: started a virtual screen on :77."
 fi
 
-build/tools/kq510-machines --state "$home/stand-in-machines" > "$home/stand-in-machines.log" 2>&1 &
+build/tools/kq510-machines --state "$home/stand-in-machines" \
+  --controller 3=e131:61 --controller 4=artnet:90 --controller 5=ddp:0 > "$home/stand-in-machines.log" 2>&1 &
 pids+=($!)
 # Something to capture: moving colour bars under the position window's usual place.
 build/tools/kq510-pattern --area 0,0,480,360 >/dev/null 2>&1 &
 pids+=($!)
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
-echo "Stand-in machines 1..10 on 127.0.1.201..210; their log: $home/stand-in-machines.log"
+echo "Stand-in machines 1..10 on 127.0.1.201..210 (3, 4 and 5 as E1.31, Art-Net and DDP controllers); their log: $home/stand-in-machines.log"
 echo "What machine k shows: $home/stand-in-machines/ID<k>/live.png"
 echo "Starting kq510 with the application folder $home"
 build/src/kq510 --home "$home" "$@"

@@ -28,6 +28,163 @@
     </message>
 </context>
 <context>
+    <name>ControllersWindow</name>
+    <message>
+        <source>控制器设置</source>
+        <translation>Controllers</translation>
+    </message>
+    <message>
+        <source>机器</source>
+        <translation>Machine</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>颜色顺序</source>
+        <translation>Colour order</translation>
+    </message>
+    <message>
+        <source>每端口像素</source>
+        <translation>Pixels per port</translation>
+    </message>
+    <message>
+        <source>起始域</source>
+        <translation>First universe</translation>
+    </message>
+    <message>
+        <source>每域通道</source>
+        <translation>Channels per universe</translation>
+    </message>
+    <message>
+        <source>组播</source>
+        <translation>Multicast</translation>
+    </message>
+    <message>
+        <source>各端口占用</source>
+        <translation>Ports take</translation>
+    </message>
+    <message>
+        <source>机器%1%2</source>
+        <translation>Machine %1 %2</translation>
+    </message>
+    <message>
+        <source>本机型</source>
+        <translation>KQ-510</translation>
+    </message>
+    <message>
+        <source>Art-Net同步（ArtSync）</source>
+        <translation>Art-Net sync (ArtSync)</translation>
+    </message>
+    <message>
+        <source>DDP同步推送</source>
+        <translation>DDP push after all</translation>
+    </message>
+    <message>
+        <source>E1.31优先级</source>
+        <translation>E1.31 priority</translation>
+    </message>
+    <message>
+        <source>E1.31同步域（0：不同步）</source>
+        <translation>E1.31 sync universe (0: none)</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>导入…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>E1.31优先级只能是0到%1</source>
+        <translation>E1.31 priority must be 0 to %1</translation>
+    </message>
+    <message>
+        <source>E1.31同步域只能是0到%1</source>
+        <translation>the E1.31 sync universe must be 0 to %1</translation>
+    </message>
+    <message>
+        <source>每端口像素只能是1到%1</source>
+        <translation>pixels per port must be 1 to %1</translation>
+    </message>
+    <message>
+        <source>E1.31的域只能是%1到%2</source>
+        <translation>E1.31 universes are %1 to %2</translation>
+    </message>
+    <message>
+        <source>Art-Net的端口地址只能是0到%1</source>
+        <translation>Art-Net port-addresses are 0 to %1</translation>
+    </message>
+    <message>
+        <source>DDP偏移只能是0到%1</source>
+        <translation>a DDP offset is 0 to %1</translation>
+    </message>
+    <message>
+        <source>只能输入数字</source>
+        <translation>numbers only</translation>
+    </message>
+    <message>
+        <source>机器%1的IP地址不是数字地址（例如 192.168.1.201）</source>
+        <translation>machine %1's IP address is not a numeric address (such as 192.168.1.201)</translation>
+    </message>
+    <message>
+        <source>字节 </source>
+        <translation>bytes </translation>
+    </message>
+    <message>
+        <source>域 </source>
+        <translation>universes </translation>
+    </message>
+    <message>
+        <source>8050帧</source>
+        <translation>8050 frames</translation>
+    </message>
+    <message>
+        <source>控制器表没有保存：%1</source>
+        <translation>The controllers were not saved: %1</translation>
+    </message>
+    <message>
+        <source>文件保存失败！<byte value="xd" />
+%1</source>
+        <translation>The file could not be saved!<byte value="xd" />
+%1</translation>
+    </message>
+    <message>
+        <source>已保存</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>已导出：%1</source>
+        <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>文件不存在！</source>
+        <translation>The file does not exist!</translation>
+    </message>
+    <message>
+        <source>文件错误！%1</source>
+        <translation>File error! %1</translation>
+    </message>
+    <message>
+        <source>已导入，保存后生效</source>
+        <translation>Imported; takes effect once saved</translation>
+    </message>
+</context>
+<context>
     <name>DmxPanel</name>
     <message>
         <source>Dmx512通道模拟</source>
@@ -93,6 +250,10 @@ serial no.</translation>
     <message>
         <source>传输记录</source>
         <translation>Transfer log</translation>
+    </message>
+    <message>
+        <source>控制器设置</source>
+        <translation>Controllers</translation>
     </message>
 </context>
 <context>
@@ -552,6 +713,10 @@ These show files are damaged and were left out of the playback files:<byte value
     <message>
         <source>网络（正在设置网卡…）</source>
         <translation>Network (setting up adapter…)</translation>
+    </message>
+    <message>
+        <source>控制器设置</source>
+        <translation>Controllers</translation>
     </message>
 </context>
 <context>
@@ -2139,37 +2304,6 @@ SOURCE: an animated GIF (every frame), a folder of images (by name), or image fi
         <translation>%1 pictures sent</translation>
     </message>
     <message>
-        <source>用法：kq510-machines [选项]
-在本机回环地址上模拟KQ-510机器：机器k在 BASE + k 收听，命令帧发到广播地址，回复发回发送方。
-  --machines LIST      回应的机器，例如 1-10 或 1,3,5（默认 1-10）
-  --base ADDRESS       机器k在这个地址 + k 收听（默认 127.0.1.200）
-  --broadcast ADDRESS  程序发送命令帧的地址（默认 127.0.1.255）
-  --port PORT          命令端口（默认 4800）
-  --latency MS         每个回复之前等待的毫秒数（默认 0）
-  --loss RATE          机器忽略一帧的概率，0到1（默认 0）
-  --drop CODE:N        每台机器忽略命令CODE的第N帧，例如 80B1:3（可以重复）
-  --state DIR          机器的SD卡、固件和实时画面的文件夹（默认 kq510-machines-state）
-  --lang zh|en         说明和错误的语言（否则按区域设置）；日志总是同样的文字
-  -h, --help           本说明
-</source>
-        <translation>usage: kq510-machines [options]
-Stand-in KQ-510 machines on loopback: machine k listens at BASE + k, command frames arrive at the
-broadcast address; replies go back to the sender.
-  --machines LIST      machines that answer, e.g. 1-10 or 1,3,5 (default 1-10)
-  --base ADDRESS       machine k listens at this address + k (default 127.0.1.200)
-  --broadcast ADDRESS  address the program sends command frames to (default 127.0.1.255)
-  --port PORT          command port (default 4800)
-  --latency MS         milliseconds before each reply (default 0)
-  --loss RATE          chance (0..1) that a machine ignores a frame (default 0)
-  --drop CODE:N        ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)
-  --state DIR          folder for the machines' SD cards, firmware and live pictures
-                       (default kq510-machines-state)
-  --lang zh|en         the language of this help and of the errors (else the locale's); the log
-                       reads the same in every language
-  -h, --help           this text
-</translation>
-    </message>
-    <message>
         <source>kq510-machines：%1</source>
         <translation>kq510-machines: %1</translation>
     </message>
@@ -2207,13 +2341,13 @@ broadcast address; replies go back to the sender.
     </message>
     <message>
         <source>用法：kq510-demo-model DIR
-把示例安装写成 DIR/%1：模型1（400 x 300，机器1到3）和模型2（机器1到10上2000个素材的满载安装）。
+把示例安装写成 DIR/%1：模型1（400 x 300，机器1到5）和模型2（机器1到10上2000个素材的满载安装）。
   --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，
                 否则按区域设置（zh_* 为中文，其他为英文）
   --help        本说明
 </source>
         <translation>usage: kq510-demo-model DIR
-Writes DIR/%1 with a sample installation: model 1 (400 x 300, machines 1 to 3)
+Writes DIR/%1 with a sample installation: model 1 (400 x 300, machines 1 to 5)
 and model 2 (a full installation of 2000 materials on machines 1 to 10).
   --lang zh|en  the language of the notes and of what it prints; else the setting %2 in
                 DIR/system.ini, else the locale (Chinese for zh_*, English for any other)
@@ -2237,9 +2371,9 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
 </translation>
     </message>
     <message>
-        <source>%1：模型1，机器1到3上%2个素材；模型2，机器1到10上2000个素材
+        <source>%1：模型1，机器1到5上%2个素材；模型2，机器1到10上2000个素材
 </source>
-        <translation>%1: model 1, %2 materials on machines 1 to 3; model 2, 2000 materials on machines 1 to 10
+        <translation>%1: model 1, %2 materials on machines 1 to 5; model 2, 2000 materials on machines 1 to 10
 </translation>
     </message>
     <message>
@@ -2273,6 +2407,127 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
     <message>
         <source>%1 x %2 的模型按比例%3画出的图片太大：%4 x %5像素，%6；按比例%7可以导出</source>
         <translation>a %1 x %2 model at scale %3 is too large a picture: %4 x %5 pixels, %6; scale %7 fits</translation>
+    </message>
+    <message>
+        <source>第%1行的值超出范围：%2</source>
+        <translation>line %1 holds a value out of range: %2</translation>
+    </message>
+    <message>
+        <source>第%1行不是控制器表的设置：%2</source>
+        <translation>line %1 is not a setting of the controllers table: %2</translation>
+    </message>
+    <message>
+        <source>机器%1（%2）</source>
+        <translation>machine %1 (%2)</translation>
+    </message>
+    <message>
+        <source>组播</source>
+        <translation>Multicast</translation>
+    </message>
+    <message>
+        <source>没有发送到这些控制器：%1。KQ510_LOOPBACK_ONLY=1 时只能发送到本机回环地址，不能发送组播或广播。</source>
+        <translation>Nothing is sent to these controllers: %1. With KQ510_LOOPBACK_ONLY=1 only loopback addresses are reached, never multicast or broadcast.</translation>
+    </message>
+    <message>
+        <source>控制器的端口数只能是1到6，不是%1</source>
+        <translation>a controller has 1 to 6 ports, not %1</translation>
+    </message>
+    <message>
+        <source>每端口像素只能是1到750，不是%1</source>
+        <translation>pixels per port must be 1 to 750, not %1</translation>
+    </message>
+    <message>
+        <source>颜色顺序只能是1到6，不是%1</source>
+        <translation>the colour order must be 1 to 6, not %1</translation>
+    </message>
+    <message>
+        <source>每域通道只能是510或512，不是%1</source>
+        <translation>channels per universe must be 510 or 512, not %1</translation>
+    </message>
+    <message>
+        <source>域%1到%2超出E1.31的1到63999</source>
+        <translation>universes %1 to %2 pass E1.31's 1 to 63,999</translation>
+    </message>
+    <message>
+        <source>端口地址%1到%2超出Art-Net的0到32767</source>
+        <translation>port-addresses %1 to %2 pass Art-Net's 0 to 32,767</translation>
+    </message>
+    <message>
+        <source>DDP偏移%1是负数</source>
+        <translation>the DDP offset %1 is negative</translation>
+    </message>
+    <message>
+        <source>DDP字节%1到%2超出最后的偏移4294967295</source>
+        <translation>DDP bytes %1 to %2 pass the last offset, 4,294,967,295</translation>
+    </message>
+    <message>
+        <source>机器%1：%2</source>
+        <translation>machine %1: %2</translation>
+    </message>
+    <message>
+        <source>E1.31域%1</source>
+        <translation>E1.31 universe %1</translation>
+    </message>
+    <message>
+        <source>Art-Net端口地址%1</source>
+        <translation>Art-Net port-address %1</translation>
+    </message>
+    <message>
+        <source>%2的DDP字节%1</source>
+        <translation>DDP byte %1 at %2</translation>
+    </message>
+    <message>
+        <source>机器%1和机器%2都用%3</source>
+        <translation>machines %1 and %2 both use %3</translation>
+    </message>
+    <message>
+        <source>控制器设置有误，开放协议控制器不输出：%1</source>
+        <translation>The controllers are set up wrongly, so no open-protocol controller is driven: %1</translation>
+    </message>
+    <message>
+        <source>用法：kq510-machines [选项]
+在本机回环地址上模拟KQ-510机器：机器k在 BASE + k 收听，命令帧发到广播地址，回复发回发送方。
+  --machines LIST      回应的机器，例如 1-10 或 1,3,5（默认 1-10）
+  --base ADDRESS       机器k在这个地址 + k 收听（默认 127.0.1.200）
+  --broadcast ADDRESS  程序发送命令帧的地址（默认 127.0.1.255）
+  --port PORT          命令端口（默认 4800）
+  --latency MS         每个回复之前等待的毫秒数（默认 0）
+  --loss RATE          机器忽略一帧的概率，0到1（默认 0）
+  --drop CODE:N        每台机器忽略命令CODE的第N帧，例如 80B1:3（可以重复）
+  --state DIR          机器的SD卡、固件和实时画面的文件夹（默认 kq510-machines-state）
+  --controller K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]
+                       把机器编号K模拟成开放协议控制器（e131、artnet 或 ddp），在 BASE + k
+                       的协议端口收听：START 是端口1的域、端口地址或DDP偏移，CHANNELS 是每域
+                       通道（510或512），PIXELS 是每端口像素，ORDER 是颜色顺序1到6（可以重复）
+  --lang zh|en         说明和错误的语言（否则按区域设置）；日志总是同样的文字
+  -h, --help           本说明
+</source>
+        <translation>usage: kq510-machines [options]
+Stand-in KQ-510 machines on loopback: machine k listens at BASE + k, command frames arrive at the
+broadcast address; replies go back to the sender.
+  --machines LIST      machines that answer, e.g. 1-10 or 1,3,5 (default 1-10)
+  --base ADDRESS       machine k listens at this address + k (default 127.0.1.200)
+  --broadcast ADDRESS  address the program sends command frames to (default 127.0.1.255)
+  --port PORT          command port (default 4800)
+  --latency MS         milliseconds before each reply (default 0)
+  --loss RATE          chance (0..1) that a machine ignores a frame (default 0)
+  --drop CODE:N        ignore the Nth frame of CODE on each machine, e.g. 80B1:3 (repeatable)
+  --state DIR          folder for the machines' SD cards, firmware and live pictures
+                       (default kq510-machines-state)
+  --controller K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]
+                       play machine number K as an open-protocol controller (e131, artnet or
+                       ddp), listening at BASE + k on the protocol's port: START is port 1's
+                       universe, port-address or DDP offset, CHANNELS the channels per universe
+                       (510 or 512), PIXELS the pixels per port, ORDER the colour order 1 to 6
+                       (repeatable)
+  --lang zh|en         the language of this help and of the errors (else the locale's); the log
+                       reads the same in every language
+  -h, --help           this text
+</translation>
+    </message>
+    <message>
+        <source>--controller 只能是 K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]，例如 3=e131:61 或 5=ddp:0</source>
+        <translation>--controller takes K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]], e.g. 3=e131:61 or 5=ddp:0</translation>
     </message>
 </context>
 </TS>

@@ -21,6 +21,10 @@ NetworkMenu::NetworkMenu(QMenuBar* bar, QObject* parent) : QObject(parent) {
     connect(connectAction_, &QAction::triggered, this, [this] { connectMachinesNetwork(); });
     connect(disconnectAction_, &QAction::triggered, this, [this] { disconnectMachinesNetwork(); });
     connect(menu_, &QMenu::aboutToShow, this, [this] { refreshAdapters(); });
+    menu_->addSeparator();
+    QAction* controllers = menu_->addAction(tr("控制器设置"));
+    controllers->setObjectName(QStringLiteral("CD控制器设置"));
+    connect(controllers, &QAction::triggered, this, &NetworkMenu::controllersRequested);
 }
 
 void NetworkMenu::refreshAdapters() {

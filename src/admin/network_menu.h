@@ -28,6 +28,10 @@ public:
     // Reads the adapters again (when the menu opens).
     void refreshAdapters();
 
+signals:
+    // "控制器设置": what each machine number drives.
+    void controllersRequested();
+
 private:
     // Waits for the change; `done` gets its result once the menu is usable again.
     void await(kq::admin::AdapterChange* change, std::function<void(bool, const QString&)> done);

@@ -14,6 +14,7 @@
 #include "core/settings_keys.h"
 #include "core/shared_state.h"
 #include "core/window_place.h"
+#include "link/controllers_window.h"
 #include "link/transport.h"
 #include "link/udp_host.h"
 #include "model/model_file.h"
@@ -64,7 +65,8 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
     QAction* CD建模 = menuBar()->addAction(tr("建模"));
     CD建模->setObjectName(QStringLiteral("CD建模"));
     connect(CD建模, &QAction::triggered, this, [this] { CD建模_Click(); });
-    new NetworkMenu(menuBar(), this);
+    auto* network = new NetworkMenu(menuBar(), this);
+    connect(network, &NetworkMenu::controllersRequested, this, &MainWindow::showControllers);
     QAction* CD版本说明 = menuBar()->addAction(tr("版本说明"));
     CD版本说明->setObjectName(QStringLiteral("CD版本说明"));
     // The language chosen here takes effect at the next start: every window is made in it.
@@ -132,6 +134,7 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
         if (!machineParameters_) machineParameters_ = new MachineParametersWindow;
         machineParameters_->open();
     });
+    connect(download_, &DownloadPanel::controllersRequested, this, &MainWindow::showControllers);
     connect(download_, &DownloadPanel::chipSetupRequested, this, [this] {
         if (!chipIds_) chipIds_ = new ChipIdWindow;
         chipIds_->Fun_Form芯片序列设置ID_show();
@@ -151,6 +154,15 @@ MainWindow::MainWindow(kq::record::ScreenCapture* capture, QWidget* parent) : QM
 MainWindow::~MainWindow() {
     kq::link::pluginMessageHandler() = nullptr;
     delete modelling_;
+}
+
+void MainWindow::showControllers() {
+    if (!controllers_) {
+        controllers_ = new ControllersWindow(this);
+        // The output takes the saved table from the next tick on.
+        connect(controllers_, &ControllersWindow::saved, this, [] { Form_UDP().reloadControllers(); });
+    }
+    controllers_->open();
 }
 
 void MainWindow::showPreview(int material) {

@@ -9,6 +9,7 @@ struct SchedulerHooks;
 
 class ChipIdWindow;
 class DmxPanel;
+class ControllersWindow;
 class MachineParametersWindow;
 class DownloadPanel;
 class FilePanel;
@@ -78,6 +79,9 @@ public:
 
     // "Form预览": the show material on its model's layout, opened from the review and file panels.
     void showPreview(int material);
+    // "Form控制器设置", from the network menu and the download panel.
+    void showControllers();
+    ControllersWindow* controllersWindow() const { return controllers_; }
     PreviewWindow* previewWindow() const { return preview_; }
 
 protected:
@@ -106,6 +110,7 @@ private:
     ModellingWindow* modelling_ = nullptr;
     MachineParametersWindow* machineParameters_ = nullptr;
     ChipIdWindow* chipIds_ = nullptr;
+    ControllersWindow* controllers_ = nullptr;
     VersionNotesDialog* versionNotes_ = nullptr;
     PreviewWindow* preview_ = nullptr;
     std::array<QRadioButton*, kOperationStates> Option连接状态{};

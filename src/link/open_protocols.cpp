@@ -1,5 +1,6 @@
 #include "open_protocols.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace kq::link::open {
@@ -141,29 +142,29 @@ std::vector<PortRange> portRanges(const PortLayout& layout) {
 
 std::optional<QString> layoutProblem(const PortLayout& l) {
     if (l.ports < 1 || l.ports > kOpenPorts)
-        return QStringLiteral("a controller has 1 to 6 ports, not %1").arg(l.ports);
+        return QCoreApplication::translate("kq", "控制器的端口数只能是1到6，不是%1").arg(l.ports);
     if (l.pixelsPerPort < 1 || l.pixelsPerPort > kMaxPixelsPerPort)
-        return QStringLiteral("pixels per port must be 1 to 750, not %1").arg(l.pixelsPerPort);
+        return QCoreApplication::translate("kq", "每端口像素只能是1到750，不是%1").arg(l.pixelsPerPort);
     if (l.colourOrder < 1 || l.colourOrder > 6)
-        return QStringLiteral("the colour order must be 1 to 6, not %1").arg(l.colourOrder);
+        return QCoreApplication::translate("kq", "颜色顺序只能是1到6，不是%1").arg(l.colourOrder);
     if (universesCarried(l) && l.channelsPerUniverse != kPixelUniverseChannels &&
         l.channelsPerUniverse != kPackedUniverseChannels)
-        return QStringLiteral("channels per universe must be 510 or 512, not %1").arg(l.channelsPerUniverse);
+        return QCoreApplication::translate("kq", "每域通道只能是510或512，不是%1").arg(l.channelsPerUniverse);
     const std::vector<PortRange> ranges = portRanges(l);
     const int64_t first = ranges.front().first, last = ranges.back().last;
     switch (l.protocol) {
     case Protocol::E131:
         if (first < kE131FirstUniverse || last > kE131LastUniverse)
-            return QStringLiteral("universes %1 to %2 pass E1.31's 1 to 63,999").arg(first).arg(last);
+            return QCoreApplication::translate("kq", "域%1到%2超出E1.31的1到63999").arg(first).arg(last);
         break;
     case Protocol::ArtNet:
         if (first < 0 || last > kArtNetLastPortAddress)
-            return QStringLiteral("port-addresses %1 to %2 pass Art-Net's 0 to 32,767").arg(first).arg(last);
+            return QCoreApplication::translate("kq", "端口地址%1到%2超出Art-Net的0到32767").arg(first).arg(last);
         break;
     case Protocol::Ddp:
-        if (first < 0) return QStringLiteral("the DDP offset %1 is negative").arg(first);
+        if (first < 0) return QCoreApplication::translate("kq", "DDP偏移%1是负数").arg(first);
         if (last >= kDdpAddressSpace)
-            return QStringLiteral("DDP bytes %1 to %2 pass the last offset, 4,294,967,295").arg(first).arg(last);
+            return QCoreApplication::translate("kq", "DDP字节%1到%2超出最后的偏移4294967295").arg(first).arg(last);
         break;
     }
     return std::nullopt;
@@ -171,7 +172,8 @@ std::optional<QString> layoutProblem(const PortLayout& l) {
 
 std::optional<QString> controllersProblem(std::span<const Controller> controllers) {
     for (const Controller& c : controllers)
-        if (const auto why = layoutProblem(c.layout)) return QStringLiteral("machine %1: %2").arg(c.machine).arg(*why);
+        if (const auto why = layoutProblem(c.layout))
+            return QCoreApplication::translate("kq", "机器%1：%2").arg(c.machine).arg(*why);
     for (size_t i = 0; i < controllers.size(); ++i)
         for (size_t j = i + 1; j < controllers.size(); ++j) {
             const Controller &a = controllers[i], &b = controllers[j];
@@ -182,12 +184,12 @@ std::optional<QString> controllersProblem(std::span<const Controller> controller
             if (shared > std::min(ra.back().last, rb.back().last)) continue;
             QString what;
             if (a.layout.protocol == Protocol::E131)
-                what = QStringLiteral("E1.31 universe %1").arg(shared);
+                what = QCoreApplication::translate("kq", "E1.31域%1").arg(shared);
             else if (a.layout.protocol == Protocol::ArtNet)
-                what = QStringLiteral("Art-Net port-address %1").arg(shared);
+                what = QCoreApplication::translate("kq", "Art-Net端口地址%1").arg(shared);
             else
-                what = QStringLiteral("DDP byte %1 at %2").arg(shared).arg(a.host);
-            return QStringLiteral("machines %1 and %2 both use %3").arg(a.machine).arg(b.machine).arg(what);
+                what = QCoreApplication::translate("kq", "%2的DDP字节%1").arg(shared).arg(a.host);
+            return QCoreApplication::translate("kq", "机器%1和机器%2都用%3").arg(a.machine).arg(b.machine).arg(what);
         }
     return std::nullopt;
 }

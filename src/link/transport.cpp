@@ -104,5 +104,7 @@ void Fun_SendBlockChunked(int machine, int port, int32_t& remaining, QByteArrayV
 }
 
 void Fun_SendExitCommand() {
+    // Open-protocol receivers are told that their streams ended (once, not at every tick of 断开).
+    if (Fun_FormUdpLoaded()) Form_UDP().openOutput().stop();
     Fun_SendFrame(0, code::Disconnect, {}, true);
 }

@@ -1,5 +1,6 @@
 #include "udp_host.h"
 
+#include "core/dialogs.h"
 #include "core/event_pump.h"
 #include "core/shared_state.h"
 #include "link_settings.h"
@@ -37,6 +38,24 @@ UdpHost::UdpHost(QObject* parent) : QObject(parent) {
             [this](const QByteArray& data, int length) { Client_DataArrival111111(data, length); });
     for (int k = 1; k <= 10; ++k)
         Clients[size_t(k)] = makeEndpoint(this, QStringLiteral("Client%1").arg(k), a.machine[size_t(k)], a.commandPort);
+    open_ = std::make_unique<kq::link::OpenOutput>();
+    reloadControllers();
+}
+
+void UdpHost::reloadControllers() {
+    const kq::link::LinkAddresses a = kq::link::readLinkAddresses(g_IniPath);
+    for (int k = 1; k <= 10; ++k)
+        if (Clients[size_t(k)]->RemoteHost() != a.machine[size_t(k)])
+            Clients[size_t(k)]->setRemoteHost(a.machine[size_t(k)]);
+    const kq::link::ControllerTable table = kq::link::readControllers(g_IniPath);
+    // A table the window would not save (a file edited by hand) drives the machines of this family only.
+    const QString problem = kq::link::tableProblem(table, a.machine);
+    const QString refused = problem.isEmpty() ? open_->reload(table, a.machine, g_AppTitle)
+                                              : open_->reload(kq::link::ControllerTable{}, a.machine, g_AppTitle);
+    if (!problem.isEmpty())
+        Fun_MsgBox(QCoreApplication::translate("kq", "控制器设置有误，开放协议控制器不输出：%1").arg(problem));
+    else if (!refused.isEmpty())
+        Fun_MsgBox(refused);
 }
 
 void UdpHost::Fun_外挂_初始化(const kq::link::LinkAddresses& a) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "open_output.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <array>
 #include <functional>
+#include <memory>
 
 namespace kq::link {
 struct LinkAddresses;
@@ -32,6 +35,14 @@ public:
     std::array<CSocketMaster*, 11> Clients{}; // Client1..Client10 at 1..10
     CSocketMaster* UDP_get = nullptr;
     CSocketMaster* UDP_Send = nullptr;
+
+    // The open-protocol controllers among the machine numbers, as the settings say.
+    kq::link::OpenOutput& openOutput() { return *open_; }
+    // Reads the controllers and the machines' addresses again (the controllers window saved them).
+    void reloadControllers();
+
+private:
+    std::unique_ptr<kq::link::OpenOutput> open_;
 };
 
 // The one instance, loaded on first use.

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/common_functions.h"
 #include "link/transport.h"
+#include "link/udp_host.h"
 #include "model/model_data.h"
 
 #include <QElapsedTimer>
@@ -152,11 +153,13 @@ void LiveOutput::Fun_截屏操作(const QString& tag) {
 void LiveOutput::send() {
     timings_.spacingMs = 0;
     halfFlag = !halfFlag;
+    // Machine numbers given to open-protocol controllers get their whole frame at once, below.
+    kq::link::OpenOutput& open = Form_UDP().openOutput();
     const int start = halfFlag ? 0 : kq::link::kHalfBlockBytes;
     for (int j = 1; j <= kOutputPorts; ++j) {
         bool sent = false;
         for (int machine = 1; machine <= kMaxMachine; ++machine) {
-            if (g_PortHasData[j][machine] != 1) continue;
+            if (g_PortHasData[j][machine] != 1 || open.drives(machine)) continue;
             Fun_SendHalfBlock(machine, j, start, g_LivePlanes);
             sent = true;
         }
@@ -167,6 +170,7 @@ void LiveOutput::send() {
             timings_.spacingMs += double(wait.nsecsElapsed()) / 1e6;
         }
     }
+    open.sendTick(g_LivePlanes, g_PortHasData);
     // The window's events wait until the step is over: the machines show the frame at once.
     Fun_SendFrameAtOnce(0, kq::link::code::LiveShow, kZeroByte);
 }

@@ -90,6 +90,7 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(tr("下载文件"
     button(CommandSD卡文件, QStringLiteral("CommandSD卡文件"), tr("下载到选中机器"), 0, 0);
     button(Command下载所有灯光文件, QStringLiteral("Command下载所有灯光文件"), tr("下载所有灯光文件"), 0, 1);
     button(Command升级程序, QStringLiteral("Command升级程序"), tr("升级程序"), 0, 2);
+    button(Command控制器设置, QStringLiteral("Command控制器设置"), tr("控制器设置"), 0, 3);
     button(Command获取版本号, QStringLiteral("Command获取版本号"), tr("查看版本号"), 1, 0);
     button(Command重启, QStringLiteral("Command重启"), tr("重启所有机器"), 1, 1);
     button(Command设置机器, QStringLiteral("Command设置机器"), tr("设置\n(通过ID)"), 1, 2);
@@ -112,6 +113,7 @@ DownloadPanel::DownloadPanel(QWidget* parent) : kq::StatePanel(tr("下载文件"
     connect(Command获取版本号, &QPushButton::clicked, this, [this] { Command获取版本号_Click(); });
     connect(Command重启, &QPushButton::clicked, this, [this] { Command重启_Click(); });
     connect(Command设置机器, &QPushButton::clicked, this, &DownloadPanel::machineSetupRequested);
+    connect(Command控制器设置, &QPushButton::clicked, this, &DownloadPanel::controllersRequested);
     connect(Command通过机器序列号设置ID, &QPushButton::clicked, this, &DownloadPanel::chipSetupRequested);
 }
 

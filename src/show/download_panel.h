@@ -33,6 +33,7 @@ signals:
     // "设置 (通过ID)" and "通过序列号设置ID": the machine administration windows.
     void machineSetupRequested();
     void chipSetupRequested();
+    void controllersRequested(); // "控制器设置"
 
 private:
     class TransferGuard;
@@ -42,6 +43,7 @@ private:
     QPushButton* CommandSD卡文件 = nullptr;
     QPushButton* Command下载所有灯光文件 = nullptr;
     QPushButton* Command升级程序 = nullptr;
+    QPushButton* Command控制器设置 = nullptr;
     QPushButton* Command获取版本号 = nullptr;
     QPushButton* Command重启 = nullptr;
     QPushButton* Command设置机器 = nullptr;

@@ -1,4 +1,5 @@
 #include "link/open_protocols.h"
+#include "support/in_language.h"
 #include "support/open_vectors.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +133,7 @@ TEST(OpenLayout, PortsFollowEachOther) {
 }
 
 TEST(OpenLayout, ReasonsForWhatCannotBeUsed) {
+    const kq::test::InLanguage english(kq::Language::English); // the words asserted below
     const struct {
         PortLayout layout;
         const char* reason; // nullptr: usable
@@ -165,6 +167,7 @@ TEST(OpenLayout, ReasonsForWhatCannotBeUsed) {
 }
 
 TEST(OpenLayout, OverlapsBetweenControllers) {
+    const kq::test::InLanguage english(kq::Language::English);      // the words asserted below
     const PortLayout e131At1{Protocol::E131, 2, 750, 1, 510, 0, 1}; // universes 1..10
     const PortLayout ddpAt0{Protocol::Ddp, 2, 750, 1, 510, 0, 1};   // bytes 0..4,499
     const auto at = [](PortLayout l, int first, int64_t offset = 0) {

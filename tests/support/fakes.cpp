@@ -44,7 +44,8 @@ void TempHome::usePrivatePluginListener() {
 }
 
 std::unique_ptr<standin::StandInMachines> TempHome::startMachines(QList<int> numbers,
-                                                                  std::map<uint16_t, QList<int>> drops) {
+                                                                  std::map<uint16_t, QList<int>> drops,
+                                                                  std::map<int, standin::OpenLayout> controllers) {
     const QString base = useLoopbackMachines();
     standin::Options o;
     o.machines = std::move(numbers);
@@ -52,6 +53,7 @@ std::unique_ptr<standin::StandInMachines> TempHome::startMachines(QList<int> num
     o.broadcast = QHostAddress(QHostAddress(base).toIPv4Address() + 55);
     o.stateDir = path(QStringLiteral("machines"));
     o.drops = std::move(drops);
+    o.controllers = std::move(controllers);
     auto machines = std::make_unique<standin::StandInMachines>(o);
     if (!machines->start()) {
         ADD_FAILURE() << "stand-in machines: " << machines->error().toStdString();

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/event_pump.h"
+#include "standin/open_receivers.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -86,8 +87,10 @@ public:
     static void usePrivatePluginListener();
     // Starts stand-in machines at those addresses, keeping their files under "machines"; null (with a
     // test failure) when they cannot listen.
+    // Numbers in `controllers` are played as open-protocol controllers as well.
     std::unique_ptr<standin::StandInMachines> startMachines(QList<int> numbers,
-                                                            std::map<uint16_t, QList<int>> drops = {});
+                                                            std::map<uint16_t, QList<int>> drops = {},
+                                                            std::map<int, standin::OpenLayout> controllers = {});
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;

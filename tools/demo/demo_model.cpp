@@ -1,5 +1,5 @@
 // kq510-demo-model DIR: writes DIR/模型.mx20 with a sample installation for demonstrations: model 1 is a
-// 400 x 300 canvas with three machines, rows, columns, diagonals and point groups on several ports;
+// 400 x 300 canvas with five machines, rows, columns, diagonals and point groups on several ports;
 // model 2 is a full installation of 2000 materials. The notes are in the chosen language.
 #include "core/command_line.h"
 #include "core/settings_keys.h"
@@ -26,7 +26,7 @@ T_Material run(int machine, int port, int start, int shape, int x1, int y1, int 
 QString usage() {
     return QCoreApplication::translate(
                "kq", "用法：kq510-demo-model DIR\n"
-                     "把示例安装写成 DIR/%1：模型1（400 x 300，机器1到3）和模型2（机器1到10上2000个素材的满载安装）。\n"
+                     "把示例安装写成 DIR/%1：模型1（400 x 300，机器1到5）和模型2（机器1到10上2000个素材的满载安装）。\n"
                      "  --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，\n"
                      "                否则按区域设置（zh_* 为中文，其他为英文）\n"
                      "  --help        本说明\n")
@@ -81,13 +81,19 @@ int main(int argc, char** argv) {
     g_Materials[1][++i] = run(3, 1, 300, kShapeDiagonal, 390, 130, 200, 290, 1);
     for (int p = 0; p < 10; ++p)
         g_Materials[1][++i] = run(3, 2, 1 + p * 20, kShapePoints, 30 + p * 15, 280, 0, 0, 0, 20);
+    // Machines 4 and 5, which the demo drives as Art-Net and DDP controllers: rows below machine 1's, and
+    // two columns right of machine 2's.
+    for (int row = 0; row < 2; ++row)
+        g_Materials[1][++i] = run(4, 1, 1 + row * 150, kShapeHorizontal, 20, 240 + row * 15, 169, 240 + row * 15, row);
+    for (int col = 0; col < 2; ++col)
+        g_Materials[1][++i] = run(5, 1, 1 + col * 100, kShapeVertical, 360 + col * 20, 10, 360 + col * 20, 109);
     fillFullModel(2); // model 2: a full installation of 2000 materials
     const QString file = dir + QLatin1Char('/') + kModelFileName;
     if (!Fun_WriteModelFile(file)) {
         say(stderr, QCoreApplication::translate("kq", "kq510-demo-model：无法写入 %1\n").arg(dir));
         return 1;
     }
-    say(stdout, QCoreApplication::translate("kq", "%1：模型1，机器1到3上%2个素材；模型2，机器1到10上2000个素材\n")
+    say(stdout, QCoreApplication::translate("kq", "%1：模型1，机器1到5上%2个素材；模型2，机器1到10上2000个素材\n")
                     .arg(file, QString::number(i)));
     return 0;
 }

@@ -37,6 +37,45 @@ bool parseDrops(const QStringList& drops, std::map<uint16_t, QList<int>>& out) {
     return true;
 }
 
+// "K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]": machine number K played as an open controller.
+bool parseController(const QString& spec, std::map<int, standin::OpenLayout>& out) {
+    const qsizetype eq = spec.indexOf(QLatin1Char('='));
+    bool ok = false;
+    const int k = spec.left(eq).toInt(&ok);
+    if (eq < 1 || !ok || k < 1 || k > 10) return false;
+    const QStringList parts = spec.mid(eq + 1).split(QLatin1Char(':'));
+    standin::OpenLayout l;
+    const QString protocol = parts.value(0).toLower();
+    if (protocol == QLatin1String("e131"))
+        l.protocol = standin::OpenProtocol::E131;
+    else if (protocol == QLatin1String("artnet"))
+        l.protocol = standin::OpenProtocol::ArtNet;
+    else if (protocol == QLatin1String("ddp"))
+        l.protocol = standin::OpenProtocol::Ddp;
+    else
+        return false;
+    const auto number = [&](int i, long long min, long long max, long long fallback) -> std::optional<long long> {
+        if (parts.size() <= i || parts[i].isEmpty()) return fallback;
+        bool good = false;
+        const long long v = parts[i].toLongLong(&good);
+        return good && v >= min && v <= max ? std::optional(v) : std::nullopt;
+    };
+    const auto start = number(1, 0, 0xFFFFFFFFLL, l.protocol == standin::OpenProtocol::E131 ? 1 : 0);
+    const auto channels = number(2, 510, 512, 510);
+    const auto pixels = number(3, 1, 750, 750);
+    const auto order = number(4, 1, 6, 1);
+    if (!start || !channels || *channels == 511 || !pixels || !order) return false;
+    if (l.protocol == standin::OpenProtocol::Ddp)
+        l.ddpOffset = uint32_t(*start);
+    else
+        l.firstUniverse = int(std::min<long long>(*start, 63999));
+    l.channelsPerUniverse = int(*channels);
+    l.pixelsPerPort = int(*pixels);
+    l.colourOrder = int(*order);
+    out[k] = l;
+    return true;
+}
+
 // The log: the machines' lines and the start line ("machines ... at ...") read the same in every
 // language, because tests read the log and scripts wait for the start line in it.
 void say(const QString& line) {
@@ -56,6 +95,10 @@ QString usage() {
               "  --loss RATE          机器忽略一帧的概率，0到1（默认 0）\n"
               "  --drop CODE:N        每台机器忽略命令CODE的第N帧，例如 80B1:3（可以重复）\n"
               "  --state DIR          机器的SD卡、固件和实时画面的文件夹（默认 kq510-machines-state）\n"
+              "  --controller K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]\n"
+              "                       把机器编号K模拟成开放协议控制器（e131、artnet 或 ddp），在 BASE + k\n"
+              "                       的协议端口收听：START 是端口1的域、端口地址或DDP偏移，CHANNELS 是每域\n"
+              "                       通道（510或512），PIXELS 是每端口像素，ORDER 是颜色顺序1到6（可以重复）\n"
               "  --lang zh|en         说明和错误的语言（否则按区域设置）；日志总是同样的文字\n"
               "  -h, --help           本说明\n");
 }
@@ -88,8 +131,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption stateOpt(QStringLiteral("state"), {}, QStringLiteral("dir"),
                                       QStringLiteral("kq510-machines-state"));
     const QCommandLineOption langOpt(QStringLiteral("lang"), {}, QStringLiteral("zh|en"));
-    parser.addOptions(
-        {helpOpt, machinesOpt, baseOpt, broadcastOpt, portOpt, latencyOpt, lossOpt, dropOpt, stateOpt, langOpt});
+    const QCommandLineOption controllerOpt(QStringLiteral("controller"), {}, QStringLiteral("K=PROTOCOL"));
+    parser.addOptions({helpOpt, machinesOpt, baseOpt, broadcastOpt, portOpt, latencyOpt, lossOpt, dropOpt, stateOpt,
+                       langOpt, controllerOpt});
     if (!parser.parse(app.arguments())) return refuse(kq::commandLineError(parser));
     if (parser.isSet(helpOpt)) {
         std::fputs(qPrintable(usage()), stdout);
@@ -114,6 +158,11 @@ int main(int argc, char** argv) {
         return refuse(QCoreApplication::translate("kq", "--loss 只能是0到1的概率"));
     if (!parseDrops(parser.values(dropOpt), o.drops))
         return refuse(QCoreApplication::translate("kq", "--drop 只能是 CODE:N，例如 80B1:3"));
+    for (const QString& spec : parser.values(controllerOpt))
+        if (!parseController(spec, o.controllers))
+            return refuse(
+                QCoreApplication::translate("kq", "--controller 只能是 K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]，"
+                                                  "例如 3=e131:61 或 5=ddp:0"));
     o.stateDir = QDir(parser.value(stateOpt)).absolutePath();
     QDir().mkpath(o.stateDir);
 
@@ -129,20 +178,26 @@ int main(int argc, char** argv) {
             .arg(o.port)
             .arg(o.broadcast.toString(), o.stateDir));
 
-    // Live pictures go to ID<k>/live.png twice a second, eight pixels high per port.
+    // Live pictures go to ID<k>/live.png twice a second, eight pixels high per port; a controller's
+    // take the place of its machine number's.
+    const auto savePicture = [&](int k, const QImage& picture) {
+        const QString dir = QStringLiteral("%1/ID%2").arg(o.stateDir).arg(k);
+        QDir().mkpath(dir);
+        picture.scaled(picture.width(), picture.height() * 8).save(dir + QStringLiteral("/live.png.tmp"), "PNG");
+        QFile::remove(dir + QStringLiteral("/live.png"));
+        QFile::rename(dir + QStringLiteral("/live.png.tmp"), dir + QStringLiteral("/live.png"));
+    };
     QTimer pictures;
     QObject::connect(&pictures, &QTimer::timeout, [&] {
         for (int k : o.machines) {
+            if (o.controllers.count(k)) continue;
             standin::MachineState* m = machines.machine(k);
             if (!m->pictureChanged) continue;
             m->pictureChanged = false;
-            const QString dir = QStringLiteral("%1/ID%2").arg(o.stateDir).arg(k);
-            QDir().mkpath(dir);
-            m->picture.scaled(m->picture.width(), m->picture.height() * 8)
-                .save(dir + QStringLiteral("/live.png.tmp"), "PNG");
-            QFile::remove(dir + QStringLiteral("/live.png"));
-            QFile::rename(dir + QStringLiteral("/live.png.tmp"), dir + QStringLiteral("/live.png"));
+            savePicture(k, m->picture);
         }
+        for (const auto& [k, layout] : o.controllers)
+            if (machines.takeControllerChange(k)) savePicture(k, machines.controller(k)->picture());
     });
     pictures.start(500);
 
@@ -159,6 +214,20 @@ int main(int argc, char** argv) {
         }
         if (!parts.isEmpty())
             say(QStringLiteral("live frames shown in the last 5 s (machine:frames) ") + parts.join(QLatin1Char(' ')));
+        for (const auto& [k, layout] : o.controllers) {
+            const standin::OpenReceiver::Counts& c = machines.controller(k)->counts();
+            say(QStringLiteral("controller %1: data %2, syncs %3, pushes %4, late %5, missing %6, terminated %7, "
+                               "stray %8, bad %9")
+                    .arg(k)
+                    .arg(c.data)
+                    .arg(c.syncs)
+                    .arg(c.pushes)
+                    .arg(c.late)
+                    .arg(c.missing)
+                    .arg(c.terminated)
+                    .arg(c.strays)
+                    .arg(c.bad));
+        }
         if (machines.badFrames() != lastBad) say(QStringLiteral("bad frames so far: %1").arg(machines.badFrames()));
         lastBad = machines.badFrames();
     });

@@ -122,7 +122,43 @@ bool StandInMachines::start() {
         if (!s) return false;
         sockets_[k] = s;
     }
+    for (const auto& [k, layout] : options_.controllers) {
+        PlayedController& c = controllers_[k];
+        c.receiver = std::make_unique<OpenReceiver>(layout);
+        c.socket = new QUdpSocket(this);
+        const quint16 port = layout.protocol == OpenProtocol::E131     ? 5568
+                             : layout.protocol == OpenProtocol::ArtNet ? 6454
+                                                                       : 4048;
+        const QHostAddress at(options_.base.toIPv4Address() + quint32(k));
+        if (!c.socket->bind(at, port)) {
+            error_ = QCoreApplication::translate("kq", "无法在 %1:%2 收听：%3")
+                         .arg(at.toString())
+                         .arg(port)
+                         .arg(c.socket->errorString());
+            return false;
+        }
+        // A tick of six full ports is 30 datagrams; room for many ticks while the stand-in is busy.
+        c.socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 << 20);
+        connect(c.socket, &QUdpSocket::readyRead, this, [this, k = k] {
+            PlayedController& played = controllers_[k];
+            while (played.socket->hasPendingDatagrams()) {
+                const QNetworkDatagram d = played.socket->receiveDatagram();
+                const OpenReceiver::Taken taken = played.receiver->receive(d.data());
+                if (taken == OpenReceiver::Taken::Shown || taken == OpenReceiver::Taken::Sync) played.changed = true;
+            }
+        });
+    }
     return true;
+}
+
+OpenReceiver* StandInMachines::controller(int number) {
+    const auto it = controllers_.find(number);
+    return it == controllers_.end() ? nullptr : it->second.receiver.get();
+}
+
+bool StandInMachines::takeControllerChange(int number) {
+    const auto it = controllers_.find(number);
+    return it != controllers_.end() && std::exchange(it->second.changed, false);
 }
 
 MachineState* StandInMachines::machine(int number) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "open_receivers.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QImage>
@@ -30,6 +32,9 @@ struct Options {
     QString stateDir; // SD cards, firmware and pictures are kept here; empty: in memory only
     // Frames to ignore on purpose: code -> the numbers (1-based, per machine) of the frames to drop.
     std::map<uint16_t, QList<int>> drops;
+    // Machine numbers played as open-protocol controllers instead: each listens at base + k on its
+    // protocol's port (E1.31 5568, Art-Net 6454, DDP 4048) and decodes what comes with code of its own.
+    std::map<int, OpenLayout> controllers;
 };
 
 // What one stand-in machine holds.
@@ -70,6 +75,10 @@ public:
     QString error() const { return error_; }
 
     MachineState* machine(int number);
+    // The controller played on machine number k, or null.
+    OpenReceiver* controller(int number);
+    // True once after what controller k shows changed.
+    bool takeControllerChange(int number);
     int badFrames() const { return badFrames_; }
     QStringList log() const { return log_; }
     // Called with each log line as it is written.
@@ -90,6 +99,12 @@ private:
     Options options_;
     std::map<int, MachineState> machines_;
     std::map<int, QUdpSocket*> sockets_;
+    struct PlayedController {
+        std::unique_ptr<OpenReceiver> receiver;
+        QUdpSocket* socket = nullptr;
+        bool changed = false;
+    };
+    std::map<int, PlayedController> controllers_;
     QUdpSocket* broadcastSocket_ = nullptr;
     // Replies held back for the latency, sent by a timer descriptor armed at the exact instant the
     // first is due (Qt's timers are only millisecond-accurate, which would add to the latency).
