@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
           fonts-wqy-microhei imagemagick)
 if [[ "${1:-}" == test ]]; then
   packages+=(sway xwayland xdg-desktop-portal xdg-desktop-portal-wlr pipewire wireplumber dbus-daemon dbus-bin qt6-wayland
-            x11-xserver-utils)
+            x11-xserver-utils tshark)
 fi
 missing=()
 for p in "${packages[@]}"; do

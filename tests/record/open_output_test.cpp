@@ -14,6 +14,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -154,6 +156,109 @@ TEST_F(OpenOutputTest, MulticastIsRefusedWhileOnlyLoopbackMayBeReached) {
     tick(2);
     EXPECT_EQ(machines->controller(3)->counts().data, 0);
     expectShownAsPlanes(4, {1}); // the others go on
+}
+
+// A capture of a live run, decoded by Wireshark's own E1.31 and Art-Net dissectors: every field they
+// report is what the settings say.
+TEST_F(OpenOutputTest, WiresharksDissectorsReadWhatTheSettingsSay) {
+    start({"sACN优先级=150", "sACN同步域=7", "控制器端口像素03=200"});
+    const QString e131 = Fun_ReadIni(g_IniPath, "机器地址03"), artNet = Fun_ReadIni(g_IniPath, "机器地址04");
+    const QString pcap = home.path("live.pcapng");
+    QProcess tshark;
+    tshark.setProcessChannelMode(QProcess::MergedChannels);
+    tshark.start(QStringLiteral("tshark"), {"-i", "lo", "-q", "-w", pcap, "-f",
+                                            QStringLiteral("udp and (dst host %1 or dst host %2)").arg(e131, artNet)});
+    ASSERT_TRUE(tshark.waitForStarted(5000)) << "tshark (Debian package tshark) is needed";
+    QByteArray said;
+    QElapsedTimer waited;
+    waited.start();
+    while (!said.contains("Capturing on") && waited.elapsed() < 10000)
+        if (tshark.waitForReadyRead(100)) said += tshark.readAll();
+    ASSERT_TRUE(said.contains("Capturing on")) << said.toStdString();
+    tick(3);
+    Fun_SendExitCommand(); // and the stream-terminated packets
+    tick(0);
+    tshark.terminate();
+    ASSERT_TRUE(tshark.waitForFinished(10000));
+
+    QProcess decode;
+    // Wireshark 4.0 finds E1.31 by its heuristic and names the synchronisation address "reserved", as
+    // the 2009 revision had it.
+    const QStringList fields{"acn.cid",
+                             "acn.dmx.source_name",
+                             "acn.dmx.priority",
+                             "acn.dmx.seq_number",
+                             "acn.dmx.options",
+                             "acn.dmx.universe",
+                             "acn.dmx.start_code2",
+                             "acn.dmx.count",
+                             "artnet.header.opcode",
+                             "artnet.header.protver",
+                             "artnet.output.sequence",
+                             "artnet.output.universe",
+                             "artnet.output.length",
+                             "acn.dmx.reserved"};
+    QStringList args{"-r",
+                     pcap,
+                     "--enable-heuristic",
+                     "acn",
+                     "-o",
+                     "acn.dmx_enable:TRUE",
+                     "-T",
+                     "fields",
+                     "-E",
+                     "separator=|",
+                     "-E",
+                     "occurrence=f",
+                     "-Y",
+                     "acn.dmx.universe || artnet.output"};
+    for (const QString& field : fields)
+        args << "-e" << field;
+    decode.start(QStringLiteral("tshark"), args);
+    ASSERT_TRUE(decode.waitForFinished(30000));
+    const QStringList lines = QString::fromUtf8(decode.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty()) << decode.readAllStandardError().toStdString();
+    QString cid = Fun_ReadIni(g_IniPath, "sACN源标识");
+    cid = cid.left(8) + '-' + cid.mid(8, 4) + '-' + cid.mid(12, 4) + '-' + cid.mid(16, 4) + '-' + cid.mid(20);
+    std::map<int, QList<int>> e131Sequences, artNetSequences;
+    int e131Data = 0, terminated = 0, artDmx = 0;
+    for (const QString& line : lines) {
+        const QStringList f = line.split('|');
+        ASSERT_EQ(f.size(), 14) << line.toStdString();
+        if (!f[5].isEmpty()) { // E1.31: 200 pixels a port are 600 channels, universes of 510 and 90
+            EXPECT_EQ(f[0], cid) << line.toStdString();
+            EXPECT_EQ(f[1], "KQ-510 V1.8");
+            EXPECT_EQ(f[2], "150");
+            const int universe = f[5].toInt();
+            const int port = (universe - 61) / 2 + 1;
+            EXPECT_TRUE(port == 1 || port == 2) << universe;
+            EXPECT_EQ(f[6], "0");
+            EXPECT_EQ(f[7], (universe - 61) % 2 == 0 ? "511" : "91") << universe;
+            // Data names the sync universe; the end of a stream waits for no sync.
+            const bool ended = f[4].toInt(nullptr, 0) & 0x40;
+            EXPECT_EQ(f[13], ended ? "0" : "7");
+            ++(ended ? terminated : e131Data);
+            e131Sequences[universe] << f[3].toInt();
+        } else {
+            EXPECT_EQ(f[8], "0x5000") << line.toStdString();
+            EXPECT_EQ(f[9], "14");
+            const int portAddress = f[11].toInt();
+            EXPECT_TRUE(portAddress >= 90 && portAddress <= 94) << portAddress;
+            EXPECT_EQ(f[12], portAddress == 94 ? "202" : "512") << portAddress; // 2,250 = 4 x 512 + 202
+            artNetSequences[portAddress] << f[10].toInt();
+            ++artDmx;
+        }
+    }
+    EXPECT_EQ(e131Data, 3 * 4);   // ports 1 and 2, two universes each, three ticks
+    EXPECT_EQ(terminated, 3 * 4); // three for each universe
+    EXPECT_EQ(artDmx, 3 * 5);
+    // Each universe counts on by one from packet to packet: E1.31 0..255, Art-Net 1..255.
+    for (const auto& [universe, seq] : e131Sequences)
+        for (qsizetype i = 1; i < seq.size(); ++i)
+            EXPECT_EQ(seq[i], (seq[i - 1] + 1) % 256) << universe;
+    for (const auto& [portAddress, seq] : artNetSequences)
+        for (qsizetype i = 1; i < seq.size(); ++i)
+            EXPECT_EQ(seq[i], seq[i - 1] % 255 + 1) << portAddress;
 }
 
 } // namespace
