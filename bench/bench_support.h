@@ -19,15 +19,15 @@
 
 namespace bench {
 
-// Plain sockets at base + k (k = 1..10) and base + 55, port 4800, where the program's datagrams land.
+// Plain sockets at base + k (k = 1..10) and base + 55, port 4800 (or another), where the program's datagrams land.
 // They take the datagrams without being part of the program's event loop.
-inline std::vector<int> bindReceivers(const QString& base) {
+inline std::vector<int> bindReceivers(const QString& base, uint16_t port = 4800) {
     std::vector<int> fds;
     for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 55}) {
         const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
-        a.sin_port = htons(4800);
+        a.sin_port = htons(port);
         a.sin_addr.s_addr = htonl(QHostAddress(base).toIPv4Address() + quint32(k));
         const int size = 4 * 1024 * 1024;
         setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);

@@ -131,6 +131,7 @@ void OpenOutput::flush() {
     }
     counts_.datagrams += qint64(payloads_.size());
     lastPayloads_.swap(payloads_);
+    lastDestinations_.swap(destinations_);
     payloads_.clear();
     destinations_.clear();
 }

@@ -43,6 +43,7 @@ public:
 
     // The datagrams of the last tick, as sent, for the benchmark's bare loop of the same bytes.
     const std::vector<QByteArray>& lastTick() const { return lastPayloads_; }
+    const std::vector<sockaddr_in>& lastDestinations() const { return lastDestinations_; }
     const OpenOutputCounts& counts() const { return counts_; }
 
 private:
@@ -67,7 +68,7 @@ private:
     bool multicastAllowed_ = false;
     uint8_t syncSequence_ = 0;
     std::vector<QByteArray> payloads_, lastPayloads_;
-    std::vector<sockaddr_in> destinations_;
+    std::vector<sockaddr_in> destinations_, lastDestinations_;
     OpenOutputCounts counts_;
 };
 

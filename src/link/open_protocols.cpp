@@ -200,9 +200,15 @@ QByteArray pixelBytes(const uint8_t* block, int colourOrder, int pixels) {
     const int(&order)[3] = kPlanes[colourOrder >= 1 && colourOrder <= 6 ? colourOrder : 1];
     const int n = std::clamp(pixels, 0, kMaxPixelsPerPort);
     QByteArray out(3 * n, Qt::Uninitialized);
-    for (int x = 0; x < n; ++x)
-        for (int c = 0; c < 3; ++c)
-            out[3 * x + c] = char(block[order[c] * kPlaneStride + x]);
+    // Straight through the buffer: indexing a QByteArray checks for sharing at every byte.
+    char* to = out.data();
+    const uint8_t *first = block + order[0] * kPlaneStride, *second = block + order[1] * kPlaneStride,
+                  *third = block + order[2] * kPlaneStride;
+    for (int x = 0; x < n; ++x) {
+        to[3 * x] = char(first[x]);
+        to[3 * x + 1] = char(second[x]);
+        to[3 * x + 2] = char(third[x]);
+    }
     return out;
 }
 
@@ -302,15 +308,19 @@ std::vector<Datagram> planFrame(const PortLayout& layout, const FrameOptions& op
     struct Chunk {
         int port;
         int64_t offset;
-        QByteArray bytes;
+        QByteArrayView bytes;
     };
     std::vector<Chunk> chunks;
+    std::vector<QByteArray> ports; // the chunks look into these
+    ports.reserve(size_t(layout.ports));
     for (int port = 1; port <= layout.ports; ++port) {
         if (!used[size_t(port)]) continue;
-        const QByteArray bytes = portPixels(layout, planes, port);
+        const QByteArray& bytes = ports.emplace_back(portPixels(layout, planes, port));
         const int64_t start = layout.ddpOffset + int64_t(port - 1) * portBytes(layout);
         for (qsizetype from = 0; from < bytes.size(); from += kDdpMaxDataBytes)
-            chunks.push_back({port, start + from, bytes.mid(from, kDdpMaxDataBytes)});
+            chunks.push_back(
+                {port, start + from,
+                 QByteArrayView(bytes).sliced(from, std::min<qsizetype>(kDdpMaxDataBytes, bytes.size() - from))});
     }
     for (size_t i = 0; i < chunks.size(); ++i) {
         sequences.ddp = nextDdpSequence(sequences.ddp);

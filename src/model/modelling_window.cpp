@@ -174,6 +174,7 @@ void ModellingWindow::build() {
         if (row >= 0 && row + 1 != g_CurMaterial) selectMaterial(row + 1);
     });
     connect(List接线检查, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item->data(Qt::UserRole).toInt() < 1) return; // a line about the whole show
         selectMaterial(item->data(Qt::UserRole).toInt());
         List素材列表->setCurrentRow(g_CurMaterial - 1);
     });
@@ -299,14 +300,22 @@ void ModellingWindow::refresh() {
 }
 
 void ModellingWindow::updateWiringCheck() {
-    const std::vector<kq::model::WiringFinding> findings = kq::model::checkWiring(g_Materials[currentModel()]);
+    using Kind = kq::model::WiringFinding::Kind;
+    std::vector<kq::model::WiringFinding> findings = kq::model::checkWiring(g_Materials[currentModel()]);
+    // Then what the show asks of the strings and the network at the frame period.
+    const std::vector<kq::model::WiringFinding> timing =
+        kq::model::checkTiming(g_Materials[currentModel()], g_FramePeriodMs, kq::link::readControllers(g_IniPath));
+    findings.insert(findings.end(), timing.begin(), timing.end());
     List接线检查->clear();
-    if (findings.empty()) List接线检查->addItem(tr("接线检查：没有发现问题"));
+    if (std::all_of(findings.begin(), findings.end(), [](const auto& f) { return f.kind == Kind::Network; }))
+        List接线检查->addItem(tr("接线检查：没有发现问题"));
     for (const kq::model::WiringFinding& f : findings) {
         auto* item = new QListWidgetItem(f.text, List接线检查);
         item->setToolTip(f.text);
         item->setData(Qt::UserRole, f.material);
-        item->setForeground(f.kind == kq::model::WiringFinding::Kind::Overlap ? QColor(192, 0, 0) : QColor(160, 96, 0));
+        if (f.kind != Kind::Network)
+            item->setForeground(f.kind == Kind::Overlap || f.kind == Kind::NetworkFull ? QColor(192, 0, 0)
+                                                                                       : QColor(160, 96, 0));
     }
 }
 

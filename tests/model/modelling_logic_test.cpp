@@ -90,6 +90,63 @@ TEST(WiringCheck, OverlapsAndRunsPastTheLastAddress) {
     EXPECT_EQ(checkWiring(m).size(), 3u);
 }
 
+TEST(WiringCheck, PortsTooLongForTheFramePeriodAndTheNetworksLoad) {
+    std::vector<T_Material> m(kMaterialCount + 1);
+    m[1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 749, 0);  // 750 pixels: 22.8 ms
+    m[2] = makeMaterial(1, 2, 600, kShapeHorizontal, 0, 1, 99, 1); // up to address 699: 21.3 ms
+    m[3] = makeMaterial(2, 1, 1, kShapeHorizontal, 0, 2, 99, 2);   // 100 pixels: 3.3 ms
+    EXPECT_DOUBLE_EQ(ws281xRefreshMs(750), 22.8);
+    const kq::link::ControllerTable machines;
+    const struct {
+        int periodMs;
+        std::vector<int> slow; // the materials named as too slow
+    } cases[] = {{36, {}}, {23, {}}, {22, {1}}, {20, {1, 2}}};
+    for (const auto& c : cases) {
+        std::vector<int> slow;
+        for (const WiringFinding& f : checkTiming(m, c.periodMs, machines))
+            if (f.kind == WiringFinding::Kind::SlowPort) slow.push_back(f.material);
+        EXPECT_EQ(slow, c.slow) << c.periodMs;
+    }
+    EXPECT_EQ(checkTiming(m, 20, machines).front().text,
+              QStringLiteral("机器1 端口1：750个像素刷新一次要22.8毫秒，超过帧时间20毫秒，不能每帧刷新"));
+
+    // Ten numbers, six full ports each: as the machines, as E1.31 controllers and as DDP controllers.
+    std::vector<T_Material> full(kMaterialCount + 1);
+    for (int k = 1, i = 1; k <= 10; ++k)
+        for (int p = 1; p <= 6; ++p, ++i)
+            full[size_t(i)] = makeMaterial(k, p, 1, kShapeHorizontal, 0, i, 749, i);
+    kq::link::ControllerTable e131, ddp;
+    for (int k = 1; k <= 10; ++k) {
+        e131.machine[size_t(k)] = kq::link::defaultOpenSetting(kq::link::ControllerKind::E131, k);
+        ddp.machine[size_t(k)] = kq::link::defaultOpenSetting(kq::link::ControllerKind::Ddp, k);
+    }
+    // Per port: E1.31 four packets of 126 + 510 bytes and one of 126 + 210; DDP one of 10 + 1,440 and
+    // one of 10 + 810; a machine's half block 1,150 bytes, and one "8055" of 18 a tick. 46 bytes of
+    // Ethernet, IP and UDP go with every datagram.
+    const auto mbit = [](double datagrams, double bytes, int periodMs) {
+        return (bytes + datagrams * 46) * 8 * 1000 / periodMs / 1e6;
+    };
+    const struct {
+        const kq::link::ControllerTable* table;
+        double datagramsPerTick, bytesPerTick;
+    } loads[] = {{&machines, 61, 60 * 1150 + 18}, {&e131, 300, 60 * (4 * 636 + 336)}, {&ddp, 120, 60 * (1450 + 820)}};
+    for (const auto& l : loads) {
+        const std::vector<NetworkLoad> load = networkLoad(full, 36, *l.table);
+        ASSERT_EQ(load.size(), 1u);
+        EXPECT_NEAR(load[0].datagramsPerSecond, l.datagramsPerTick * 1000 / 36, 1e-6);
+        EXPECT_NEAR(load[0].mbitPerSecond, mbit(l.datagramsPerTick, l.bytesPerTick, 36), 1e-6);
+    }
+    // A synchronised E1.31 show adds a sync packet to each controller a tick.
+    kq::link::ControllerTable synced = e131;
+    synced.syncUniverse = 7;
+    EXPECT_NEAR(networkLoad(full, 36, synced)[0].datagramsPerSecond, 310 * 1000.0 / 36, 1e-6);
+    // 41.5 Mbit/s at 36 ms is fine; at 15 ms the 99.5 Mbit/s pass 80 % of a 100 Mbit/s link.
+    const auto full36 = checkTiming(full, 36, e131), full15 = checkTiming(full, 15, e131);
+    EXPECT_EQ(full36.back().text, QStringLiteral("网络：E1.31 每秒8333个包，41.5 Mbit/s"));
+    EXPECT_EQ(full15.back().kind, WiringFinding::Kind::NetworkFull);
+    EXPECT_EQ(full15.back().text, QStringLiteral("网络：合计99.5 Mbit/s，超过100 Mbit/s网络的八成"));
+}
+
 TEST(ModelCanvas, ZoomKeepsThePointUnderTheMouse) {
     CanvasView v;
     v.ox = 100;

@@ -277,8 +277,12 @@ TEST_F(Modelling, AClickOnTheCanvasAndAWiringFindingSelectAMaterial) {
     m(7) = makeMaterial(1, 1, 5, kShapeHorizontal, 0, 20, 9, 20); // addresses 5..14: overlaps material 1
     editor->Fun_更新所有();
     QListWidget& findings = control<QListWidget>("List接线检查");
-    ASSERT_EQ(findings.count(), 1);
+    ASSERT_EQ(findings.count(), 2);
     EXPECT_EQ(findings.item(0)->text(), QStringLiteral("[7] 与 [1] 地址重叠（机器1 端口1）"));
+    // Then what the show puts on the network: one port of machine 1 and the "8055" at 36 ms.
+    EXPECT_EQ(findings.item(1)->text(), QStringLiteral("网络：本机型 每秒56个包，0.3 Mbit/s"));
+    emit findings.itemClicked(findings.item(1)); // a line about the whole show selects nothing
+    EXPECT_EQ(g_CurMaterial, 1);
     // Read whole: wrapped to the column, never behind a horizontal scroll bar, and whole in its tooltip.
     EXPECT_TRUE(findings.wordWrap());
     EXPECT_EQ(findings.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
