@@ -2274,5 +2274,149 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
         <source>%1 x %2 的模型按比例%3画出的图片太大：%4 x %5像素，%6；按比例%7可以导出</source>
         <translation>a %1 x %2 model at scale %3 is too large a picture: %4 x %5 pixels, %6; scale %7 fits</translation>
     </message>
+    <message>
+        <source>帧间隔%1毫秒不在1到255毫秒之间</source>
+        <translation>the step time of %1 ms is not between 1 and 255 ms</translation>
+    </message>
+    <message>
+        <source>稀疏范围多于255个（%1个）</source>
+        <translation>more than 255 sparse ranges (%1)</translation>
+    </message>
+    <message>
+        <source>稀疏范围%1没有通道</source>
+        <translation>sparse range %1 has no channels</translation>
+    </message>
+    <message>
+        <source>稀疏范围%1（从通道%2起%3个通道）超出了通道16,777,215</source>
+        <translation>sparse range %1 (%3 channels from channel %2) reaches past channel 16,777,215</translation>
+    </message>
+    <message>
+        <source>帧没有通道</source>
+        <translation>the frames have no channels</translation>
+    </message>
+    <message>
+        <source>文件头要%1字节，超过了65,535字节</source>
+        <translation>the header would take %1 bytes, more than 65,535</translation>
+    </message>
+    <message>
+        <source>压缩的文件要写到能回到它块索引的地方</source>
+        <translation>a compressed file needs an output that can seek back to its block index</translation>
+    </message>
+    <message>
+        <source>写入失败：%1</source>
+        <translation>writing failed: %1</translation>
+    </message>
+    <message>
+        <source>压缩失败：%1</source>
+        <translation>compressing failed: %1</translation>
+    </message>
+    <message>
+        <source>帧多于宣布的%1帧</source>
+        <translation>more frames than the %1 announced</translation>
+    </message>
+    <message>
+        <source>第%1帧有%2字节，应为%3字节</source>
+        <translation>frame %1 has %2 bytes, not %3</translation>
+    </message>
+    <message>
+        <source>块%1压缩后超过了4 GiB</source>
+        <translation>block %1 takes more than 4 GiB compressed</translation>
+    </message>
+    <message>
+        <source>写了%1帧，而不是宣布的%2帧</source>
+        <translation>%1 frames were written, not the %2 announced</translation>
+    </message>
+    <message>
+        <source>在第%1字节处读取失败</source>
+        <translation>reading at byte %1 failed</translation>
+    </message>
+    <message>
+        <source>不是FSEQ文件：不以PSEQ开始</source>
+        <translation>not an FSEQ file: it does not begin with PSEQ</translation>
+    </message>
+    <message>
+        <source>无法读取FSEQ版本%1.%2</source>
+        <translation>FSEQ version %1.%2 cannot be read</translation>
+    </message>
+    <message>
+        <source>文件只有%1字节，比它%2字节的文件头还短</source>
+        <translation>the file has only %1 bytes, fewer than its %2-byte header</translation>
+    </message>
+    <message>
+        <source>通道数据的偏移%1落在%2字节的文件头里</source>
+        <translation>the channel data offset %1 lies inside the %2-byte header</translation>
+    </message>
+    <message>
+        <source>通道数据的偏移%1超出了文件末尾（文件%2字节）</source>
+        <translation>the channel data offset %1 lies past the end of the file (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>未知的压缩方式%1</source>
+        <translation>unknown compression type %1</translation>
+    </message>
+    <message>
+        <source>块索引和稀疏范围到第%1字节，超过了通道数据的偏移%2</source>
+        <translation>the block index and sparse ranges end at byte %1, past the channel data offset %2</translation>
+    </message>
+    <message>
+        <source>文件头长度%1不在块索引和稀疏范围的末尾%2与通道数据的偏移%3之间</source>
+        <translation>the header length %1 is not between the end of the block index and sparse ranges (%2) and the channel data offset (%3)</translation>
+    </message>
+    <message>
+        <source>稀疏范围共%1个通道，文件头写的是每帧%2个通道</source>
+        <translation>the sparse ranges hold %1 channels, the header says %2 a frame</translation>
+    </message>
+    <message>
+        <source>变量头%1超出了通道数据的偏移</source>
+        <translation>variable header %1 runs past the channel data offset</translation>
+    </message>
+    <message>
+        <source>%1帧每帧%2个通道要%3字节，通道数据只有%4字节</source>
+        <translation>%1 frames of %2 channels need %3 bytes; the channel data hold only %4</translation>
+    </message>
+    <message>
+        <source>第一个有数据的块从第%1帧开始，不是第0帧</source>
+        <translation>the first block with data starts at frame %1, not at frame 0</translation>
+    </message>
+    <message>
+        <source>块%1从第%2帧开始，不在前一块之后、共%3帧之内</source>
+        <translation>block %1 starts at frame %2, not after the block before it and within the %3 frames</translation>
+    </message>
+    <message>
+        <source>块%1超出了文件末尾</source>
+        <translation>block %1 runs past the end of the file</translation>
+    </message>
+    <message>
+        <source>压缩的文件没有块索引</source>
+        <translation>a compressed file without a block index</translation>
+    </message>
+    <message>
+        <source>块%1解压后有%2字节，超过了一次能读的1 GiB</source>
+        <translation>block %1 would unpack to %2 bytes, more than the 1 GiB read at once</translation>
+    </message>
+    <message>
+        <source>块%1只有%2字节，装不下它%3帧的%4字节</source>
+        <translation>block %1 has only %2 bytes, too few to hold the %4 bytes of its %3 frames</translation>
+    </message>
+    <message>
+        <source>块%1解压后多于它%2帧的%3字节</source>
+        <translation>block %1 unpacks to more than the %3 bytes of its %2 frames</translation>
+    </message>
+    <message>
+        <source>块%1不是完好的%2数据：%3</source>
+        <translation>block %1 is not sound %2 data: %3</translation>
+    </message>
+    <message>
+        <source>块%1的压缩数据不完整</source>
+        <translation>block %1's compressed data are cut short</translation>
+    </message>
+    <message>
+        <source>块%1解压后只有%2字节，少于它%3帧的%4字节</source>
+        <translation>block %1 unpacks to only %2 bytes, fewer than the %4 bytes of its %3 frames</translation>
+    </message>
+    <message>
+        <source>没有第%1帧（共%2帧）</source>
+        <translation>there is no frame %1 (the file has %2 frames)</translation>
+    </message>
 </context>
 </TS>
