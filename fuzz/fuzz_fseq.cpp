@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // and the last see every kind of block.
         const quint32 frames = reader.info().frameCount;
         for (quint32 k = 0; k < frames && k < 65536; ++k)
-            reader.frame(k);
+            if (!reader.frame(k)) break;
         if (frames > 0) reader.frame(frames - 1);
     }
     // The same through a device, which reads into buffers of its own.

@@ -2391,8 +2391,8 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
         <translation>a compressed file without a block index</translation>
     </message>
     <message>
-        <source>块%1解压后有%2字节，超过了一次能读的1 GiB</source>
-        <translation>block %1 would unpack to %2 bytes, more than the 1 GiB read at once</translation>
+        <source>块%1解压后有%2字节，超过了一次能读的512 MiB</source>
+        <translation>block %1 would unpack to %2 bytes, more than the 512 MiB read at once</translation>
     </message>
     <message>
         <source>块%1只有%2字节，装不下它%3帧的%4字节</source>

@@ -23,7 +23,7 @@ constexpr qint64 kMaxDataOffset = 0xFFFF;
 // block, so that the compressor has enough to work on and the index stays short.
 constexpr quint64 kBlockTargetBytes = 64 * 1024;
 // The reader keeps one unpacked block in memory; no player writes blocks anywhere near this.
-constexpr quint64 kMaxBlockBytes = quint64(1) << 30;
+constexpr quint64 kMaxBlockBytes = quint64(512) << 20;
 // The most one stored byte can unpack to: a zstd block of 128 KiB is at least a 3-byte header and one
 // repeated byte; deflate's longest matches cost a bit or two for 258 bytes. A block whose frames need
 // more is damaged, and is refused before anything is allocated for it.
@@ -361,7 +361,7 @@ bool FseqReader::openHead(qint64 size) {
     size_ = size;
     info_ = {};
     error_.clear();
-    cachedBlock_ = -1;
+    cachedBlock_ = damagedBlock_ = -1;
     QByteArrayView head;
     if (!readAt(0, std::min(size_, kV2HeaderBytes), buffer_, head)) return false;
     if (head.size() < 4 || (!head.startsWith("PSEQ") && !head.startsWith("FSEQ")))
@@ -492,7 +492,7 @@ bool FseqReader::openHead(qint64 size) {
         const quint64 unpacked = quint64(block.frames) * channels;
         if (unpacked > kMaxBlockBytes)
             return fail(
-                QCoreApplication::translate("kq", "块%1解压后有%2字节，超过了一次能读的1 GiB").arg(b).arg(unpacked));
+                QCoreApplication::translate("kq", "块%1解压后有%2字节，超过了一次能读的512 MiB").arg(b).arg(unpacked));
         if (unpacked > quint64(block.size) * ratio)
             return fail(QCoreApplication::translate("kq", "块%1只有%2字节，装不下它%3帧的%4字节")
                             .arg(b)
@@ -577,7 +577,15 @@ std::optional<QByteArrayView> FseqReader::frame(quint32 k) {
                                         [](quint32 wanted, const FseqBlock& blk) { return wanted < blk.firstFrame; });
     const qsizetype b = (after - info_.blocks.cbegin()) - 1;
     if (b < 0) return std::nullopt; // not reached: the first block starts at frame 0
-    if (b != cachedBlock_ && !loadBlock(b)) return std::nullopt;
+    if (b == damagedBlock_) {
+        error_ = damage_;
+        return std::nullopt;
+    }
+    if (b != cachedBlock_ && !loadBlock(b)) {
+        damagedBlock_ = b;
+        damage_ = error_;
+        return std::nullopt;
+    }
     return QByteArrayView(block_).sliced(qsizetype(k - info_.blocks[b].firstFrame) * channels, channels);
 }
 

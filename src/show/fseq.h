@@ -127,8 +127,9 @@ struct FseqInfo {
 
 // Reads version 1 and 2 files, a block at a time: opening checks the header, the index and the ranges
 // against the file's size; a frame's block is read and unpacked when a frame of it is asked for, and
-// kept until a frame of another block is. Nothing is allocated beyond what the file's size allows,
-// and a damaged file gives its first damage in error().
+// kept until a frame of another block is (a block that does not unpack is not tried again). Nothing
+// is allocated beyond what the file's size allows, and a damaged file gives its first damage in
+// error().
 class FseqReader {
 public:
     FseqReader();
@@ -160,6 +161,8 @@ private:
     FseqInfo info_;
     QString error_;
     qsizetype cachedBlock_ = -1;
+    qsizetype damagedBlock_ = -1; // the block that would not unpack, and why: not tried again
+    QString damage_;
     QByteArray block_;  // the cached block, unpacked
     QByteArray buffer_; // what was read from the device
 };

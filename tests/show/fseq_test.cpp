@@ -459,6 +459,9 @@ TEST_F(Fseq, NamesTheDamageOfDamagedFiles) {
         {"no block index", handCompressedFile(FseqCompression::Zstd, 4, 1, {{0, {}}}), "without a block index"},
         {"too few bytes for the frames", handCompressedFile(FseqCompression::Zlib, 4, 100000, {{0, "x"}}),
          "only 1 bytes, too few to hold the 400000 bytes of its 100000 frames"},
+        {"a block too large to unpack",
+         handCompressedFile(FseqCompression::Zstd, 1000, 600000, {{0, QByteArray(20000, 'x')}}),
+         "would unpack to 600000000 bytes, more than the 512 MiB"},
         {"zstd block too long", zstdOne(zstdOf(eight)), "block 0 unpacks to more than the 4 bytes of its 1 frames"},
         {"zstd frames joined", zstdOne(zstdOf(two) + zstdOf(four)), "unpacks to more than the 4 bytes"},
         {"zstd block too short", zstdOne(zstdOf(two)), "block 0 unpacks to only 2 bytes, fewer than the 4"},
@@ -479,6 +482,17 @@ TEST_F(Fseq, NamesTheDamageOfDamagedFiles) {
     }
     EXPECT_TRUE(readAll(zstd).ok);
     EXPECT_TRUE(readAll(plain).ok);
+
+    // A block that does not unpack gives its damage again without being tried again.
+    const QByteArray garbage = zstdOne("not zstd at all");
+    FseqReader reader;
+    ASSERT_TRUE(reader.open(QByteArrayView(garbage)));
+    EXPECT_FALSE(reader.frame(0));
+    const QString first = reader.error();
+    EXPECT_FALSE(reader.frame(1));
+    EXPECT_TRUE(reader.error().contains("there is no frame 1"));
+    EXPECT_FALSE(reader.frame(0));
+    EXPECT_EQ(reader.error(), first);
 }
 
 // The zstd tool, a decoder that owes nothing to this program, unpacks every block to its frames.
