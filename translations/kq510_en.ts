@@ -2418,5 +2418,9 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
         <source>没有第%1帧（共%2帧）</source>
         <translation>there is no frame %1 (the file has %2 frames)</translation>
     </message>
+    <message>
+        <source>%1帧每帧%2个通道放不进255个不超过512 MiB的块</source>
+        <translation>%1 frames of %2 channels do not fit into 255 blocks of at most 512 MiB</translation>
+    </message>
 </context>
 </TS>

@@ -146,6 +146,11 @@ bool FseqWriter::begin(QIODevice& out, const FseqWriteOptions& o) {
     d.frameCount = o.frameCount;
     d.channels = quint32(channels);
     if (o.compression != FseqCompression::None) d.plan = fseqBlockPlan(o.frameCount, channels);
+    // What the reader would refuse to unpack is not written.
+    if (quint64(std::max(d.plan.firstBlockFrames, d.plan.framesPerBlock)) * channels > kMaxBlockBytes)
+        return fail(QCoreApplication::translate("kq", "%1帧每帧%2个通道放不进255个不超过512 MiB的块")
+                        .arg(o.frameCount)
+                        .arg(channels));
 
     const QByteArray producer = o.producer.toUtf8();
     const qint64 rangeCount = sparse ? o.ranges.size() : 0;

@@ -352,6 +352,8 @@ TEST_F(Fseq, RefusesWhatItCannotWrite) {
     };
     FseqWriteOptions longName = options({{0, 3}});
     longName.producer = QString(70000, QLatin1Char('x'));
+    FseqWriteOptions endless = options({{0, 135000}});
+    endless.frameCount = 0xFFFFFFFFu;
     QList<FseqRange> tooMany;
     for (quint32 i = 0; i < 256; ++i)
         tooMany.append({i * 2, 1});
@@ -368,6 +370,7 @@ TEST_F(Fseq, RefusesWhatItCannotWrite) {
         {"past 2^24", options({{4, 2}, {16777210, 7}}), "reaches past channel 16,777,215"},
         {"256 ranges", options(tooMany), "more than 255 sparse ranges"},
         {"a long producer", longName, "more than 65,535"},
+        {"blocks too large", endless, "do not fit into 255 blocks of at most 512 MiB"},
     };
     for (const Case& c : cases) {
         QBuffer out;
