@@ -5,6 +5,7 @@
 #include "link/plugin_protocol.h"
 #include "model/model_file.h"
 #include "show/frame_store.h"
+#include "show/fseq.h"
 #include "show/playback_file.h"
 
 #include <QBuffer>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <array>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -95,6 +97,31 @@ int main(int argc, char** argv) {
                                 {QStringLiteral("KQ510-01"), QStringLiteral("KQ-510 V1.8"), QStringLiteral("/安装"),
                                  QStringLiteral("PC"), QDateTime(QDate(2026, 12, 6), QTime(9, 5))});
     save(out + "/playback_file", "ID-01.KQ4", playback.data());
+
+    // Sequence files: two sparse ranges in two zstd blocks, the same in zlib and plain, and a version 1
+    // file with a media file's name.
+    kq::show::FseqWriteOptions sequence;
+    sequence.ranges = {{0, 4}, {10, 2}};
+    sequence.frameCount = 25;
+    sequence.producer = QStringLiteral("kq510 1.8");
+    for (const auto& [name, compression] : {std::pair{"zstd.fseq", kq::show::FseqCompression::Zstd},
+                                            std::pair{"zlib.fseq", kq::show::FseqCompression::Zlib},
+                                            std::pair{"plain.fseq", kq::show::FseqCompression::None}}) {
+        QBuffer file;
+        file.open(QIODevice::ReadWrite);
+        sequence.compression = compression;
+        kq::show::writeFseqFile(
+            file, sequence,
+            [](quint32 k, QByteArray& channels) {
+                for (qsizetype j = 0; j < channels.size(); ++j)
+                    channels[j] = char(k * 8 + quint32(j));
+            },
+            nullptr);
+        save(out + "/fseq", QString::fromLatin1(name), file.data());
+    }
+    save(out + "/fseq", "v1.fseq",
+         QByteArray::fromHex("50534551 2800 00 01 1C00 03000000 02000000 32 00 0000 0000 01 02 0000"
+                             "0A00 6D66 612E6D703300 0000 112233 445566"));
 
     // Pictures of 2 x 2 pixels in two chunks: the warm-up's 20, then one whose second chunk is lost.
     using namespace kq::link;

@@ -10,7 +10,7 @@ for f in ./usr/bin/kq510 ./usr/bin/kq510-machines ./usr/bin/kq510-feeder \
          ./usr/share/applications/kq510.desktop ./usr/share/icons/hicolor/scalable/apps/kq510.svg; do
   grep -q " $f\$" <<<"$contents" || { echo "package: $f is missing"; exit 1; }
 done
-for dep in libqt6widgets6 libqt6dbus6 libpipewire-0.3-0 libgif7 libwebpmux3; do
+for dep in libqt6widgets6 libqt6dbus6 libpipewire-0.3-0 libgif7 libwebpmux3 libzstd1 zlib1g; do
   dpkg-deb -f "$deb" Depends | grep -q "$dep" || { echo "package: no dependency on $dep"; exit 1; }
 done
 dpkg-deb -f "$deb" Recommends | grep -q 'xdg-desktop-portal' || { echo "package: does not recommend the portal"; exit 1; }

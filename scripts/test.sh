@@ -13,7 +13,7 @@ cmake --build build-test
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKQ510_FUZZ=ON -DKQ510_TESTS=OFF -DKQ510_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target fuzz_seeds fuzz_model_reader fuzz_frame_unpack fuzz_frame_file fuzz_playback_file \
-  fuzz_plugin_messages fuzz_machine_replies fuzz_open_receivers
+  fuzz_plugin_messages fuzz_machine_replies fuzz_open_receivers fuzz_fseq
 export KQ510_LOOPBACK_ONLY=1 QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0

@@ -2340,21 +2340,6 @@ SOURCE: an animated GIF (every frame), a folder of images (by name), or image fi
         <translation>Demo %1-%2</translation>
     </message>
     <message>
-        <source>用法：kq510-demo-model DIR
-把示例安装写成 DIR/%1：模型1（400 x 300，机器1到5）和模型2（机器1到10上2000个素材的满载安装）。
-  --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，
-                否则按区域设置（zh_* 为中文，其他为英文）
-  --help        本说明
-</source>
-        <translation>usage: kq510-demo-model DIR
-Writes DIR/%1 with a sample installation: model 1 (400 x 300, machines 1 to 5)
-and model 2 (a full installation of 2000 materials on machines 1 to 10).
-  --lang zh|en  the language of the notes and of what it prints; else the setting %2 in
-                DIR/system.ini, else the locale (Chinese for zh_*, English for any other)
-  --help        this text
-</translation>
-    </message>
-    <message>
         <source>kq510-demo-model：未知选项“%1”
 </source>
         <translation>kq510-demo-model: unknown option '%1'
@@ -2368,12 +2353,6 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
         <source>kq510-demo-model：无法写入 %1
 </source>
         <translation>kq510-demo-model: cannot write %1
-</translation>
-    </message>
-    <message>
-        <source>%1：模型1，机器1到5上%2个素材；模型2，机器1到10上2000个素材
-</source>
-        <translation>%1: model 1, %2 materials on machines 1 to 5; model 2, 2000 materials on machines 1 to 10
 </translation>
     </message>
     <message>
@@ -2407,6 +2386,154 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
     <message>
         <source>%1 x %2 的模型按比例%3画出的图片太大：%4 x %5像素，%6；按比例%7可以导出</source>
         <translation>a %1 x %2 model at scale %3 is too large a picture: %4 x %5 pixels, %6; scale %7 fits</translation>
+    </message>
+    <message>
+        <source>帧间隔%1毫秒不在1到255毫秒之间</source>
+        <translation>the step time of %1 ms is not between 1 and 255 ms</translation>
+    </message>
+    <message>
+        <source>稀疏范围多于255个（%1个）</source>
+        <translation>more than 255 sparse ranges (%1)</translation>
+    </message>
+    <message>
+        <source>稀疏范围%1没有通道</source>
+        <translation>sparse range %1 has no channels</translation>
+    </message>
+    <message>
+        <source>稀疏范围%1（从通道%2起%3个通道）超出了通道16,777,215</source>
+        <translation>sparse range %1 (%3 channels from channel %2) reaches past channel 16,777,215</translation>
+    </message>
+    <message>
+        <source>帧没有通道</source>
+        <translation>the frames have no channels</translation>
+    </message>
+    <message>
+        <source>文件头要%1字节，超过了65,535字节</source>
+        <translation>the header would take %1 bytes, more than 65,535</translation>
+    </message>
+    <message>
+        <source>压缩的文件要写到能回到它块索引的地方</source>
+        <translation>a compressed file needs an output that can seek back to its block index</translation>
+    </message>
+    <message>
+        <source>写入失败：%1</source>
+        <translation>writing failed: %1</translation>
+    </message>
+    <message>
+        <source>压缩失败：%1</source>
+        <translation>compressing failed: %1</translation>
+    </message>
+    <message>
+        <source>帧多于宣布的%1帧</source>
+        <translation>more frames than the %1 announced</translation>
+    </message>
+    <message>
+        <source>第%1帧有%2字节，应为%3字节</source>
+        <translation>frame %1 has %2 bytes, not %3</translation>
+    </message>
+    <message>
+        <source>块%1压缩后超过了4 GiB</source>
+        <translation>block %1 takes more than 4 GiB compressed</translation>
+    </message>
+    <message>
+        <source>写了%1帧，而不是宣布的%2帧</source>
+        <translation>%1 frames were written, not the %2 announced</translation>
+    </message>
+    <message>
+        <source>在第%1字节处读取失败</source>
+        <translation>reading at byte %1 failed</translation>
+    </message>
+    <message>
+        <source>不是FSEQ文件：不以PSEQ开始</source>
+        <translation>not an FSEQ file: it does not begin with PSEQ</translation>
+    </message>
+    <message>
+        <source>无法读取FSEQ版本%1.%2</source>
+        <translation>FSEQ version %1.%2 cannot be read</translation>
+    </message>
+    <message>
+        <source>文件只有%1字节，比它%2字节的文件头还短</source>
+        <translation>the file has only %1 bytes, fewer than its %2-byte header</translation>
+    </message>
+    <message>
+        <source>通道数据的偏移%1落在%2字节的文件头里</source>
+        <translation>the channel data offset %1 lies inside the %2-byte header</translation>
+    </message>
+    <message>
+        <source>通道数据的偏移%1超出了文件末尾（文件%2字节）</source>
+        <translation>the channel data offset %1 lies past the end of the file (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>未知的压缩方式%1</source>
+        <translation>unknown compression type %1</translation>
+    </message>
+    <message>
+        <source>块索引和稀疏范围到第%1字节，超过了通道数据的偏移%2</source>
+        <translation>the block index and sparse ranges end at byte %1, past the channel data offset %2</translation>
+    </message>
+    <message>
+        <source>文件头长度%1不在块索引和稀疏范围的末尾%2与通道数据的偏移%3之间</source>
+        <translation>the header length %1 is not between the end of the block index and sparse ranges (%2) and the channel data offset (%3)</translation>
+    </message>
+    <message>
+        <source>稀疏范围共%1个通道，文件头写的是每帧%2个通道</source>
+        <translation>the sparse ranges hold %1 channels, the header says %2 a frame</translation>
+    </message>
+    <message>
+        <source>变量头%1超出了通道数据的偏移</source>
+        <translation>variable header %1 runs past the channel data offset</translation>
+    </message>
+    <message>
+        <source>%1帧每帧%2个通道要%3字节，通道数据只有%4字节</source>
+        <translation>%1 frames of %2 channels need %3 bytes; the channel data hold only %4</translation>
+    </message>
+    <message>
+        <source>第一个有数据的块从第%1帧开始，不是第0帧</source>
+        <translation>the first block with data starts at frame %1, not at frame 0</translation>
+    </message>
+    <message>
+        <source>块%1从第%2帧开始，不在前一块之后、共%3帧之内</source>
+        <translation>block %1 starts at frame %2, not after the block before it and within the %3 frames</translation>
+    </message>
+    <message>
+        <source>块%1超出了文件末尾</source>
+        <translation>block %1 runs past the end of the file</translation>
+    </message>
+    <message>
+        <source>压缩的文件没有块索引</source>
+        <translation>a compressed file without a block index</translation>
+    </message>
+    <message>
+        <source>块%1解压后有%2字节，超过了一次能读的512 MiB</source>
+        <translation>block %1 would unpack to %2 bytes, more than the 512 MiB read at once</translation>
+    </message>
+    <message>
+        <source>块%1只有%2字节，装不下它%3帧的%4字节</source>
+        <translation>block %1 has only %2 bytes, too few to hold the %4 bytes of its %3 frames</translation>
+    </message>
+    <message>
+        <source>块%1解压后多于它%2帧的%3字节</source>
+        <translation>block %1 unpacks to more than the %3 bytes of its %2 frames</translation>
+    </message>
+    <message>
+        <source>块%1不是完好的%2数据：%3</source>
+        <translation>block %1 is not sound %2 data: %3</translation>
+    </message>
+    <message>
+        <source>块%1的压缩数据不完整</source>
+        <translation>block %1's compressed data are cut short</translation>
+    </message>
+    <message>
+        <source>块%1解压后只有%2字节，少于它%3帧的%4字节</source>
+        <translation>block %1 unpacks to only %2 bytes, fewer than the %4 bytes of its %3 frames</translation>
+    </message>
+    <message>
+        <source>没有第%1帧（共%2帧）</source>
+        <translation>there is no frame %1 (the file has %2 frames)</translation>
+    </message>
+    <message>
+        <source>%1帧每帧%2个通道放不进255个不超过512 MiB的块</source>
+        <translation>%1 frames of %2 channels do not fit into 255 blocks of at most 512 MiB</translation>
     </message>
     <message>
         <source>第%1行的值超出范围：%2</source>
@@ -2483,6 +2610,43 @@ and model 2 (a full installation of 2000 materials on machines 1 to 10).
     <message>
         <source>控制器设置有误，开放协议控制器不输出：%1</source>
         <translation>The controllers are set up wrongly, so no open-protocol controller is driven: %1</translation>
+    </message>
+    <message>
+        <source>本机型</source>
+        <translation>KQ-510</translation>
+    </message>
+    <message>
+        <source>机器%1 端口%2：%3个像素刷新一次要%4毫秒，超过帧时间%5毫秒，不能每帧刷新</source>
+        <translation>machine %1 port %2: %3 pixels take %4 ms to refresh, more than the %5 ms frame period: they cannot refresh every frame</translation>
+    </message>
+    <message>
+        <source>网络：%1 每秒%2个包，%3 Mbit/s</source>
+        <translation>network: %1 %2 datagrams a second, %3 Mbit/s</translation>
+    </message>
+    <message>
+        <source>网络：合计%1 Mbit/s，超过100 Mbit/s网络的八成</source>
+        <translation>network: %1 Mbit/s in all, more than 80% of a 100 Mbit/s link</translation>
+    </message>
+    <message>
+        <source>用法：kq510-demo-model DIR
+把示例安装写成 DIR/%1：模型1（400 x 300，机器1到5）和模型2（机器1到10上2000个素材的满载安装）。
+  --lang zh|en  备注和输出的语言；否则用 DIR/system.ini 中的设置 %2，
+                否则按区域设置（zh_* 为中文，其他为英文）
+  --help        本说明
+</source>
+        <translation>usage: kq510-demo-model DIR
+Writes DIR/%1 with a sample installation: model 1 (400 x 300, machines 1 to 5)
+and model 2 (a full installation of 2000 materials on machines 1 to 10).
+  --lang zh|en  the language of the notes and of what it prints; else the setting %2 in
+                DIR/system.ini, else the locale (Chinese for zh_*, English for any other)
+  --help        this text
+</translation>
+    </message>
+    <message>
+        <source>%1：模型1，机器1到5上%2个素材；模型2，机器1到10上2000个素材
+</source>
+        <translation>%1: model 1, %2 materials on machines 1 to 5; model 2, 2000 materials on machines 1 to 10
+</translation>
     </message>
     <message>
         <source>用法：kq510-machines [选项]
