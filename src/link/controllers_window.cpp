@@ -58,27 +58,33 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
             w->setObjectName(prefix + nn);
             w->setAccessibleName(tr("机器%1%2").arg(m).arg(what));
         };
+        // A combo box is heard by its label, not by an accessible name of its own: each gets one, which
+        // the column's heading stands for on the screen.
+        const auto heard = [&](QComboBox* box, const QString& what) {
+            auto* label = new QLabel(tr("机器%1%2").arg(m).arg(what), this);
+            label->setBuddy(box);
+            label->hide();
+        };
         r.kind = kq::makePickList(this, QStringLiteral("Combo控制器类型") + nn);
         r.kind->addItems({tr("本机型"), QStringLiteral("E1.31"), QStringLiteral("Art-Net"), QStringLiteral("DDP")});
-        r.kind->setAccessibleName(tr("机器%1%2").arg(m).arg(tr("类型")));
+        heard(r.kind, tr("类型"));
         r.address = new QLineEdit(this);
         named(r.address, QStringLiteral("Text控制器地址"), tr("IP地址"));
         r.colour = kq::makePickList(this, QStringLiteral("Combo控制器颜色") + nn);
         r.colour->addItems({"1RGB", "2RBG", "3GRB", "4GBR", "5BRG", "6BGR"});
-        r.colour->setAccessibleName(tr("机器%1%2").arg(m).arg(tr("颜色顺序")));
+        heard(r.colour, tr("颜色顺序"));
         r.pixels = new QLineEdit(this);
         named(r.pixels, QStringLiteral("Text控制器端口像素"), tr("每端口像素"));
         r.universe = new QLineEdit(this);
         named(r.universe, QStringLiteral("Text控制器起始域"), tr("起始域"));
         r.channels = kq::makePickList(this, QStringLiteral("Combo控制器域通道") + nn);
         r.channels->addItems({"510", "512"});
-        r.channels->setAccessibleName(tr("机器%1%2").arg(m).arg(tr("每域通道")));
+        heard(r.channels, tr("每域通道"));
         r.multicast = new QCheckBox(this);
         named(r.multicast, QStringLiteral("Check控制器组播"), tr("组播"));
         r.ports = new QLabel(this);
         r.ports->setObjectName(QStringLiteral("Label控制器端口") + nn);
         auto* number = new QLabel(QString::number(m), this);
-        number->setBuddy(r.kind);
         int c = 0;
         for (QWidget* w : std::initializer_list<QWidget*>{number, r.kind, r.address, r.colour, r.pixels, r.universe,
                                                           r.channels, r.multicast, r.ports})

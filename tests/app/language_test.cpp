@@ -174,7 +174,7 @@ bool holdsEnglishSentence(const QString& text) {
 }
 
 // Every window of the program, in the language given: the main window in every state and its menus,
-// the editor, the position window, the machine windows, the version notes, the preview and the two
+// the editor, the position window, the machine windows and the controllers, the version notes, the preview and the two
 // tool windows.
 class EveryWindow : public kq::test::WindowWithMachines {
 protected:
@@ -218,6 +218,7 @@ protected:
         window->Option连接状态_Click(OperationState::Download);
         child<QPushButton>(*window, "Command设置机器").click();
         child<QPushButton>(*window, "Command通过机器序列号设置ID").click();
+        child<QPushButton>(*window, "Command控制器设置").click();
         child<QAction>(*window, "CD版本说明").trigger();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && w != window.get() && w->objectName().startsWith(QLatin1String("Form"))) take(*w);
