@@ -125,7 +125,7 @@ if [[ $lang == zh ]]; then
   KQ510_LOOPBACK_ONLY=1 "$build/src/kq510" preview --home "$home" --material 1 --frames 1-60 --scale 0.5 --out docs/preview.gif >/dev/null
   written+=(docs/preview.gif)
 fi
-for name in main-recording preview editor-model2-fitted editor-zoomed machine-parameters chip-ids version-notes; do
+for name in main-recording preview editor-model2-fitted editor-zoomed machine-parameters chip-ids controllers version-notes; do
   if [[ ! -s "$out/$name.png" ]] || [[ " ${written[*]} " != *" $out/$name.png "* ]]; then
     echo "screenshots: $out/$name.png was not taken" >&2
     exit 1

@@ -54,10 +54,6 @@
         <translation>Pixels per port</translation>
     </message>
     <message>
-        <source>起始域</source>
-        <translation>First universe</translation>
-    </message>
-    <message>
         <source>每域通道</source>
         <translation>Channels per universe</translation>
     </message>
@@ -182,6 +178,10 @@
     <message>
         <source>已导入，保存后生效</source>
         <translation>Imported; takes effect once saved</translation>
+    </message>
+    <message>
+        <source>起始域或偏移</source>
+        <translation>First universe or offset</translation>
     </message>
 </context>
 <context>

@@ -47,8 +47,8 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     setObjectName(QStringLiteral("Form控制器设置"));
     setWindowTitle(tr("控制器设置"));
     auto* grid = new QGridLayout;
-    const QStringList heads{tr("机器"),   tr("类型"),     tr("IP地址"), tr("颜色顺序"),  tr("每端口像素"),
-                            tr("起始域"), tr("每域通道"), tr("组播"),   tr("各端口占用")};
+    const QStringList heads{tr("机器"),         tr("类型"),     tr("IP地址"), tr("颜色顺序"),  tr("每端口像素"),
+                            tr("起始域或偏移"), tr("每域通道"), tr("组播"),   tr("各端口占用")};
     for (int c = 0; c < heads.size(); ++c)
         grid->addWidget(new QLabel(heads[c], this), 0, c);
     for (int m = 1; m <= 10; ++m) {
@@ -70,13 +70,16 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
         heard(r.kind, tr("类型"));
         r.address = new QLineEdit(this);
         named(r.address, QStringLiteral("Text控制器地址"), tr("IP地址"));
+        r.address->setMinimumWidth(r.address->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255")) + 16);
         r.colour = kq::makePickList(this, QStringLiteral("Combo控制器颜色") + nn);
         r.colour->addItems({"1RGB", "2RBG", "3GRB", "4GBR", "5BRG", "6BGR"});
         heard(r.colour, tr("颜色顺序"));
         r.pixels = new QLineEdit(this);
         named(r.pixels, QStringLiteral("Text控制器端口像素"), tr("每端口像素"));
+        r.pixels->setMaximumWidth(r.pixels->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
         r.universe = new QLineEdit(this);
-        named(r.universe, QStringLiteral("Text控制器起始域"), tr("起始域"));
+        r.universe->setMaximumWidth(r.universe->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 16);
+        named(r.universe, QStringLiteral("Text控制器起始域"), tr("起始域或偏移"));
         r.channels = kq::makePickList(this, QStringLiteral("Combo控制器域通道") + nn);
         r.channels->addItems({"510", "512"});
         heard(r.channels, tr("每域通道"));

@@ -108,6 +108,7 @@ private:
     void editorZoomed(ModellingWindow& editor);
     void machineParameters();
     void chipIds();
+    void controllers();
     void versionNotes();
 
     MainWindow& main_;
@@ -305,6 +306,15 @@ void Tour::chipIds() {
     window.close();
 }
 
+// "控制器设置": the demo's machines 3, 4 and 5 as an E1.31, an Art-Net and a DDP controller.
+void Tour::controllers() {
+    child<QPushButton>(main_, "Command控制器设置").click();
+    QWidget& window = topLevel("Form控制器设置");
+    front(window);
+    picture("controllers", 500);
+    window.close();
+}
+
 // The menu "版本说明".
 void Tour::versionNotes() {
     action("CD版本说明").trigger();
@@ -322,13 +332,14 @@ void Tour::run() {
     editor.close(); // saves the model file into the application folder
     machineParameters();
     chipIds();
+    controllers();
     versionNotes();
 }
 
 // The windows the tour opens besides the main window.
-const QStringList kToolWindows = {QStringLiteral("Form建模"), QStringLiteral("Form设置机器"),
+const QStringList kToolWindows = {QStringLiteral("Form建模"),           QStringLiteral("Form设置机器"),
                                   QStringLiteral("Form芯片序列设置ID"), QStringLiteral("Form版本说明"),
-                                  QStringLiteral("Form预览")};
+                                  QStringLiteral("Form控制器设置"),     QStringLiteral("Form预览")};
 
 bool useFolder(const QString& home) {
     if (Fun_UseAppFolder(home)) return true;
