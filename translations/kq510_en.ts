@@ -1696,39 +1696,6 @@ Model saved to: %1</translation>
         <translation>kq510: cannot use the folder %1</translation>
     </message>
     <message>
-        <source>用法：kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   主窗口
-      kq510 --factory-test [--home DIR]           工厂测试窗口
-      kq510 --r770-switch [--home DIR]            R-770检测开关
-      kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
-      kq510 build [--material N] [--home DIR]
-      kq510 inspect FILE
-      kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]
-      kq510 download (--machine N | --all) [--home DIR]
-      kq510 upgrade --machine N FILE.bin [--home DIR]
-      kq510 --help | --version
-应用文件夹（设置、模型、素材）就是程序自己的文件夹，除非 --home 指定另一个。屏幕从X服务器复制，
-在Wayland会话中则通过桌面的门户（portal）共享；--capture（或设置 %1）选择其中一种。
-“kq510 命令 --help”说明一个命令。窗口和命令都使用 --lang 指定的语言（每个命令都接受它），
-否则用设置 %2（zh 或 en），否则按区域设置：zh_* 为中文，其他为英文。
-</source>
-        <translation>usage: kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   the main window
-       kq510 --factory-test [--home DIR]           the factory test window
-       kq510 --r770-switch [--home DIR]            the R-770 detection switch
-       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
-       kq510 build [--material N] [--home DIR]
-       kq510 inspect FILE
-       kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]
-       kq510 download (--machine N | --all) [--home DIR]
-       kq510 upgrade --machine N FILE.bin [--home DIR]
-       kq510 --help | --version
-The application folder (settings, models, shows) is the program's own folder unless --home names
-another. The screen is copied from the X server, or in a Wayland session shared through the
-desktop's portal; --capture (or the setting %1) picks one. 'kq510 COMMAND --help' describes a
-command. The windows and the commands (every one takes --lang) speak the language of --lang, else
-of the setting %2 (zh or en), else of the locale: Chinese for zh_*, English for any other.
-</translation>
-    </message>
-    <message>
         <source>kq510：--capture 只能是 x11 或 portal，不能是“%1”</source>
         <translation>kq510: --capture takes x11 or portal, not '%1'</translation>
     </message>
@@ -2692,6 +2659,165 @@ broadcast address; replies go back to the sender.
     <message>
         <source>--controller 只能是 K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]，例如 3=e131:61 或 5=ddp:0</source>
         <translation>--controller takes K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]], e.g. 3=e131:61 or 5=ddp:0</translation>
+    </message>
+    <message>
+        <source>%1第%2帧/共%3帧%4</source>
+        <translation>%1frame %2 of %3%4</translation>
+    </message>
+    <message>
+        <source>无法读取模型文件 %1</source>
+        <translation>cannot read the model file %1</translation>
+    </message>
+    <message>
+        <source>用法：kq510 fseq --material N --out FILE.fseq [--compression zstd|zlib|none]
+                 [--per-controller DIR] [--home DIR]
+  把素材N（1到50）录制的帧文件写成开放播放器的序列文件（FSEQ 2.0）：只有模型使用的端口的通道，
+  通道按控制器设置排列；每帧一个帧时间。默认用zstd压缩；--per-controller 另外给每台有帧的
+  机器写一个只有它自己通道的未压缩文件 DIR/IDnn.fseq。素材没有帧文件、帧文件损坏或控制器的
+  通道重叠时退出码为1，参数错误时为2；输出文件要么完整，要么没有。
+</source>
+        <translation>usage: kq510 fseq --material N --out FILE.fseq [--compression zstd|zlib|none]
+                 [--per-controller DIR] [--home DIR]
+  Writes show N's (1 to 50) recorded frame files as a sequence file of the open players (FSEQ 2.0):
+  only the channels of the ports its model uses, laid out as the controllers window sets them; each
+  frame lasts one frame period. zstd by default; --per-controller also writes an uncompressed file
+  DIR/IDnn.fseq for every machine with frames, holding its own channels only. Exit status 1 when the
+  show has no frame files, a damaged one, or controllers whose channels overlap, 2 for wrong
+  arguments; the output appears whole or not at all.
+</translation>
+    </message>
+    <message>
+        <source>用法：kq510 from-fseq --in FILE.fseq --material N [--period MS] [--force] [--home DIR]
+  把开放播放器的序列文件（FSEQ 1 或 2，未压缩、zstd、zlib）读成素材N（1到50）的帧文件，
+  和录制写的一样，之后可以照常生成播放文件并下载。通道按控制器设置对应到机器和端口；
+  不属于任何机器的通道会数出来并说明。步长不在30到200毫秒时，用 --period 按最近的帧重新
+  取样；素材已有录制的帧文件时需要 --force。文件损坏时说明原因并且什么都不写，退出码为1。
+</source>
+        <translation>usage: kq510 from-fseq --in FILE.fseq --material N [--period MS] [--force] [--home DIR]
+  Reads a sequence file of the open players (FSEQ 1 or 2; uncompressed, zstd, zlib) into show N's (1 to
+  50) frame files, as recording writes them, so that the playback build and the download take them
+  as usual. Channels go to machines and ports as the controllers window sets them; channels of no
+  machine are counted and said. A step time outside 30 to 200 ms is resampled with --period (the
+  nearest frame in time); a show with recorded frame files is replaced only with --force. A damaged
+  file is named with its damage and nothing is written (exit status 1).
+</translation>
+    </message>
+    <message>
+        <source>kq510 fseq：%1
+</source>
+        <translation>kq510 fseq: %1
+</translation>
+    </message>
+    <message>
+        <source>--compression 只能是 zstd、zlib 或 none</source>
+        <translation>--compression takes zstd, zlib or none</translation>
+    </message>
+    <message>
+        <source>kq510 from-fseq：%1
+</source>
+        <translation>kq510 from-fseq: %1
+</translation>
+    </message>
+    <message>
+        <source>素材%1：%2帧，帧时间%3毫秒，机器%4
+</source>
+        <translation>show %1: %2 frames, frame period %3 ms, machines %4
+</translation>
+    </message>
+    <message>
+        <source>已按帧时间%1毫秒重新取样（文件的步长是另一个）
+</source>
+        <translation>resampled to a frame period of %1 ms (the file has another step time)
+</translation>
+    </message>
+    <message>
+        <source>有%1个通道不属于任何机器，没有导入
+</source>
+        <translation>%1 channels belong to no machine and were not imported
+</translation>
+    </message>
+    <message>
+        <source>注意：设置 %1 是%2毫秒，这个素材按%3毫秒播放才对
+</source>
+        <translation>note: the setting %1 is %2 ms; this show plays right at %3 ms
+</translation>
+    </message>
+    <message>
+        <source>机器%1的端口%2超出序列文件的%3个通道</source>
+        <translation>machine %1's port %2 lies past a sequence file's %3 channels</translation>
+    </message>
+    <message>
+        <source>机器%1和机器%2的通道重叠：%3到%4与%5到%6</source>
+        <translation>machines %1 and %2 share channels: %3 to %4 and %5 to %6</translation>
+    </message>
+    <message>
+        <source>帧时间%1毫秒不能写进序列文件（1到255毫秒）</source>
+        <translation>a frame period of %1 ms cannot be written to a sequence file (1 to 255 ms)</translation>
+    </message>
+    <message>
+        <source>素材%1的模型没有使用任何端口</source>
+        <translation>show %1's model uses no port</translation>
+    </message>
+    <message>
+        <source>%1：步长%2毫秒不是机器能播放的帧时间（30到200毫秒）；用 --period 重新取样</source>
+        <translation>%1: a step time of %2 ms is no frame period the machines play (30 to 200 ms); resample it with --period</translation>
+    </message>
+    <message>
+        <source>帧时间只能是30到200毫秒</source>
+        <translation>the frame period must be 30 to 200 ms</translation>
+    </message>
+    <message>
+        <source>%1：%2帧超过一个素材能录制的帧数</source>
+        <translation>%1: %2 frames are more than a show can hold</translation>
+    </message>
+    <message>
+        <source>%1：没有帧</source>
+        <translation>%1: no frames</translation>
+    </message>
+    <message>
+        <source>%1：没有通道属于任何机器</source>
+        <translation>%1: no channel belongs to a machine</translation>
+    </message>
+    <message>
+        <source>素材%1已经有录制的帧文件；要替换它们，用 --force</source>
+        <translation>show %1 has recorded frame files; to replace them, use --force</translation>
+    </message>
+    <message>
+        <source>用法：kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   主窗口
+      kq510 --factory-test [--home DIR]           工厂测试窗口
+      kq510 --r770-switch [--home DIR]            R-770检测开关
+      kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
+      kq510 build [--material N] [--home DIR]
+      kq510 inspect FILE
+      kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]
+      kq510 download (--machine N | --all) [--home DIR]
+      kq510 upgrade --machine N FILE.bin [--home DIR]
+      kq510 fseq --material N --out FILE.fseq [--compression zstd|zlib|none] [--per-controller DIR]
+      kq510 from-fseq --in FILE.fseq --material N [--period MS] [--force]
+      kq510 --help | --version
+应用文件夹（设置、模型、素材）就是程序自己的文件夹，除非 --home 指定另一个。屏幕从X服务器复制，
+在Wayland会话中则通过桌面的门户（portal）共享；--capture（或设置 %1）选择其中一种。
+“kq510 命令 --help”说明一个命令。窗口和命令都使用 --lang 指定的语言（每个命令都接受它），
+否则用设置 %2（zh 或 en），否则按区域设置：zh_* 为中文，其他为英文。
+</source>
+        <translation>usage: kq510 [--home DIR] [--capture x11|portal] [--lang zh|en]   the main window
+       kq510 --factory-test [--home DIR]           the factory test window
+       kq510 --r770-switch [--home DIR]            the R-770 detection switch
+       kq510 send --machine N CODE [HEXDATA] [--wait MS] [--home DIR]
+       kq510 build [--material N] [--home DIR]
+       kq510 inspect FILE
+       kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]
+       kq510 download (--machine N | --all) [--home DIR]
+       kq510 upgrade --machine N FILE.bin [--home DIR]
+       kq510 fseq --material N --out FILE.fseq [--compression zstd|zlib|none] [--per-controller DIR]
+       kq510 from-fseq --in FILE.fseq --material N [--period MS] [--force]
+       kq510 --help | --version
+The application folder (settings, models, shows) is the program's own folder unless --home names
+another. The screen is copied from the X server, or in a Wayland session shared through the
+desktop's portal; --capture (or the setting %1) picks one. 'kq510 COMMAND --help' describes a
+command. The windows and the commands (every one takes --lang) speak the language of --lang, else
+of the setting %2 (zh or en), else of the locale: Chinese for zh_*, English for any other.
+</translation>
     </message>
 </context>
 </TS>

@@ -57,6 +57,8 @@ const Subcommand kSubcommands[] = {
     {"preview", kq::show::previewUsage, kq::show::runPreview},
     {"download", kq::show::downloadUsage, kq::show::runDownload},
     {"upgrade", kq::show::upgradeUsage, kq::show::runUpgrade},
+    {"fseq", kq::show::fseqUsage, kq::show::runFseq},
+    {"from-fseq", kq::show::fromFseqUsage, kq::show::runFromFseq},
 };
 
 QString usage() {
@@ -71,6 +73,8 @@ QString usage() {
                "      kq510 preview --material N --out FILE.gif|FILE.webp|DIR/ [--model M] [--scale S] [--frames A-B]\n"
                "      kq510 download (--machine N | --all) [--home DIR]\n"
                "      kq510 upgrade --machine N FILE.bin [--home DIR]\n"
+               "      kq510 fseq --material N --out FILE.fseq [--compression zstd|zlib|none] [--per-controller DIR]\n"
+               "      kq510 from-fseq --in FILE.fseq --material N [--period MS] [--force]\n"
                "      kq510 --help | --version\n"
                "应用文件夹（设置、模型、素材）就是程序自己的文件夹，除非 --home 指定另一个。屏幕从X服务器复制，\n"
                "在Wayland会话中则通过桌面的门户（portal）共享；--capture（或设置 %1）选择其中一种。\n"

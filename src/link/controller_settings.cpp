@@ -47,7 +47,7 @@ Applied applyValue(ControllerTable& t, const QString& k, const QString& value) {
     if (k == kKeyDdpSync) return flag(t.ddpSync);
     for (const QString* prefix :
          {&kKeyControllerKind, &kKeyControllerColour, &kKeyControllerPixels, &kKeyControllerUniverse,
-          &kKeyControllerChannels, &kKeyControllerDdpOffset, &kKeyControllerMulticast}) {
+          &kKeyControllerChannels, &kKeyControllerDdpOffset, &kKeyControllerMulticast, &kKeyControllerStartChannel}) {
         if (!k.startsWith(*prefix) || k.size() != prefix->size() + 2) continue;
         const std::optional<int> m = kq::ini::parseWholeNumber(k.mid(prefix->size()), 1, 10);
         if (!m || k.mid(prefix->size()) != Fun_Pad2(*m)) return Applied::NotTheTables;
@@ -61,6 +61,7 @@ Applied applyValue(ControllerTable& t, const QString& k, const QString& value) {
             return take(v && *v != 511 ? v : std::nullopt, s.channelsPerUniverse);
         }
         if (prefix == &kKeyControllerDdpOffset) return take(parseLong(value, 0, kDdpMaxOffset), s.ddpOffset);
+        if (prefix == &kKeyControllerStartChannel) return take(number(0, 1 << 24), s.startChannel);
         return flag(s.multicast);
     }
     return Applied::NotTheTables;
@@ -76,7 +77,8 @@ QStringList tableLines(const ControllerTable& t) {
               << key(kKeyControllerUniverse, m) + QLatin1Char('=') + QString::number(s.firstUniverse)
               << key(kKeyControllerChannels, m) + QLatin1Char('=') + QString::number(s.channelsPerUniverse)
               << key(kKeyControllerDdpOffset, m) + QLatin1Char('=') + QString::number(s.ddpOffset)
-              << key(kKeyControllerMulticast, m) + QLatin1Char('=') + (s.multicast ? "1" : "0");
+              << key(kKeyControllerMulticast, m) + QLatin1Char('=') + (s.multicast ? "1" : "0")
+              << key(kKeyControllerStartChannel, m) + QLatin1Char('=') + QString::number(s.startChannel);
     }
     lines << kKeyE131Priority + QLatin1Char('=') + QString::number(t.priority)
           << kKeyE131SyncUniverse + QLatin1Char('=') + QString::number(t.syncUniverse)

@@ -29,6 +29,8 @@ struct ControllerSetting {
     int channelsPerUniverse = 510; // 510 (170 whole pixels) or 512 (pixels packed across universes)
     qint64 ddpOffset = 0;          // DDP: the byte offset of port 1
     bool multicast = false;        // E1.31: to the universe's group instead of the controller's address
+    int startChannel = 0;          // a machine of the family in sequence files: its first channel, 1-based
+                                   // (0: (k - 1) x 13,500 + 1, six ports of 750 pixels after each other)
     bool operator==(const ControllerSetting&) const = default;
 };
 
@@ -44,7 +46,8 @@ struct ControllerTable {
 };
 
 // The default of an open controller on machine number k: universes and port-addresses that follow
-// those of the numbers before it, so that a table of defaults never overlaps.
+// those of the numbers before it, so that a table of defaults never overlaps; DDP from byte 0, where a
+// receiver's first pixel is.
 ControllerSetting defaultOpenSetting(ControllerKind kind, int machine);
 
 // The controller's port layout for the packets (an open kind only).
@@ -62,6 +65,7 @@ inline const QString kKeyControllerUniverse = QStringLiteral("控制器起始域
 inline const QString kKeyControllerChannels = QStringLiteral("控制器域通道");
 inline const QString kKeyControllerDdpOffset = QStringLiteral("控制器DDP偏移");
 inline const QString kKeyControllerMulticast = QStringLiteral("控制器组播");
+inline const QString kKeyControllerStartChannel = QStringLiteral("控制器起始通道"); // 1-based, sequence files
 inline const QString kKeyE131Priority = QStringLiteral("sACN优先级");
 inline const QString kKeyE131SyncUniverse = QStringLiteral("sACN同步域");
 inline const QString kKeyArtNetSync = QStringLiteral("ArtNet同步");

@@ -102,8 +102,8 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
         connect(r.kind, &QComboBox::activated, this, [this, m] {
             Row& row = rows_[size_t(m)];
             const ControllerSetting fresh = defaultOpenSetting(kindAt(row.kind), m);
-            row.universe->setText(kindAt(row.kind) == ControllerKind::Ddp ? QStringLiteral("0")
-                                                                          : QString::number(fresh.firstUniverse));
+            row.universe->setText(
+                QString::number(kindAt(row.kind) == ControllerKind::Ddp ? fresh.ddpOffset : fresh.firstUniverse));
             refresh();
         });
     }
