@@ -313,6 +313,68 @@ serial no.</translation>
 These show files are damaged and were left out of the playback files:<byte value="xd" />
 </translation>
     </message>
+    <message>
+        <source>导出FSEQ…</source>
+        <translation>Export FSEQ…</translation>
+    </message>
+    <message>
+        <source>导入FSEQ…</source>
+        <translation>Import FSEQ…</translation>
+    </message>
+    <message>
+        <source>导出FSEQ</source>
+        <translation>Export FSEQ</translation>
+    </message>
+    <message>
+        <source>序列文件 (*.fseq)</source>
+        <translation>Sequence files (*.fseq)</translation>
+    </message>
+    <message>
+        <source>正在导出</source>
+        <translation>Exporting</translation>
+    </message>
+    <message>
+        <source>导出完成！<byte value="xd" />
+%1</source>
+        <translation>Export done!<byte value="xd" />
+%1</translation>
+    </message>
+    <message>
+        <source>导出失败：%1</source>
+        <translation>Export failed: %1</translation>
+    </message>
+    <message>
+        <source>导入FSEQ</source>
+        <translation>Import FSEQ</translation>
+    </message>
+    <message>
+        <source>序列文件的步长是%1毫秒，机器只能播放30到200毫秒的帧时间。<byte value="xd" />
+按帧时间%2毫秒重新取样吗？</source>
+        <translation>The sequence file steps %1 ms at a time; the machines play frame periods of 30 to 200 ms only.<byte value="xd" />
+Resample it to the frame period of %2 ms?</translation>
+    </message>
+    <message>
+        <source>素材%1已经有录制的帧。要用这个序列文件替换它们吗？</source>
+        <translation>Show %1 has recorded frames. Replace them with this sequence file?</translation>
+    </message>
+    <message>
+        <source>正在导入</source>
+        <translation>Importing</translation>
+    </message>
+    <message>
+        <source>导入失败：%1</source>
+        <translation>Import failed: %1</translation>
+    </message>
+    <message>
+        <source>导入完成！素材%1：%2帧，帧时间%3毫秒</source>
+        <translation>Import done! Show %1: %2 frames, frame period %3 ms</translation>
+    </message>
+    <message>
+        <source><byte value="xd" />
+有%1个通道不属于任何机器，没有导入</source>
+        <translation><byte value="xd" />
+%1 channels belong to no machine and were not imported</translation>
+    </message>
 </context>
 <context>
     <name>LedTestPanel</name>

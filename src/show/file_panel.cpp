@@ -2,9 +2,13 @@
 
 #include "core/common_functions.h"
 #include "core/dialogs.h"
+#include "core/event_pump.h"
 #include "core/settings_file.h"
 #include "core/settings_keys.h"
 #include "core/shared_state.h"
+#include "frame_store.h"
+#include "fseq_show.h"
+#include "link/controller_settings.h"
 #include "model/model_file.h"
 #include "playback_file.h"
 
@@ -47,14 +51,22 @@ FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
     files->addWidget(Command_读取文件);
     files->addWidget(Command_保存文件);
     files->addWidget(Command预览);
+    Command导出FSEQ = kq::makeButton(this, QStringLiteral("Command导出FSEQ"), tr("导出FSEQ…"));
+    Command导入FSEQ = kq::makeButton(this, QStringLiteral("Command导入FSEQ"), tr("导入FSEQ…"));
+    auto* sequences = new QHBoxLayout;
+    sequences->addWidget(Command导出FSEQ);
+    sequences->addWidget(Command导入FSEQ);
     form->addRow(build);
     form->addRow(files);
+    form->addRow(sequences);
     form->addRow(tr("自动备份"), Combo_文件备份);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, [this] { onBackupTick(); });
     connect(Command生成SD卡文件, &QPushButton::clicked, this, [this] { Command生成SD卡文件_Click(); });
     connect(Command预览, &QPushButton::clicked, this, [this] { emit previewRequested(reviewedMaterial_()); });
+    connect(Command导出FSEQ, &QPushButton::clicked, this, [this] { Command导出FSEQ_Click(); });
+    connect(Command导入FSEQ, &QPushButton::clicked, this, [this] { Command导入FSEQ_Click(); });
     connect(Command_读取文件, &QPushButton::clicked, this, [this] {
         Fun_OpenModel(QString());
         emit modelsLoaded();
@@ -64,6 +76,89 @@ FilePanel::FilePanel(std::function<int()> reviewedMaterial, QWidget* parent)
         Fun_WriteIni(g_IniPath, kq::key::BackupInterval, QString::number(index));
         setBackupIndex(index);
     });
+}
+
+namespace {
+
+// Progress on the button while the events keep coming: the window stays alive.
+std::function<bool(int, int)> onButton(QPushButton* button, const QString& doing) {
+    return [button, doing](int done, int total) {
+        button->setText(doing + QStringLiteral(" %1/%2").arg(done).arg(total));
+        kq::appPump().pumpPending();
+        return true;
+    };
+}
+
+} // namespace
+
+void FilePanel::Command导出FSEQ_Click() {
+    const int material = reviewedMaterial_();
+    QString path = kq::dialogs().saveFileName({tr("导出FSEQ"), tr("序列文件 (*.fseq)"), g_AppFolder, false}).trimmed();
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".fseq"), Qt::CaseInsensitive)) path += QStringLiteral(".fseq");
+    kq::show::FseqExportOptions o;
+    o.material = material;
+    o.out = path;
+    o.periodMs = g_FramePeriodMs;
+    const QString caption = Command导出FSEQ->text();
+    emit buildRunning(true);
+    Command导出FSEQ->setEnabled(false);
+    Command导入FSEQ->setEnabled(false);
+    QString error;
+    const bool ok = kq::show::exportFseq(g_AppFolder, g_Materials[Fun_ReadMaterialModel(material)],
+                                         kq::link::readControllers(g_IniPath), o,
+                                         onButton(Command导出FSEQ, tr("正在导出")), &error);
+    Command导出FSEQ->setText(caption);
+    Command导出FSEQ->setEnabled(true);
+    Command导入FSEQ->setEnabled(true);
+    emit buildRunning(false);
+    Fun_MsgBox(ok ? tr("导出完成！\r\n%1").arg(path) : tr("导出失败：%1").arg(error));
+}
+
+void FilePanel::Command导入FSEQ_Click() {
+    const int material = reviewedMaterial_();
+    const QString path =
+        kq::dialogs().openFileName({tr("导入FSEQ"), tr("序列文件 (*.fseq)"), g_AppFolder, true}).trimmed();
+    if (path.isEmpty()) return;
+    kq::show::FseqImportOptions o;
+    o.in = path;
+    o.material = material;
+    // A step time the machines cannot play is resampled to the frame period, when the user says so.
+    if (const std::optional<QByteArray> bytes = kq::readWholeFile(path)) {
+        kq::show::FseqReader header;
+        if (header.open(QByteArrayView(*bytes)) && (header.info().stepMs < 30 || header.info().stepMs > 200)) {
+            if (!Fun_AskYesNo(
+                    tr("序列文件的步长是%1毫秒，机器只能播放30到200毫秒的帧时间。\r\n按帧时间%2毫秒重新取样吗？")
+                        .arg(header.info().stepMs)
+                        .arg(g_FramePeriodMs)))
+                return;
+            o.periodMs = g_FramePeriodMs;
+        }
+    }
+    bool recorded = false;
+    for (int m = 1; m <= kMaxMachine; ++m)
+        recorded = recorded || QFileInfo::exists(kq::show::frameFilePath(g_AppFolder, m, material));
+    if (recorded && !Fun_AskYesNo(tr("素材%1已经有录制的帧。要用这个序列文件替换它们吗？").arg(material))) return;
+    o.replace = true;
+    const QString caption = Command导入FSEQ->text();
+    emit buildRunning(true);
+    Command导出FSEQ->setEnabled(false);
+    Command导入FSEQ->setEnabled(false);
+    QString error;
+    const std::optional<kq::show::FseqImportResult> r = kq::show::importFseq(
+        g_AppFolder, g_Materials[Fun_ReadMaterialModel(material)], kq::link::readControllers(g_IniPath), o,
+        onButton(Command导入FSEQ, tr("正在导入")), &error);
+    Command导入FSEQ->setText(caption);
+    Command导出FSEQ->setEnabled(true);
+    Command导入FSEQ->setEnabled(true);
+    emit buildRunning(false);
+    if (!r) {
+        Fun_MsgBox(tr("导入失败：%1").arg(error));
+        return;
+    }
+    QString said = tr("导入完成！素材%1：%2帧，帧时间%3毫秒").arg(material).arg(r->frames).arg(r->periodMs);
+    if (r->unmappedChannels > 0) said += tr("\r\n有%1个通道不属于任何机器，没有导入").arg(r->unmappedChannels);
+    Fun_MsgBox(said);
 }
 
 void FilePanel::setBuildEnabled(bool enabled) {

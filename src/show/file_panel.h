@@ -19,6 +19,10 @@ public:
     explicit FilePanel(std::function<int()> reviewedMaterial, QWidget* parent = nullptr);
 
     void Command生成SD卡文件_Click();
+    // "导出FSEQ…" / "导入FSEQ…": the reviewed show material to and from a sequence file of the open
+    // players.
+    void Command导出FSEQ_Click();
+    void Command导入FSEQ_Click();
     void setBuildEnabled(bool enabled);
     // The build's part of the frame-editing controls.
     void setBuildControlsEnabled(bool enabled);
@@ -49,6 +53,8 @@ private:
     QPushButton* Command_读取文件 = nullptr;
     QPushButton* Command_保存文件 = nullptr;
     QPushButton* Command预览 = nullptr;
+    QPushButton* Command导出FSEQ = nullptr;
+    QPushButton* Command导入FSEQ = nullptr;
     QTimer* Timer1 = nullptr;
     int backupPeriod_ = 0; // 0 until read at load
     int backupTicks_ = 0;

@@ -7,6 +7,7 @@
 #include "model/model_data.h"
 #include "show/download_panel.h"
 #include "show/frame_store.h"
+#include "show/fseq.h"
 #include "show/playback_file.h"
 #include "show/review_panel.h"
 #include "standin/stand_in_machines.h"
@@ -97,6 +98,60 @@ TEST_F(Utilities, FileAndDownloadButtons) {
         << child<QPlainTextEdit>(*window, "Text下载SD卡文件信息").toPlainText().toStdString();
     EXPECT_EQ(machines->machine(1)->sdCard, kq::readWholeFile(playbackFilePath(g_AppFolder, 1)).value());
     EXPECT_FALSE(g_PauseTasks);
+}
+
+// "导出FSEQ…" and "导入FSEQ…" in "文件操作": the reviewed material to a sequence file and back, asking
+// before a recorded show is replaced and before a step time the machines cannot play is resampled.
+TEST_F(Utilities, SequenceFilesFromAndToTheFilePanel) {
+    g_Materials[1][1] = makeMaterial(1, 1, 1, kShapeHorizontal, 0, 0, 749, 0);
+    std::vector<FrameImage> images;
+    for (int k = 0; k < 4; ++k) {
+        FrameImage image{};
+        for (int a = 0; a < 2250; ++a)
+            image[size_t(kFrameHeaderBytes + a)] = uint8_t((a + k * 40) % 256);
+        packFrame(image);
+        images.push_back(image);
+    }
+    kq::test::writeFrameFile(g_AppFolder, 1, 1, RecordingMode::Rgb, images);
+    const QByteArray recorded = kq::readWholeFile(frameFilePath(g_AppFolder, 1, 1)).value();
+    window->Option连接状态_Click(OperationState::FileOperations);
+    home.dialogs.fileNames = {home.path("show")};
+    child<QPushButton>(*window, "Command导出FSEQ").click();
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("导出完成！\r\n") + home.path("show.fseq"));
+    EXPECT_EQ(child<QPushButton>(*window, "Command导出FSEQ").text(), QStringLiteral("导出FSEQ…"));
+    // Back in over the recorded show: only when the user says so.
+    home.dialogs.fileNames = {home.path("show.fseq")};
+    home.dialogs.answers = {kq::MessageAnswer::No};
+    QFile::remove(frameFilePath(g_AppFolder, 1, 1));
+    kq::test::writeFrameFile(g_AppFolder, 1, 1, RecordingMode::Rgb, {FrameImage{}});
+    child<QPushButton>(*window, "Command导入FSEQ").click();
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("素材1已经有录制的帧。要用这个序列文件替换它们吗？"));
+    EXPECT_EQ(frameCountOf(kq::readWholeFile(frameFilePath(g_AppFolder, 1, 1)).value()), 1);
+    home.dialogs.fileNames = {home.path("show.fseq")};
+    home.dialogs.answers = {kq::MessageAnswer::Yes};
+    child<QPushButton>(*window, "Command导入FSEQ").click();
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("导入完成！素材1：4帧，帧时间36毫秒"));
+    EXPECT_EQ(kq::readWholeFile(frameFilePath(g_AppFolder, 1, 1)).value(), recorded);
+    // A file of 25 ms steps: resampled to the frame period only when the user agrees.
+    FseqWriteOptions o;
+    o.ranges = {{0, 2250}};
+    o.frameCount = 36;
+    o.stepMs = 25;
+    o.compression = FseqCompression::None;
+    QFile fast(home.path("fast.fseq"));
+    ASSERT_TRUE(fast.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(writeFseqFile(
+        fast, o, [](quint32, QByteArray&) {}, nullptr));
+    fast.close();
+    home.dialogs.fileNames = {home.path("fast.fseq")};
+    home.dialogs.answers = {kq::MessageAnswer::No};
+    child<QPushButton>(*window, "Command导入FSEQ").click();
+    EXPECT_TRUE(home.dialogs.shown.back().text.startsWith(QStringLiteral("序列文件的步长是25毫秒")));
+    EXPECT_EQ(kq::readWholeFile(frameFilePath(g_AppFolder, 1, 1)).value(), recorded);
+    home.dialogs.fileNames = {home.path("fast.fseq")};
+    home.dialogs.answers = {kq::MessageAnswer::Yes, kq::MessageAnswer::Yes};
+    child<QPushButton>(*window, "Command导入FSEQ").click();
+    EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("导入完成！素材1：25帧，帧时间36毫秒")); // 36 x 25 / 36
 }
 
 } // namespace
