@@ -4,12 +4,15 @@
 #include "core/shared_state.h"
 #include "model/model_file.h"
 #include "show/frame_store.h"
+#include "show/fseq_show.h"
 #include "show/playback_file.h"
+#include "show/preview.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -196,6 +199,68 @@ void benchPlayback(const QString& dir, int machines, int materials, int frames) 
 
 } // namespace
 
+// 1,000 frames x 10 machines, every port in use: the frame files read alone, then exported to a zstd
+// sequence file and imported back, in the same run.
+void benchFseq(const QString& dir) {
+    constexpr int kFrames = 1000;
+    const QString home = dir + QStringLiteral("/fseq");
+    QDir().mkpath(home);
+    Fun_SetAppFolder(home);
+    qint64 frameBytes = 0;
+    for (int m = 1; m <= 10; ++m) {
+        QByteArray file = encodeFrameFileHeader(RecordingMode::Rgb, kFrames).left(51);
+        file.resize(kFrameFileHeaderBytes, '\0');
+        for (int k = 1; k <= kFrames; ++k) {
+            FrameImage image = showFrame(k * 11 + m);
+            QByteArray slot = encodeSlot(k, packFrame(image));
+            slot.resize(kSlotBytes, '\0');
+            file += slot;
+        }
+        file += QByteArray(kSlotBytes + 1, '\0');
+        QDir().mkpath(frameFolder(home, m));
+        kq::writeFileAtomically(frameFilePath(home, m, 1), file);
+        frameBytes += file.size();
+    }
+    static T_Material materials[kMaterialCount + 1];
+    for (int m = 1, i = 0; m <= 10; ++m)
+        for (int p = 1; p <= 6; ++p)
+            materials[++i] = makeMaterial(m, p, 1, kShapeHorizontal, 0, i, 749, i);
+    QElapsedTimer t;
+    // The frame files alone: every frame of every machine read and unpacked.
+    t.start();
+    ShowReader reader;
+    QString error;
+    reader.open(home, 1, &error);
+    ShowFrame frame;
+    for (int k = 1; k <= kFrames; ++k)
+        reader.read(k, frame);
+    const double readS = double(t.nsecsElapsed()) / 1e9;
+    const kq::link::ControllerTable table;
+    for (const auto compression : {FseqCompression::Zstd, FseqCompression::None}) {
+        FseqExportOptions o;
+        o.material = 1;
+        o.out = dir + QStringLiteral("/show.fseq");
+        o.compression = compression;
+        t.restart();
+        if (!exportFseq(home, materials, table, o, {}, &error)) std::printf("export failed: %s\n", qPrintable(error));
+        const double exportS = double(t.nsecsElapsed()) / 1e9;
+        const qint64 size = QFileInfo(o.out).size();
+        FseqImportOptions in;
+        in.in = o.out;
+        in.material = 2;
+        in.replace = true;
+        t.restart();
+        if (!importFseq(home, materials, table, in, {}, &error)) std::printf("import failed: %s\n", qPrintable(error));
+        const double importS = double(t.nsecsElapsed()) / 1e9;
+        std::printf("fseq %s, %d frames x 10 machines x 6 ports: export %.0f frames/s (%.2f s), import %.0f frames/s "
+                    "(%.2f s); reading the frame files alone %.0f frames/s: export %.2f x that\n",
+                    compression == FseqCompression::Zstd ? "zstd" : "none", kFrames, kFrames / exportS, exportS,
+                    kFrames / importS, importS, kFrames / readS, readS / exportS);
+        std::printf("                 file %.1f MB against %.1f MB of frame files (%.2f x)\n", double(size) / 1e6,
+                    double(frameBytes) / 1e6, double(size) / double(frameBytes));
+    }
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int machines = argc > 3 ? atoi(argv[1]) : 10;
@@ -214,6 +279,10 @@ int main(int argc, char** argv) {
     if (argc == 2 && QByteArray(argv[1]) == "models") return 0;
     benchPacking();
     if (argc == 2 && QByteArray(argv[1]) == "packing") return 0;
+    // "show_files_bench fseq": the sequence files alone.
+    benchFseq(dir.path());
+    if (argc == 2 && QByteArray(argv[1]) == "fseq") return 0;
+    Fun_SetAppFolder(dir.path());
     benchPlayback(dir.path(), machines, materials, frames);
     return 0;
 }
