@@ -222,9 +222,9 @@ void benchFseq(const QString& dir) {
         frameBytes += file.size();
     }
     static T_Material materials[kMaterialCount + 1];
-    for (int m = 1, i = 0; m <= 10; ++m)
-        for (int p = 1; p <= 6; ++p)
-            materials[++i] = makeMaterial(m, p, 1, kShapeHorizontal, 0, i, 749, i);
+    for (int m = 1, i = 1; m <= 10; ++m)
+        for (int p = 1; p <= 6; ++p, ++i)
+            materials[i] = makeMaterial(m, p, 1, kShapeHorizontal, 0, i, 749, i);
     QElapsedTimer t;
     // The frame files alone: every frame of every machine read and unpacked.
     t.start();

@@ -180,8 +180,20 @@
         <translation>Imported; takes effect once saved</translation>
     </message>
     <message>
-        <source>起始域或偏移</source>
-        <translation>First universe or offset</translation>
+        <source>起始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>起始通道只能是1到%1</source>
+        <translation>a start channel is 1 to %1</translation>
+    </message>
+    <message>
+        <source>  FSEQ通道 %1–%2</source>
+        <translation>  FSEQ channels %1–%2</translation>
+    </message>
+    <message>
+        <source>序列文件（FSEQ）：%1；导出和导入只看模型用到的端口</source>
+        <translation>sequence files (FSEQ): %1; an export or import looks at the ports of the show's model only</translation>
     </message>
 </context>
 <context>

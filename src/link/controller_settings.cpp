@@ -207,4 +207,64 @@ std::optional<ControllerTable> importControllers(const QString& text, const Cont
     return t;
 }
 
+quint32 startChannel(const ControllerTable& table, int machine) {
+    const int given = table.machine[size_t(machine)].startChannel;
+    return given >= 1 ? quint32(given) : quint32(machine - 1) * kFamilyChannels + 1;
+}
+
+std::vector<PortChannels> channelMap(const ControllerTable& table) {
+    std::vector<PortChannels> map;
+    for (int m = 1; m <= 10; ++m) {
+        const ControllerSetting& s = table.machine[size_t(m)];
+        for (int p = 1; p <= 6; ++p) {
+            PortChannels c{m, p, 0, 750, 1};
+            qint64 first = 0;
+            if (s.kind == ControllerKind::Family) {
+                first = qint64(startChannel(table, m)) - 1 + qint64(p - 1) * 2250;
+            } else {
+                const open::PortLayout layout = layoutOf(s);
+                c.pixels = s.pixelsPerPort;
+                c.colourOrder = s.colourOrder;
+                if (s.kind == ControllerKind::Ddp) {
+                    first = s.ddpOffset + qint64(p - 1) * c.pixels * 3;
+                } else {
+                    const int perPort = open::universesPerPort(layout);
+                    const qint64 universe = s.firstUniverse + qint64(p - 1) * perPort;
+                    // E1.31 universes count from 1, Art-Net port-addresses from 0.
+                    first = (s.kind == ControllerKind::E131 ? universe - 1 : universe) * s.channelsPerUniverse;
+                }
+            }
+            if (first < 0 || first + qint64(c.pixels) * 3 > qint64(kSequenceChannelLimit))
+                c.pixels = 0; // said by channelMapProblem when a used port
+            else
+                c.first = quint32(first);
+            map.push_back(c);
+        }
+    }
+    return map;
+}
+
+QString channelMapProblem(const std::vector<PortChannels>& ports) {
+    for (const PortChannels& c : ports)
+        if (c.pixels == 0)
+            return QCoreApplication::translate("kq", "机器%1的端口%2超出序列文件的%3个通道")
+                .arg(c.machine)
+                .arg(c.port)
+                .arg(kSequenceChannelLimit);
+    for (size_t i = 0; i < ports.size(); ++i)
+        for (size_t j = i + 1; j < ports.size(); ++j) {
+            const PortChannels &a = ports[i], &b = ports[j];
+            if (a.machine == b.machine) continue;
+            if (a.first < b.end() && b.first < a.end())
+                return QCoreApplication::translate("kq", "机器%1和机器%2的通道重叠：%3到%4与%5到%6")
+                    .arg(a.machine)
+                    .arg(b.machine)
+                    .arg(a.first + 1)
+                    .arg(a.end())
+                    .arg(b.first + 1)
+                    .arg(b.end());
+        }
+    return {};
+}
+
 } // namespace kq::link

@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <vector>
 
 // What each machine number drives: a machine of this family, as always, or a pixel controller that
 // speaks one of the open protocols, with its colour order and the universes or bytes its ports take.
@@ -56,6 +57,29 @@ open::PortLayout layoutOf(const ControllerSetting& s);
 // naming the machine numbers, or nothing. E1.31 and Art-Net number their universes across the network;
 // DDP offsets only overlap on the same address.
 QString tableProblem(const ControllerTable& t, const std::array<QString, 11>& addresses);
+
+// Sequence files (FSEQ) number every port's channels: a machine of the family takes six ports of 750
+// pixels from its start channel; an open controller's universes count from universe 1 (Art-Net from
+// port-address 0) at its channels per universe, DDP from its offset. A pixel's three channels are red,
+// green and blue for the family, in the controller's colour order otherwise.
+inline constexpr quint32 kSequenceChannelLimit = 1u << 24; // a sequence file's ranges hold 24 bits
+inline constexpr quint32 kFamilyChannels = 6 * 2250;       // 13,500: six ports of 750 pixels
+
+struct PortChannels {
+    int machine = 0, port = 0;
+    quint32 first = 0; // 0-based, as the file counts
+    int pixels = 0;
+    int colourOrder = 1;
+    quint32 end() const { return first + quint32(pixels) * 3; }
+};
+// The 1-based first channel of a machine number.
+quint32 startChannel(const kq::link::ControllerTable& table, int machine);
+// Ports 1..6 of every machine number 1..10 (a port past the sequence files' 2^24 channels has no
+// pixels).
+std::vector<PortChannels> channelMap(const kq::link::ControllerTable& table);
+// Two ports of different machine numbers whose channels overlap, or a port past what a sequence file
+// holds: why, or nothing.
+QString channelMapProblem(const std::vector<PortChannels>& ports);
 
 // Settings keys (NN: the two-digit machine number).
 inline const QString kKeyControllerKind = QStringLiteral("控制器类型");   // kq, e131, artnet, ddp

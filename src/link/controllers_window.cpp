@@ -48,7 +48,7 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     setWindowTitle(tr("控制器设置"));
     auto* grid = new QGridLayout;
     const QStringList heads{tr("机器"),         tr("类型"),     tr("IP地址"), tr("颜色顺序"),  tr("每端口像素"),
-                            tr("起始域或偏移"), tr("每域通道"), tr("组播"),   tr("各端口占用")};
+                            tr("起始"), tr("每域通道"), tr("组播"),   tr("各端口占用")};
     for (int c = 0; c < heads.size(); ++c)
         grid->addWidget(new QLabel(heads[c], this), 0, c);
     for (int m = 1; m <= 10; ++m) {
@@ -79,7 +79,7 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
         r.pixels->setMaximumWidth(r.pixels->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
         r.universe = new QLineEdit(this);
         r.universe->setMaximumWidth(r.universe->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 16);
-        named(r.universe, QStringLiteral("Text控制器起始域"), tr("起始域或偏移"));
+        named(r.universe, QStringLiteral("Text控制器起始域"), tr("起始"));
         r.channels = kq::makePickList(this, QStringLiteral("Combo控制器域通道") + nn);
         r.channels->addItems({"510", "512"});
         heard(r.channels, tr("每域通道"));
@@ -171,8 +171,10 @@ void ControllersWindow::fill(const ControllerTable& t, const std::array<QString,
         r.address->setText(addresses[size_t(m)]);
         r.colour->setCurrentIndex(s.colourOrder - 1);
         r.pixels->setText(QString::number(s.pixelsPerPort));
-        r.universe->setText(s.kind == ControllerKind::Ddp ? QString::number(s.ddpOffset)
-                                                          : QString::number(s.firstUniverse));
+        // The start box: the universe, the DDP offset, or a machine's first channel in sequence files.
+        r.universe->setText(QString::number(s.kind == ControllerKind::Ddp      ? s.ddpOffset
+                                            : s.kind == ControllerKind::Family ? qint64(startChannel(t, m))
+                                                                               : qint64(s.firstUniverse)));
         r.channels->setCurrentIndex(s.channelsPerUniverse == 512 ? 1 : 0);
         r.multicast->setChecked(s.multicast);
     }
@@ -195,10 +197,17 @@ ControllerTable ControllersWindow::table() const {
         // A box left empty or half typed counts as nothing: the table's check then names it.
         s.pixelsPerPort = int(numberOf(r.pixels).value_or(0));
         const qint64 start = numberOf(r.universe).value_or(-1);
-        if (s.kind == ControllerKind::Ddp)
+        if (s.kind == ControllerKind::Ddp) {
             s.ddpOffset = start;
-        else
+        } else if (s.kind == ControllerKind::Family) {
+            // The default start stays the default (0), so that the settings follow the numbering.
+            s.startChannel = start == qint64(m - 1) * kFamilyChannels + 1
+                                 ? 0
+                                 : int(std::clamp<qint64>(start, -1, kSequenceChannelLimit));
+            s.firstUniverse = defaultOpenSetting(ControllerKind::E131, m).firstUniverse;
+        } else {
             s.firstUniverse = int(std::clamp<qint64>(start, -1, kE131MaxUniverse + 1));
+        }
         s.channelsPerUniverse = r.channels->currentIndex() == 1 ? 512 : 510;
         s.multicast = r.multicast->isChecked();
     }
@@ -245,7 +254,8 @@ void ControllersWindow::refuseOutOfRange(int machine, QLineEdit* box) {
             said = tr("DDP偏移只能是0到%1").arg(kDdpMaxOffset);
             break;
         case ControllerKind::Family:
-            max = kE131MaxUniverse;
+            max = kSequenceChannelLimit;
+            said = tr("起始通道只能是1到%1").arg(kSequenceChannelLimit);
             break;
         }
     }
@@ -274,13 +284,14 @@ void ControllersWindow::refresh() {
     if (why.isEmpty() && (t.syncUniverse < 0 || t.syncUniverse > kE131MaxUniverse))
         why = tr("E1.31同步域只能是0到%1").arg(kE131MaxUniverse);
     if (why.isEmpty()) why = tableProblem(t, a);
+    const std::vector<PortChannels> inSequences = channelMap(t);
     for (int m = 1; m <= 10; ++m) {
         Row& r = rows_[size_t(m)];
         const ControllerSetting& s = t.machine[size_t(m)];
         const bool open = s.kind != ControllerKind::Family;
         r.colour->setEnabled(open);
         r.pixels->setEnabled(open);
-        r.universe->setEnabled(open);
+        r.universe->setEnabled(true);
         r.channels->setEnabled(open && s.kind != ControllerKind::Ddp);
         r.multicast->setEnabled(s.kind == ControllerKind::E131);
         QStringList ports;
@@ -289,16 +300,29 @@ void ControllersWindow::refresh() {
                 ports << (range.first == range.last
                               ? QStringLiteral("%1: %2").arg(range.port).arg(range.first)
                               : QStringLiteral("%1: %2–%3").arg(range.port).arg(range.first).arg(range.last));
-        r.ports->setText(open ? (s.kind == ControllerKind::Ddp ? tr("字节 ") : tr("域 ")) +
-                                    ports.join(QStringLiteral("  "))
-                              : tr("8050帧"));
+        // And where the number's channels lie in a sequence file.
+        quint32 low = kSequenceChannelLimit, high = 0;
+        for (const PortChannels& c : inSequences)
+            if (c.machine == m && c.pixels > 0) {
+                low = std::min(low, c.first);
+                high = std::max(high, c.end());
+            }
+        const QString inFile = high > 0 ? tr("  FSEQ通道 %1–%2").arg(low + 1).arg(high) : QString();
+        r.ports->setText(
+            (open ? (s.kind == ControllerKind::Ddp ? tr("字节 ") : tr("域 ")) + ports.join(QStringLiteral("  "))
+                  : tr("8050帧")) +
+            inFile);
         for (QLineEdit* box : {r.pixels, r.universe})
             box->setProperty("kept", box->text());
     }
     for (QLineEdit* box : {Text优先级, Text同步域})
         box->setProperty("kept", box->text());
     problem_ = why;
-    Label控制器提示->setText(why);
+    // Channels two numbers share matter to sequence files only, and there only for the ports a show's
+    // model uses: said, without holding the table back.
+    const QString shared = why.isEmpty() ? channelMapProblem(inSequences) : QString();
+    Label控制器提示->setText(shared.isEmpty() ? why
+                                              : tr("序列文件（FSEQ）：%1；导出和导入只看模型用到的端口").arg(shared));
     Command控制器保存->setEnabled(why.isEmpty());
 }
 

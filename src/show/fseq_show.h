@@ -18,27 +18,14 @@
 // three channels are red, green and blue for the family, in the controller's colour order otherwise.
 namespace kq::show {
 
-inline constexpr quint32 kFamilyChannels = 6 * 2250; // 13,500: six ports of 750 pixels
+using kq::link::channelMap;
+using kq::link::channelMapProblem;
+using kq::link::PortChannels;
+using kq::link::startChannel;
 
-struct PortChannels {
-    int machine = 0, port = 0;
-    quint32 first = 0; // 0-based, as the file counts
-    int pixels = 0;
-    int colourOrder = 1;
-    quint32 end() const { return first + quint32(pixels) * 3; }
-};
-// The 1-based first channel of a machine number.
-quint32 startChannel(const kq::link::ControllerTable& table, int machine);
-// Ports 1..6 of every machine number 1..10 (a port past the sequence files' 2^24 channels has no
-// pixels).
-std::vector<PortChannels> channelMap(const kq::link::ControllerTable& table);
 // The ports a model uses, with their channels.
 std::vector<PortChannels> usedChannels(const kq::link::ControllerTable& table,
                                        const T_Material (&materials)[kMaterialCount + 1]);
-// Two ports of different machine numbers whose channels overlap, or a port past what a sequence file
-// holds: why, or nothing.
-QString channelMapProblem(const std::vector<PortChannels>& ports);
-
 struct FseqExportOptions {
     int material = 1;
     QString out;

@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, ShowsItsTitleAndInitialisesShortlyAfter) {
 }
 
 // What the window shows is Chinese. Latin letters stay only where they are names: the colour
-// channels (R, G, B, W), DMX and ID.
+// channels (R, G, B, W), DMX, ID and the FSEQ file format.
 TEST_F(MainWindowTest, ShowsNoEnglishWords) {
     MainWindow& w = open();
     QStringList texts;
@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, ShowsNoEnglishWords) {
             texts << c->itemText(i);
     ASSERT_GT(texts.size(), 100);
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
-    static const QRegularExpression name(QStringLiteral("^(?:[RGBW]+|DMX|Dmx|ID)$"));
+    static const QRegularExpression name(QStringLiteral("^(?:[RGBW]+|DMX|Dmx|ID|FSEQ)$"));
     for (const QString& text : texts)
         for (const QRegularExpressionMatch& m : word.globalMatch(text))
             EXPECT_TRUE(name.match(m.captured()).hasMatch()) << text.toStdString();
