@@ -38,10 +38,10 @@ if ! iconv -f CP936 -t UTF-8 "$home/system.ini" 2>/dev/null | grep -q '^主窗�
 fi
 
 # Machines 3, 4 and 5 are open-protocol controllers (E1.31 from universe 61, Art-Net from port-address 90,
-# DDP from byte 61,200, after the others' channels in a sequence file), which the stand-in plays beside
+# DDP from byte 135,000, after all ten numbers' channels in a sequence file), which the stand-in plays beside
 # machines 1 and 2.
 if ! iconv -f CP936 -t UTF-8 "$home/system.ini" 2>/dev/null | grep -q '^控制器类型03='; then
-  printf '控制器类型03=e131\r\n控制器类型04=artnet\r\n控制器类型05=ddp\r\n控制器DDP偏移05=61200\r\n' |
+  printf '控制器类型03=e131\r\n控制器类型04=artnet\r\n控制器类型05=ddp\r\n控制器DDP偏移05=135000\r\n' |
     iconv -f UTF-8 -t CP936 >> "$home/system.ini"
 fi
 
@@ -56,7 +56,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
 fi
 
 build/tools/kq510-machines --state "$home/stand-in-machines" \
-  --controller 3=e131:61 --controller 4=artnet:90 --controller 5=ddp:61200 > "$home/stand-in-machines.log" 2>&1 &
+  --controller 3=e131:61 --controller 4=artnet:90 --controller 5=ddp:135000 > "$home/stand-in-machines.log" 2>&1 &
 pids+=($!)
 # Something to capture: moving colour bars under the position window's usual place.
 build/tools/kq510-pattern --area 0,0,480,360 >/dev/null 2>&1 &

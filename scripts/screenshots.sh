@@ -60,11 +60,11 @@ export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
   for k in 01 02 03 04 05 06 07 08 09 10; do printf '机器地址%s=127.0.1.2%s\r\n' "$k" "$k"; done
   printf '外挂接收地址=127.0.1.1\r\n'
   printf '主窗体left=5100\r\n主窗体top=5100\r\n位置窗体left=90\r\n位置窗体top=90\r\n'
-  printf '控制器类型03=e131\r\n控制器类型04=artnet\r\n控制器类型05=ddp\r\n控制器DDP偏移05=61200\r\n'
+  printf '控制器类型03=e131\r\n控制器类型04=artnet\r\n控制器类型05=ddp\r\n控制器DDP偏移05=135000\r\n'
 } | iconv -f UTF-8 -t CP936 >>"$home/system.ini"
 
 "$build/tools/kq510-machines" --state "$home/stand-in-machines" \
-  --controller 3=e131:61 --controller 4=artnet:90 --controller 5=ddp:61200 >"$home/stand-in-machines.log" 2>&1 &
+  --controller 3=e131:61 --controller 4=artnet:90 --controller 5=ddp:135000 >"$home/stand-in-machines.log" 2>&1 &
 machines=$!
 pids+=("$machines")
 "$build/tools/kq510-pattern" --area 0,0,480,360 >/dev/null 2>&1 &

@@ -188,12 +188,12 @@
         <translation>a start channel is 1 to %1</translation>
     </message>
     <message>
-        <source>  FSEQ通道 %1–%2</source>
-        <translation>  FSEQ channels %1–%2</translation>
-    </message>
-    <message>
         <source>序列文件（FSEQ）：%1；导出和导入只看模型用到的端口</source>
         <translation>sequence files (FSEQ): %1; an export or import looks at the ports of the show's model only</translation>
+    </message>
+    <message>
+        <source>FSEQ通道</source>
+        <translation>FSEQ channels</translation>
     </message>
 </context>
 <context>

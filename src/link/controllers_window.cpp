@@ -47,8 +47,8 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     setObjectName(QStringLiteral("Form控制器设置"));
     setWindowTitle(tr("控制器设置"));
     auto* grid = new QGridLayout;
-    const QStringList heads{tr("机器"),         tr("类型"),     tr("IP地址"), tr("颜色顺序"),  tr("每端口像素"),
-                            tr("起始"), tr("每域通道"), tr("组播"),   tr("各端口占用")};
+    const QStringList heads{tr("机器"), tr("类型"),     tr("IP地址"), tr("颜色顺序"),   tr("每端口像素"),
+                            tr("起始"), tr("每域通道"), tr("组播"),   tr("各端口占用"), tr("FSEQ通道")};
     for (int c = 0; c < heads.size(); ++c)
         grid->addWidget(new QLabel(heads[c], this), 0, c);
     for (int m = 1; m <= 10; ++m) {
@@ -87,10 +87,16 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
         named(r.multicast, QStringLiteral("Check控制器组播"), tr("组播"));
         r.ports = new QLabel(this);
         r.ports->setObjectName(QStringLiteral("Label控制器端口") + nn);
+        // Six ports' universes or bytes in two or three lines rather than past the screen's edge.
+        r.ports->setWordWrap(true);
+        r.ports->setMinimumWidth(
+            r.ports->fontMetrics().horizontalAdvance(QStringLiteral("1: 67950–70199  2: 70200–72449  ")));
+        r.sequence = new QLabel(this);
+        r.sequence->setObjectName(QStringLiteral("Label控制器通道") + nn);
         auto* number = new QLabel(QString::number(m), this);
         int c = 0;
         for (QWidget* w : std::initializer_list<QWidget*>{number, r.kind, r.address, r.colour, r.pixels, r.universe,
-                                                          r.channels, r.multicast, r.ports})
+                                                          r.channels, r.multicast, r.ports, r.sequence})
             grid->addWidget(w, m, c++);
         for (QComboBox* box : {r.kind, r.colour, r.channels})
             connect(box, &QComboBox::activated, this, [this] { refresh(); });
@@ -108,6 +114,9 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
         });
     }
     grid->setColumnStretch(8, 1);
+    for (int m = 1; m <= 10; ++m)
+        rows_[size_t(m)].universe->setMinimumWidth(
+            rows_[size_t(m)].universe->fontMetrics().horizontalAdvance(QStringLiteral("4294967295")) + 16);
 
     auto* options = new QHBoxLayout;
     Text优先级 = new QLineEdit(this);
@@ -307,11 +316,10 @@ void ControllersWindow::refresh() {
                 low = std::min(low, c.first);
                 high = std::max(high, c.end());
             }
-        const QString inFile = high > 0 ? tr("  FSEQ通道 %1–%2").arg(low + 1).arg(high) : QString();
-        r.ports->setText(
-            (open ? (s.kind == ControllerKind::Ddp ? tr("字节 ") : tr("域 ")) + ports.join(QStringLiteral("  "))
-                  : tr("8050帧")) +
-            inFile);
+        r.ports->setText(open ? (s.kind == ControllerKind::Ddp ? tr("字节 ") : tr("域 ")) +
+                                    ports.join(QStringLiteral("  "))
+                              : tr("8050帧"));
+        r.sequence->setText(high > 0 ? QStringLiteral("%1–%2").arg(low + 1).arg(high) : QString());
         for (QLineEdit* box : {r.pixels, r.universe})
             box->setProperty("kept", box->text());
     }

@@ -43,6 +43,7 @@ private:
         QComboBox* channels = nullptr;
         QCheckBox* multicast = nullptr;
         QLabel* ports = nullptr;
+        QLabel* sequence = nullptr; // the number's channels in sequence files
     };
     void fill(const kq::link::ControllerTable& t, const std::array<QString, 11>& addresses);
     void refresh();

@@ -150,17 +150,19 @@ protected:
 TEST_F(ControllersWindowTest, ShowsThePortsRefusesWhatNoProtocolTakesAndSaysOverlaps) {
     auto& save = control<QPushButton>("Command控制器保存");
     // A machine of the family: its first channel in sequence files, (3 - 1) x 13,500 + 1 by default.
-    EXPECT_EQ(control<QLabel>("Label控制器端口03").text(), QStringLiteral("8050帧  FSEQ通道 27001–40500"));
+    EXPECT_EQ(control<QLabel>("Label控制器端口03").text(), QStringLiteral("8050帧"));
+    EXPECT_EQ(control<QLabel>("Label控制器通道03").text(), QStringLiteral("27001–40500"));
     EXPECT_EQ(control<QLineEdit>("Text控制器起始域03").text(), "27001");
     EXPECT_FALSE(control<QLineEdit>("Text控制器端口像素03").isEnabled());
     choose("Combo控制器类型03", 1); // E1.31
     EXPECT_EQ(control<QLineEdit>("Text控制器起始域03").text(), "61");
     EXPECT_EQ(control<QLabel>("Label控制器端口03").text(),
-              QStringLiteral("域 1: 61–65  2: 66–70  3: 71–75  4: 76–80  5: 81–85  6: 86–90  FSEQ通道 30601–45600"));
+              QStringLiteral("域 1: 61–65  2: 66–70  3: 71–75  4: 76–80  5: 81–85  6: 86–90"));
+    EXPECT_EQ(control<QLabel>("Label控制器通道03").text(), QStringLiteral("30601–45600"));
     // 170 pixels are one universe of 510 channels; with 512 the 171st pixel's channels still fit.
     typeInto("Text控制器端口像素03", "170");
-    EXPECT_EQ(control<QLabel>("Label控制器端口03").text().toStdString(),
-              "域 1: 61  2: 62  3: 63  4: 64  5: 65  6: 66  FSEQ通道 30601–33660");
+    EXPECT_EQ(control<QLabel>("Label控制器端口03").text().toStdString(), "域 1: 61  2: 62  3: 63  4: 64  5: 65  6: 66");
+    EXPECT_EQ(control<QLabel>("Label控制器通道03").text(), QStringLiteral("30601–33660"));
     typeInto("Text控制器端口像素03", "171");
     EXPECT_TRUE(control<QLabel>("Label控制器端口03").text().startsWith(QStringLiteral("域 1: 61–62  2: 63–64")));
     choose("Combo控制器域通道03", 1); // 512: 513 channels still take two
