@@ -2893,5 +2893,9 @@ command. The windows and the commands (every one takes --lang) speak the languag
 of the setting %2 (zh or en), else of the locale: Chinese for zh_*, English for any other.
 </translation>
     </message>
+    <message>
+        <source>[%1] 地址%2-%3超过控制器每端口的%4个像素，超出部分不会发送</source>
+        <translation>[%1] addresses %2-%3 pass the controller's %4 pixels a port; what lies past them is not sent</translation>
+    </message>
 </context>
 </TS>

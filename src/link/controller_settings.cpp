@@ -193,7 +193,8 @@ std::optional<ControllerTable> importControllers(const QString& text, const Cont
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        const Applied applied = eq > 0 ? applyValue(t, line.left(eq), line.mid(eq + 1)) : Applied::NotTheTables;
+        const Applied applied =
+            eq > 0 ? applyValue(t, line.left(eq).trimmed(), line.mid(eq + 1)) : Applied::NotTheTables;
         if (applied != Applied::Taken) {
             if (error)
                 *error =

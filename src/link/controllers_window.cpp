@@ -2,6 +2,7 @@
 
 #include "core/common_functions.h"
 #include "core/dialogs.h"
+#include "core/gbk_codec.h"
 #include "core/panel_widgets.h"
 #include "core/settings_file.h"
 #include "core/shared_state.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 using namespace kq::link;
@@ -105,11 +107,18 @@ ControllersWindow::ControllersWindow(QWidget* parent) : QWidget(parent, Qt::Wind
             connect(box, &QLineEdit::textEdited, this, [this, m, box] { refuseOutOfRange(m, box); });
         connect(r.address, &QLineEdit::textEdited, this, [this] { refresh(); });
         // The kind changes what the start box means: E1.31 and Art-Net count from different numbers.
-        connect(r.kind, &QComboBox::activated, this, [this, m] {
+        connect(r.kind, &QComboBox::activated, this, [this, m](int index) {
             Row& row = rows_[size_t(m)];
-            const ControllerSetting fresh = defaultOpenSetting(kindAt(row.kind), m);
-            row.universe->setText(
-                QString::number(kindAt(row.kind) == ControllerKind::Ddp ? fresh.ddpOffset : fresh.firstUniverse));
+            // The same kind again keeps what was typed.
+            if (row.kind->property("was").toInt() != index) {
+                row.kind->setProperty("was", index);
+                const ControllerKind kind = kindAt(row.kind);
+                const ControllerSetting fresh = defaultOpenSetting(kind, m);
+                row.universe->setText(QString::number(kind == ControllerKind::Ddp ? fresh.ddpOffset
+                                                      : kind == ControllerKind::Family
+                                                          ? qint64(m - 1) * kFamilyChannels + 1
+                                                          : qint64(fresh.firstUniverse)));
+            }
             refresh();
         });
     }
@@ -177,6 +186,7 @@ void ControllersWindow::fill(const ControllerTable& t, const std::array<QString,
         const ControllerSetting& s = t.machine[size_t(m)];
         Row& r = rows_[size_t(m)];
         r.kind->setCurrentIndex(int(std::find(std::begin(kKinds), std::end(kKinds), s.kind) - std::begin(kKinds)));
+        r.kind->setProperty("was", r.kind->currentIndex());
         r.address->setText(addresses[size_t(m)]);
         r.colour->setCurrentIndex(s.colourOrder - 1);
         r.pixels->setText(QString::number(s.pixelsPerPort));
@@ -378,7 +388,11 @@ void ControllersWindow::Command导入_Click() {
     // The machines' addresses travel with the table; the rest is the table's own.
     std::array<QString, 11> a = addresses();
     QStringList tableLines;
-    for (const QString& line : QString::fromUtf8(*bytes).split(QLatin1Char('\n'))) {
+    // Written here as UTF-8; a table kept in an editor of the Windows PCs may be in code page 936.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(*bytes);
+    if (utf8.hasError()) text = kq::gbk::decode(*bytes);
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
         const QString l = line.trimmed();
         if (l.startsWith(kKeyMachinePrefix)) {
             const std::optional<int> m = kq::ini::parseWholeNumber(l.mid(kKeyMachinePrefix.size(), 2), 1, 10);

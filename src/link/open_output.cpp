@@ -54,18 +54,36 @@ OpenOutput::~OpenOutput() {
 
 QString OpenOutput::reload(const ControllerTable& table, const std::array<QString, 11>& addresses,
                            const QString& sourceName) {
+    open::FrameOptions options;
+    std::copy(table.cid.begin(), table.cid.begin() + std::min<qsizetype>(16, table.cid.size()), options.cid.begin());
+    options.sourceName = sourceName;
+    options.priority = uint8_t(std::clamp(table.priority, 0, int(open::kE131MaxPriority)));
+    // A controller whose setting, address and stream (for E1.31 also the source's CID, name, priority
+    // and sync universe) are as they were goes on counting: a receiver
+    // must not see its stream end, or its sequence start again, because another row was saved.
+    const bool sameSource = options.cid == options_.cid && options.sourceName == options_.sourceName &&
+                            options.priority == options_.priority && table.syncUniverse == table_.syncUniverse;
+    std::array<bool, 11> kept{};
+    for (int m = 1; m <= 10; ++m)
+        kept[size_t(m)] = targets_[size_t(m)].open && targets_[size_t(m)].setting == table.machine[size_t(m)] &&
+                          addresses_[size_t(m)] == addresses[size_t(m)] &&
+                          (sameSource || table.machine[size_t(m)].kind != ControllerKind::E131);
     // Streams that end or change are told so before the new table takes over.
-    stop();
+    stop([&](int m) { return !kept[size_t(m)]; });
     table_ = table;
-    options_ = {};
-    std::copy(table.cid.begin(), table.cid.begin() + std::min<qsizetype>(16, table.cid.size()), options_.cid.begin());
-    options_.sourceName = sourceName;
-    options_.priority = uint8_t(std::clamp(table.priority, 0, int(open::kE131MaxPriority)));
+    addresses_ = addresses;
+    options_ = options;
     multicastAllowed_ = !loopbackOnly();
     anyOpen_ = false;
     QStringList refused;
     for (int m = 1; m <= 10; ++m) {
         Target& t = targets_[size_t(m)];
+        if (kept[size_t(m)]) {
+            anyOpen_ = true;
+            if (!t.allowed)
+                refused << QCoreApplication::translate("kq", "机器%1（%2）").arg(m).arg(addresses[size_t(m)]);
+            continue;
+        }
         t = Target{};
         t.setting = table.machine[size_t(m)];
         t.open = t.setting.kind != ControllerKind::Family;
@@ -201,9 +219,14 @@ void OpenOutput::sendTick(const Planes& planes, const HasData& hasData) {
 }
 
 void OpenOutput::stop() {
+    stop([](int) { return true; });
+}
+
+void OpenOutput::stop(const std::function<bool(int)>& which) {
     static const Planes dark{};
     bool any = false;
     for (int m = 1; m <= 10; ++m) {
+        if (!which(m)) continue;
         Target& t = targets_[size_t(m)];
         if (!t.open || !t.allowed || t.setting.kind != ControllerKind::E131) {
             t.sent = {};

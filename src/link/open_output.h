@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <netinet/in.h>
 #include <vector>
 
@@ -59,11 +60,13 @@ private:
     void queue(const open::Datagram& d, const Target& t);
     void queueTo(const QByteArray& bytes, const sockaddr_in& to);
     void flush();
+    void stop(const std::function<bool(int)>& which);
 
     int fd_ = -1;
     std::array<Target, 11> targets_{};
     open::FrameOptions options_;
     ControllerTable table_;
+    std::array<QString, 11> addresses_;
     bool anyOpen_ = false;
     bool multicastAllowed_ = false;
     uint8_t syncSequence_ = 0;

@@ -146,7 +146,20 @@ std::vector<WiringFinding> checkTiming(std::span<const T_Material> materials, in
         const T_Material& t = materials[i];
         if (!t.used() || t.Machine < 1 || t.Machine > kMaxMachine || t.Port < 1 || t.Port > 6) continue;
         if (!first[t.Machine][t.Port]) first[t.Machine][t.Port] = int(i);
-        last[t.Machine][t.Port] = std::max(last[t.Machine][t.Port], lastAddressOf(t));
+        // An open controller sends its pixels per port: what lies past them stays dark.
+        const kq::link::ControllerSetting& s = table.machine[size_t(t.Machine)];
+        const int sent =
+            s.kind == kq::link::ControllerKind::Family ? kLastAddress : std::min(kLastAddress, s.pixelsPerPort);
+        const AddressRange r = addressRange(t);
+        if (sent < kLastAddress && r.last > sent)
+            findings.push_back(
+                {WiringFinding::Kind::PastLastAddress, int(i), 0,
+                 QCoreApplication::translate("kq", "[%1] 地址%2-%3超过控制器每端口的%4个像素，超出部分不会发送")
+                     .arg(i)
+                     .arg(r.first)
+                     .arg(r.last)
+                     .arg(sent)});
+        last[t.Machine][t.Port] = std::max(last[t.Machine][t.Port], std::min(lastAddressOf(t), sent));
     }
     for (int m = 1; m <= kMaxMachine; ++m)
         for (int p = 1; p <= 6; ++p) {

@@ -206,6 +206,14 @@ TEST_F(ControllersWindowTest, ShowsThePortsRefusesWhatNoProtocolTakesAndSaysOver
     ASSERT_FALSE(home.dialogs.shown.isEmpty());
     EXPECT_EQ(home.dialogs.shown.back().text, QStringLiteral("控制器表没有保存：机器3和机器4都用E1.31域90"));
     EXPECT_EQ(readControllers(g_IniPath).machine[3].kind, ControllerKind::Family); // nothing written
+    // Back to a machine of the family, and to E1.31 again: the start box follows the kind, and the same
+    // kind picked again keeps what was typed.
+    choose("Combo控制器类型04", 0);
+    EXPECT_EQ(control<QLineEdit>("Text控制器起始域04").text(), "40501");
+    choose("Combo控制器类型04", 1);
+    typeInto("Text控制器起始域04", "90");
+    choose("Combo控制器类型04", 1);
+    EXPECT_EQ(control<QLineEdit>("Text控制器起始域04").text(), "90");
     choose("Combo控制器类型04", 2); // Art-Net has port-addresses of its own: 90 is free there
     EXPECT_TRUE(save.isEnabled()) << said().toStdString();
     // An address that is not a numeric one.

@@ -109,6 +109,19 @@ TEST(WiringCheck, PortsTooLongForTheFramePeriodAndTheNetworksLoad) {
     }
     EXPECT_EQ(checkTiming(m, 20, machines).front().text,
               QStringLiteral("机器1 端口1：750个像素刷新一次要22.8毫秒，超过帧时间20毫秒，不能每帧刷新"));
+    // An open controller sends its pixels per port only: a run past them is named, and its string is as
+    // long as the controller's.
+    kq::link::ControllerTable short170;
+    short170.machine[1] = kq::link::defaultOpenSetting(kq::link::ControllerKind::E131, 1);
+    short170.machine[1].pixelsPerPort = 170;
+    const std::vector<WiringFinding> past = checkTiming(m, 20, short170);
+    ASSERT_GE(past.size(), 2u);
+    EXPECT_EQ(past[0].kind, WiringFinding::Kind::PastLastAddress);
+    EXPECT_EQ(past[0].text, QStringLiteral("[1] 地址1-750超过控制器每端口的170个像素，超出部分不会发送"));
+    EXPECT_EQ(past[1].material, 2); // port 2 from 600 lies wholly past the 170
+    EXPECT_EQ(std::count_if(past.begin(), past.end(),
+                            [](const WiringFinding& f) { return f.kind == WiringFinding::Kind::SlowPort; }),
+              0);
 
     // Ten numbers, six full ports each: as the machines, as E1.31 controllers and as DDP controllers.
     std::vector<T_Material> full(kMaterialCount + 1);

@@ -125,11 +125,24 @@ TEST_F(OpenOutputTest, EveryControllerShowsTheLevelsTheMachinesWouldGet) {
     EXPECT_EQ(machines->controller(5)->counts().data, 3 * 4);
     EXPECT_EQ(machines->controller(5)->counts().pushes, 3);
 
+    // Saving the table again changes no stream; a changed priority ends the streams, and the new ones
+    // count from the start again, which the receivers take as new streams.
+    Form_UDP().reloadControllers();
+    tick(1);
+    EXPECT_EQ(machines->controller(3)->counts().terminated, 0);
+    Fun_WriteIni(g_IniPath, "sACN优先级", "120");
+    Form_UDP().reloadControllers();
+    tick(2);
+    EXPECT_EQ(machines->controller(3)->counts().terminated, 3 * 10);
+    for (int k : {3, 4, 5}) {
+        const auto& c = machines->controller(k)->counts();
+        EXPECT_EQ(c.late + c.missing + c.bad + c.strays, 0) << k;
+    }
     // 断开 tells the E1.31 controller, three times for every universe it got, and once only.
     Fun_SendExitCommand();
     Fun_SendExitCommand();
     tick(0);
-    EXPECT_EQ(machines->controller(3)->counts().terminated, 3 * 10);
+    EXPECT_EQ(machines->controller(3)->counts().terminated, 2 * 3 * 10);
 }
 
 TEST_F(OpenOutputTest, SynchronisedControllersShowATickOnlyWithItsSyncPacket) {

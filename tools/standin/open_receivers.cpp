@@ -284,7 +284,10 @@ OpenReceiver::Taken OpenReceiver::receiveE131(QByteArrayView d) {
     }
     last = p->sequence;
     if (p->options & 0x40) {
+        // The stream ended: a new one starts its count afresh and waits for no sync.
         ++counts_.terminated;
+        last = -1;
+        heldFor_ = 0;
         return Taken::Terminated;
     }
     if (p->syncAddress != 0) heldFor_ = p->syncAddress;
@@ -302,10 +305,13 @@ OpenReceiver::Taken OpenReceiver::receiveArtNet(QByteArrayView d) {
         if (!decodeArtSync(d, &lastError_)) return Taken::Bad;
         ++counts_.syncs;
         artSynchronous_ = true;
+        sinceArtSync_.start();
         showPending();
         return Taken::Sync;
     }
     if (opCode != 0x5000) return Taken::Ignored; // polls and the rest
+    // A node goes back to showing each ArtDmx at once when no ArtSync came for 4 s.
+    if (artSynchronous_ && sinceArtSync_.isValid() && sinceArtSync_.elapsed() > 4000) artSynchronous_ = false;
     const auto p = decodeArtDmx(d, &lastError_);
     if (!p) return Taken::Bad;
     const int index = universeIndex(p->portAddress);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 #include <array>
@@ -130,6 +131,7 @@ private:
     int lastDdpSequence_ = -1;
     uint16_t heldFor_ = 0;        // the E1.31 sync address that held data waits for
     bool artSynchronous_ = false; // an ArtSync came: ArtDmx waits for the next
+    QElapsedTimer sinceArtSync_;
     Counts counts_;
     QString lastError_;
     mutable QImage picture_;
