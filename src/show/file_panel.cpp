@@ -91,6 +91,14 @@ std::function<bool(int, int)> onButton(QPushButton* button, const QString& doing
 
 } // namespace
 
+void FilePanel::sequenceRunning(bool running) {
+    // Meanwhile the frames stay as they are: no build, no deletion, no second export or import.
+    if (running) emit buildRunning(true);
+    Command导出FSEQ->setEnabled(!running);
+    Command导入FSEQ->setEnabled(!running);
+    if (!running) emit buildRunning(false);
+}
+
 void FilePanel::Command导出FSEQ_Click() {
     const int material = reviewedMaterial_();
     QString path = kq::dialogs().saveFileName({tr("导出FSEQ"), tr("序列文件 (*.fseq)"), g_AppFolder, false}).trimmed();
@@ -101,17 +109,13 @@ void FilePanel::Command导出FSEQ_Click() {
     o.out = path;
     o.periodMs = g_FramePeriodMs;
     const QString caption = Command导出FSEQ->text();
-    emit buildRunning(true);
-    Command导出FSEQ->setEnabled(false);
-    Command导入FSEQ->setEnabled(false);
+    sequenceRunning(true);
     QString error;
     const bool ok = kq::show::exportFseq(g_AppFolder, g_Materials[Fun_ReadMaterialModel(material)],
                                          kq::link::readControllers(g_IniPath), o,
                                          onButton(Command导出FSEQ, tr("正在导出")), &error);
     Command导出FSEQ->setText(caption);
-    Command导出FSEQ->setEnabled(true);
-    Command导入FSEQ->setEnabled(true);
-    emit buildRunning(false);
+    sequenceRunning(false);
     Fun_MsgBox(ok ? tr("导出完成！\r\n%1").arg(path) : tr("导出失败：%1").arg(error));
 }
 
@@ -141,17 +145,13 @@ void FilePanel::Command导入FSEQ_Click() {
     if (recorded && !Fun_AskYesNo(tr("素材%1已经有录制的帧。要用这个序列文件替换它们吗？").arg(material))) return;
     o.replace = true;
     const QString caption = Command导入FSEQ->text();
-    emit buildRunning(true);
-    Command导出FSEQ->setEnabled(false);
-    Command导入FSEQ->setEnabled(false);
+    sequenceRunning(true);
     QString error;
     const std::optional<kq::show::FseqImportResult> r = kq::show::importFseq(
         g_AppFolder, g_Materials[Fun_ReadMaterialModel(material)], kq::link::readControllers(g_IniPath), o,
         onButton(Command导入FSEQ, tr("正在导入")), &error);
     Command导入FSEQ->setText(caption);
-    Command导出FSEQ->setEnabled(true);
-    Command导入FSEQ->setEnabled(true);
-    emit buildRunning(false);
+    sequenceRunning(false);
     if (!r) {
         Fun_MsgBox(tr("导入失败：%1").arg(error));
         return;

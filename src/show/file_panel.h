@@ -44,6 +44,7 @@ signals:
 
 private:
     void setBackupIndex(int index);
+    void sequenceRunning(bool running);
     void onBackupTick();
 
     std::function<int()> reviewedMaterial_;

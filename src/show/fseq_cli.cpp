@@ -47,6 +47,13 @@ std::unique_ptr<ModelStore> materialModel(QString* error) {
     return store;
 }
 
+// A show material's number 1..50, or 0.
+int materialNumber(const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok && n >= 1 && n <= kShowMaterials ? n : 0;
+}
+
 QString fromTo(int from, int to) {
     return QCoreApplication::translate("kq", "%1到%2").arg(from).arg(to);
 }
@@ -83,10 +90,9 @@ int runFseq(const QStringList& args) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        bool ok = false;
         if (a == QLatin1String("--material") && hasValue) {
-            o.material = args[++i].toInt(&ok);
-            if (!ok || o.material < 1 || o.material > kShowMaterials)
+            o.material = materialNumber(args[++i]);
+            if (o.material == 0)
                 return refuse(QCoreApplication::translate("kq", "%1 只能是%2的数字")
                                   .arg(QStringLiteral("--material"), fromTo(1, kShowMaterials)));
         } else if (a == QLatin1String("--out") && hasValue) {
@@ -141,8 +147,8 @@ int runFromFseq(const QStringList& args) {
         const bool hasValue = i + 1 < args.size();
         bool ok = false;
         if (a == QLatin1String("--material") && hasValue) {
-            o.material = args[++i].toInt(&ok);
-            if (!ok || o.material < 1 || o.material > kShowMaterials)
+            o.material = materialNumber(args[++i]);
+            if (o.material == 0)
                 return refuse(QCoreApplication::translate("kq", "%1 只能是%2的数字")
                                   .arg(QStringLiteral("--material"), fromTo(1, kShowMaterials)));
         } else if (a == QLatin1String("--in") && hasValue) {
