@@ -38,12 +38,12 @@ bool parseDrops(const QStringList& drops, std::map<uint16_t, QList<int>>& out) {
 }
 
 // "K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]": machine number K played as an open controller.
-bool parseController(const QString& spec, std::map<int, standin::OpenLayout>& out) {
-    const qsizetype eq = spec.indexOf(QLatin1Char('='));
+bool parseController(const QString& given, std::map<int, standin::OpenLayout>& out) {
+    const qsizetype eq = given.indexOf(QLatin1Char('='));
     bool ok = false;
-    const int k = spec.left(eq).toInt(&ok);
+    const int k = given.left(eq).toInt(&ok);
     if (eq < 1 || !ok || k < 1 || k > 10) return false;
-    const QStringList parts = spec.mid(eq + 1).split(QLatin1Char(':'));
+    const QStringList parts = given.mid(eq + 1).split(QLatin1Char(':'));
     standin::OpenLayout l;
     const QString protocol = parts.value(0).toLower();
     if (protocol == QLatin1String("e131"))
@@ -158,8 +158,8 @@ int main(int argc, char** argv) {
         return refuse(QCoreApplication::translate("kq", "--loss 只能是0到1的概率"));
     if (!parseDrops(parser.values(dropOpt), o.drops))
         return refuse(QCoreApplication::translate("kq", "--drop 只能是 CODE:N，例如 80B1:3"));
-    for (const QString& spec : parser.values(controllerOpt))
-        if (!parseController(spec, o.controllers))
+    for (const QString& given : parser.values(controllerOpt))
+        if (!parseController(given, o.controllers))
             return refuse(
                 QCoreApplication::translate("kq", "--controller 只能是 K=PROTOCOL[:START[:CHANNELS[:PIXELS[:ORDER]]]]，"
                                                   "例如 3=e131:61 或 5=ddp:0"));
