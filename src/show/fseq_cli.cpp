@@ -82,7 +82,6 @@ QString fromFseqUsage() {
 int runFseq(const QStringList& args) {
     FseqExportOptions o;
     o.material = 0;
-    o.periodMs = g_FramePeriodMs;
     const auto refuse = [](const QString& why) {
         print(stderr, QCoreApplication::translate("kq", "kq510 fseq：%1\n").arg(why) + fseqUsage());
         return 2;
@@ -197,10 +196,10 @@ int runFromFseq(const QStringList& args) {
     if (r->unmappedChannels > 0)
         print(stdout,
               QCoreApplication::translate("kq", "有%1个通道不属于任何机器，没有导入\n").arg(r->unmappedChannels));
-    if (r->periodMs != g_FramePeriodMs)
+    if (const int period = Fun_ReadFramePeriod(); r->periodMs != period)
         print(stdout, QCoreApplication::translate("kq", "注意：设置 %1 是%2毫秒，这个素材按%3毫秒播放才对\n")
                           .arg(kq::key::FramePeriod)
-                          .arg(g_FramePeriodMs)
+                          .arg(period)
                           .arg(r->periodMs));
     return 0;
 }

@@ -98,10 +98,13 @@ void drawPreview(QImage& target, double scale, int ox, int oy, const PreviewLayo
     }
 }
 
+ShowReader::Stamp ShowReader::stampOf(const struct ::stat& st) {
+    return {true, quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 ShowReader::Stamp ShowReader::stampOf(const QString& path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
-    return {true, quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? stampOf(st) : Stamp{};
 }
 
 bool ShowReader::open(const QString& appFolder, int material, QString* error) {
@@ -121,10 +124,7 @@ bool ShowReader::open(const QString& appFolder, int material, QString* error) {
         struct stat st {};
         const bool opened = file->open(QIODevice::ReadOnly) && ::fstat(file->handle(), &st) == 0;
         const std::optional<QByteArray> bytes = opened ? std::optional(file->readAll()) : std::nullopt;
-        if (opened) {
-            f.stamp = {true, quint64(st.st_ino), qint64(st.st_size),
-                       qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-        }
+        if (opened) f.stamp = stampOf(st);
         const Inspection check = bytes ? inspectFrameFile(*bytes) : Inspection{};
         if (!bytes || !check.ok()) {
             if (error)

@@ -18,6 +18,8 @@
 // model gets the levels its machine's frame holds for it, through the very point list the live output
 // samples, so that a show recorded from a picture shows that picture at the model's pixels.
 
+struct stat;
+
 namespace kq::show {
 
 // What a pixel shows when its machine has no frame file, its file has no such frame, or its port is
@@ -81,6 +83,7 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     static Stamp stampOf(const QString& path);
+    static Stamp stampOf(const struct ::stat& st);
     struct File {
         std::unique_ptr<QFile> file;
         int frames = 0;

@@ -264,7 +264,6 @@ bool PreviewWindow::playing() const {
 }
 
 void PreviewWindow::step() {
-    followShowFiles();
     showFrame(frame() < reader_.frameCount() ? frame() + 1 : 1);
 }
 
