@@ -289,19 +289,30 @@ uint8_t nextDdpSequence(uint8_t last) {
     return uint8_t((last & 0x0F) % 15 + 1);
 }
 
+namespace {
+
+// A packet for every universe of every used port, port by port.
+void appendUniverses(const PortLayout& layout, const FrameOptions& options, const PortsUsed& used,
+                     const MachinePlanes& planes, Sequences& sequences, uint8_t e131Options,
+                     std::vector<Datagram>& out) {
+    for (int port = 1; port <= layout.ports; ++port) {
+        if (!used[size_t(port)]) continue;
+        const QByteArray bytes = portPixels(layout, planes, port);
+        for (const UniverseSlice& s : slicesOf(layout, port))
+            out.push_back({port, s.universe,
+                           universePacket(layout, options, sequences, s, QByteArrayView(bytes).sliced(s.from, s.count),
+                                          e131Options)});
+    }
+}
+
+} // namespace
+
 std::vector<Datagram> planFrame(const PortLayout& layout, const FrameOptions& options, const PortsUsed& used,
                                 const MachinePlanes& planes, Sequences& sequences) {
     std::vector<Datagram> out;
     if (layoutProblem(layout)) return out;
     if (universesCarried(layout)) {
-        for (int port = 1; port <= layout.ports; ++port) {
-            if (!used[size_t(port)]) continue;
-            const QByteArray bytes = portPixels(layout, planes, port);
-            for (const UniverseSlice& s : slicesOf(layout, port))
-                out.push_back(
-                    {port, s.universe,
-                     universePacket(layout, options, sequences, s, QByteArrayView(bytes).sliced(s.from, s.count), 0)});
-        }
+        appendUniverses(layout, options, used, planes, sequences, 0, out);
         return out;
     }
     // DDP: the packets are built once it is known which is the frame's last, the one to push.
@@ -337,15 +348,7 @@ std::vector<Datagram> planStop(const PortLayout& layout, const FrameOptions& opt
     std::vector<Datagram> out;
     if (layout.protocol != Protocol::E131 || layoutProblem(layout)) return out;
     for (int round = 0; round < kE131TerminatedPackets; ++round)
-        for (int port = 1; port <= layout.ports; ++port) {
-            if (!used[size_t(port)]) continue;
-            const QByteArray bytes = portPixels(layout, planes, port);
-            for (const UniverseSlice& s : slicesOf(layout, port))
-                out.push_back(
-                    {port, s.universe,
-                     universePacket(layout, options, sequences, s, QByteArrayView(bytes).sliced(s.from, s.count),
-                                    e131option::StreamTerminated)});
-        }
+        appendUniverses(layout, options, used, planes, sequences, e131option::StreamTerminated, out);
     return out;
 }
 
